@@ -1,0 +1,32 @@
+# Build conventions shared by every target: flags, the platform target and test executables.
+
+set(VEXLOR_GTEST_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources (Debian's googletest package)")
+
+# Warnings are errors in every build.
+function(vexlor_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# One GoogleTest executable registered as one ctest entry.
+#   vexlor_test(NAME n SOURCES a.cpp ... [LIBS t ...] [RESOURCES] [LOCK res ...] [NO_MAIN])
+function(vexlor_test)
+  cmake_parse_arguments(T "RESOURCES;NO_MAIN" "NAME" "SOURCES;LIBS;LOCK" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  vexlor_warnings(${T_NAME})
+  if(T_NO_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE gtest ${T_LIBS})
+  else()
+    target_link_libraries(${T_NAME} PRIVATE gtest gtest_main ${T_LIBS})
+  endif()
+  if(T_RESOURCES AND NOT VEXLOR_NATIVE)
+    target_link_libraries(${T_NAME} PRIVATE vexlor_resources)
+  endif()
+  if(NOT VEXLOR_NATIVE)
+    # Console subsystem so gtest's output reaches the runner; windows are created all the same.
+    target_link_options(${T_NAME} PRIVATE -mconsole)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  if(T_LOCK)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCK}")
+  endif()
+endfunction()

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both configurations and runs every test.
+#   scripts/test.sh                      all tests (native, then Windows ones under Wine)
+#   scripts/test.sh EXE [gtest args...]  one Windows test executable in the same world,
+#                                        e.g. scripts/test.sh harness_tests --gtest_filter=Harness.*
+# VEXLOR_BUILD names the build folder (default: build/ in the checkout).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${VEXLOR_BUILD:-$ROOT/build}
+source "$ROOT/scripts/lib.sh"
+mkdir -p "$BUILD"
+
+# A second run in the same build folder waits for the first.
+exec 9>"$BUILD/.test.lock"
+if ! flock -n 9; then
+  echo "Another test run uses $BUILD; waiting for it."
+  flock 9
+fi
+
+install_packages
+JOBS=$(nproc)
+build_windows
+if [ $# = 0 ]; then
+  build_native
+  echo "== Native tests"
+  ctest --test-dir "$BUILD/native" -j"$JOBS" --output-on-failure --timeout 300
+fi
+
+# The Windows tests' world: an Xvfb, a prefix, a persistent wineserver and a keep-alive,
+# all started here and all stopped by process id on every way out.
+xvfb_pid="" ws_pid="" ka_pid=""
+cleanup() {
+  set +e
+  [ -n "$ka_pid" ] && kill "$ka_pid" 2>/dev/null
+  [ -n "${WINEPREFIX:-}" ] && [ -n "$ws_pid" ] && timeout 20 wineserver -k 2>/dev/null
+  for pid in $ka_pid $ws_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  rm -f "$BUILD/.display"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+rm -f "$BUILD/.display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$BUILD/.display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 150); do
+  [ -s "$BUILD/.display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$BUILD/.display" ]; then
+  echo "Xvfb did not start within 15 seconds" >&2
+  exit 1
+fi
+export DISPLAY=":$(tr -d '[:space:]' < "$BUILD/.display")"
+
+PREFIX="$BUILD/wineprefix"
+ensure_prefix "$PREFIX" test "Vexlor Test PS" "$BUILD/test-printer.ps"
+wine_env "$PREFIX"
+wineserver -f -p &
+ws_pid=$!
+wine "$BUILD/win/tools/keepalive.exe" 3600 &
+ka_pid=$!
+
+if [ $# -gt 0 ]; then
+  exe=$(find "$BUILD/win/tests" -name "$1.exe" -print -quit)
+  [ -n "$exe" ] || { echo "no test executable $1 under $BUILD/win/tests" >&2; exit 2; }
+  shift
+  timeout 600 wine "$exe" "$@"
+else
+  echo "== Windows tests (Wine)"
+  ctest --test-dir "$BUILD/win" -j"$JOBS" --output-on-failure --timeout 300
+fi
