@@ -33,6 +33,12 @@ build_native() {
   cmake --build "$BUILD/native"
 }
 
+# A Unix path as Wine sees it through drive Z: (winepath would start Wine itself).
+winpath() {
+  local p=$1
+  echo "Z:${p//\//\\}"
+}
+
 wine_env() {  # PREFIX
   export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
   # No Mono or Gecko prompts; a missing help file would otherwise block on a modal box.
@@ -57,9 +63,9 @@ ensure_prefix() {  # PREFIX MODE PRINTER_NAME PRINTER_OUTPUT
   wineboot -i >/dev/null 2>&1
   wineserver -w
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
-  wine regedit /S "$(winepath -w "$ROOT/scripts/prefix-fonts.reg")"
+  wine regedit /S "$(winpath "$ROOT/scripts/prefix-fonts.reg")"
   if [ "$mode" = test ]; then
-    wine regedit /S "$(winepath -w "$ROOT/scripts/prefix-test.reg")"
+    wine regedit /S "$(winpath "$ROOT/scripts/prefix-test.reg")"
   fi
   wine "$BUILD/win/tools/mkprinter.exe" "$printer" "$output"
   wineserver -w

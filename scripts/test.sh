@@ -37,7 +37,7 @@ cleanup() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
-  rm -f "$BUILD/.display"
+  rm -f "$BUILD/.display" "$BUILD/.keepalive-ready"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -59,10 +59,22 @@ export DISPLAY=":$(tr -d '[:space:]' < "$BUILD/.display")"
 PREFIX="$BUILD/wineprefix"
 ensure_prefix "$PREFIX" test "Vexlor Test PS" "$BUILD/test-printer.ps"
 wine_env "$PREFIX"
-wineserver -f -p &
+wineserver -f -p >/dev/null 2>&1 &
 ws_pid=$!
-wine "$BUILD/win/tools/keepalive.exe" 3600 &
+# Wine's desktop and services start with the first process and inherit its output; starting
+# them here, before any test, keeps them off ctest's pipes (ctest waits for those to close).
+rm -f "$BUILD/.keepalive-ready"
+wine "$BUILD/win/tools/keepalive.exe" 3600 "$(winpath "$BUILD/.keepalive-ready")" >/dev/null 2>&1 &
 ka_pid=$!
+for _ in $(seq 300); do
+  [ -f "$BUILD/.keepalive-ready" ] && break
+  kill -0 "$ka_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -f "$BUILD/.keepalive-ready" ]; then
+  echo "Wine's desktop did not come up within 30 seconds" >&2
+  exit 1
+fi
 
 if [ $# -gt 0 ]; then
   exe=$(find "$BUILD/win/tests" -name "$1.exe" -print -quit)
