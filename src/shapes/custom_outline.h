@@ -1,0 +1,51 @@
+// The OutlinePointBlock of a custom-outline shape (record type 119) and its scaling into a
+// frame.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "store/store_format.h"
+
+constexpr int kOutlineRecordType = 119;
+
+#pragma pack(push, 1)
+// One vertex of the chain: the descriptor of the piece that ends here (coming from the
+// previous vertex; the first vertex's descriptor takes no part in the outline), then the
+// vertex in design units, relative to the top-left of the joined lines' extent.
+struct OutlineVertex {
+    std::int32_t pieceClass;  // 1 straight line, 2 elbow connector: the class that expands it
+    std::int32_t orientation; // orientation or type of the piece, as its class defines it
+    std::int32_t lineShape;   // straight line: 0 plain, 1 zigzag, 2 steps, 3 arc; elbow: turn
+    double param;             // parameter of the line shape
+    std::int32_t x;
+    std::int32_t y;
+};
+static_assert(sizeof(OutlineVertex) == 28);
+static_assert(offsetof(OutlineVertex, param) == 12);
+static_assert(offsetof(OutlineVertex, x) == 20);
+
+// The record (and the same layout as a plain memory block): header, then `count` vertices.
+// Its size is 28 + 28 x count; a block may have room for more vertices than it counts. The
+// chain is closed by its last vertex lying near the first; there is no closing vertex.
+struct OutlinePointBlock {
+    BlockHeader header;
+    std::int32_t count;
+    std::int32_t designWidth;  // read as 1 when below 1
+    std::int32_t designHeight; // read as 1 when below 1
+};
+static_assert(sizeof(OutlinePointBlock) == 28);
+static_assert(offsetof(OutlinePointBlock, count) == 16);
+static_assert(offsetof(OutlinePointBlock, designWidth) == 20);
+static_assert(offsetof(OutlinePointBlock, designHeight) == 24);
+#pragma pack(pop)
+
+// The number of vertices of a locked block of `size` bytes that lie within it: its count,
+// lowered to what the block holds (0 for a negative count or a block below 28 bytes).
+int UsableOutlineVertices(const OutlinePointBlock* block, SIZE_T size);
+
+// The outline polygon of the block in `rect`: the vertices scaled from design units, at most
+// kMaxOutlinePoints of them. No block gives no points.
+void ScaleCustomOutline(const RECT& rect, HGLOBAL block, POINT* points, int* count);
