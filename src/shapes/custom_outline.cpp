@@ -5,7 +5,6 @@
 
 #include "shapes/real_math.h"
 #include "shapes/shape_kinds.h"
-#include "store/memory_blocks.h"
 
 int UsableOutlineVertices(const OutlinePointBlock* block, SIZE_T size)
 {
@@ -21,10 +20,9 @@ void ScaleCustomOutline(const RECT& rect, HGLOBAL block, POINT* points, int* cou
     *count = 0;
     if (!block)
         return;
-    BlockLock lock(block);
-    if (!lock)
+    const auto* head = static_cast<const OutlinePointBlock*>(GlobalLock(block));
+    if (!head)
         return;
-    const auto* head = reinterpret_cast<const OutlinePointBlock*>(lock.get());
     const auto* vertices = reinterpret_cast<const OutlineVertex*>(head + 1);
     const int n = std::min(UsableOutlineVertices(head, GlobalSize(block)), kMaxOutlinePoints);
     const double dw = std::max(1.0, static_cast<double>(head->designWidth));
@@ -35,5 +33,6 @@ void ScaleCustomOutline(const RECT& rect, HGLOBAL block, POINT* points, int* cou
         points[i].x = rect.left + TruncReal(vertices[i].x * sx);
         points[i].y = rect.top + TruncReal(vertices[i].y * sy);
     }
+    GlobalUnlock(block);
     *count = n;
 }

@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "store/store_format.h"
-
 constexpr int kOutlineRecordType = 119;
 
 #pragma pack(push, 1)
@@ -31,7 +29,7 @@ static_assert(offsetof(OutlineVertex, x) == 20);
 // Its size is 28 + 28 x count; a block may have room for more vertices than it counts. The
 // chain is closed by its last vertex lying near the first; there is no closing vertex.
 struct OutlinePointBlock {
-    BlockHeader header;
+    std::uint8_t header[16]; // the store's block header
     std::int32_t count;
     std::int32_t designWidth;  // read as 1 when below 1
     std::int32_t designHeight; // read as 1 when below 1
