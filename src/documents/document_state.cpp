@@ -1,0 +1,109 @@
+// The document state of a drawing view: its creation for a new drawing, its loading from a
+// store, and the modified mark.
+#include "documents/document_state.h"
+
+#include <cstring>
+
+#include "exchange/exchange_services.h"
+#include "model/drawing.h"
+#include "store/block_store.h"
+
+Settings* g_settings = nullptr;
+HGLOBAL g_styleTable = nullptr;
+
+namespace {
+
+constexpr int kDefaultArea = 30000;   // 50 x 50 inches
+
+}  // namespace
+
+HGLOBAL GetDocumentStateHandle(HWND view)
+{
+    if (!view || !IsWindow(view)) return nullptr;
+    return reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(GetWindowLongA(view, kViewStateLong)));
+}
+
+void MarkDocumentModified(DocumentState* state)
+{
+    state->flags |= DocModified;
+    NotifyOleDataChanged(state);
+}
+
+int CreateNewDocumentState(HWND view, int storeSlot)
+{
+    HGLOBAL drawingRecord = nullptr, stateRecord = nullptr;
+    if (int err = AddRecord(storeSlot, RecDocument, RecDrawingId, sizeof(Drawing), &drawingRecord)) return err;
+    HGLOBAL stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DocumentState));
+    if (!stateBlock) return 10004;
+    int err = AddRecord(storeSlot, RecDocument, RecDocumentStateId, kDocumentStateRecordSize, &stateRecord);
+    if (!err) {
+        Locked<DocumentState> state(stateBlock);
+        if (!state) return 10004;
+        state->version = 4;
+        state->storeSlot = storeSlot;
+        state->savedBackground = -1;
+        state->areaWidth = kDefaultArea;
+        state->areaHeight = kDefaultArea;
+        Locked<BYTE> image(stateRecord);
+        if (!state || !image)
+            err = 10004;
+        else
+            std::memcpy(image.get() + kBlockHeaderSize, state.get(), sizeof(DocumentState));
+    }
+    if (!err) err = MarkBlockDirty(stateRecord);
+    if (err) {
+        GlobalFree(stateBlock);
+        return err;
+    }
+    SetWindowLongA(view, kViewStateLong, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
+    HGLOBAL drawing = nullptr;
+    err = CreateDrawing(view, storeSlot, 0, kDefaultArea, kDefaultArea, 0, &drawing);
+    if (err) {
+        SetWindowLongA(view, kViewStateLong, 0);
+        GlobalFree(stateBlock);
+        return err;
+    }
+    Locked<DocumentState> state(stateBlock);
+    state->drawing = drawing;
+    return 0;
+}
+
+int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
+{
+    *converted = FALSE;
+    HGLOBAL record = nullptr;
+    if (int err = LoadRecord(storeSlot, RecDocument, RecDocumentStateId, &record)) return err;
+    if (GetBlockSize(record) < kDocumentStateRecordSize) return 10003;
+    HGLOBAL stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DocumentState));
+    if (!stateBlock) return 10004;
+    {
+        Locked<DocumentState> state(stateBlock);
+        Locked<BYTE> image(record);
+        if (!state || !image) return 10004;   // nothing is locked when the locks failed
+        std::memcpy(state.get(), image.get() + kBlockHeaderSize, sizeof(DocumentState));
+        state->printerIC = nullptr;
+        state->palette = state->previousPalette = nullptr;
+        state->drawing = nullptr;
+        state->textEditor = nullptr;
+        state->oleLink = state->oleObjects = nullptr;
+        state->devMode = state->fontMap = state->fontList = nullptr;
+        state->libraryAtom = 0;
+        state->storeSlot = storeSlot;
+    }
+    ReleaseBlock(record);
+    SetWindowLongA(view, kViewStateLong, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
+    HGLOBAL drawing = nullptr;
+    int err = OpenDrawing(view, storeSlot, 0, 0, &drawing);
+    if (err) {
+        SetWindowLongA(view, kViewStateLong, 0);
+        GlobalFree(stateBlock);
+        return err;
+    }
+    Locked<DocumentState> state(stateBlock);
+    state->drawing = drawing;
+    state->flags &= ~static_cast<DWORD>(DocModified);
+    Locked<Drawing> d(drawing);
+    d->pageWidth = state->areaWidth;
+    d->pageHeight = state->areaHeight;
+    return 0;
+}

@@ -1,0 +1,116 @@
+// Frame services used by the model and the classes: start-up facts, cursors, warnings, hint
+// dialogs and palettes.
+#include "frame/frame_services.h"
+
+#include <cstdio>
+
+#include "model/window_utils.h"
+
+HWND g_frameWindow = nullptr;
+HWND g_mdiClient = nullptr;
+HWND g_paletteWindow = nullptr;
+HFONT g_dialogFont = nullptr;
+int g_windowsMajorVersion = 4;
+BOOL g_isWindowsNT = TRUE;
+BOOL g_warningsSuppressed = FALSE;
+BOOL g_noDecorations = FALSE;
+POINT PendingPastePoint = {-1, 0};
+
+namespace {
+
+constexpr UINT kApplicationTitle = 533;
+constexpr int kCursorCount = 18;
+int g_currentCursor = 0;
+
+int ShowRealMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    return MessageBoxA(owner, text, caption, type);
+}
+
+// The shared procedure of the INFO_ and HINT_ dialogs: the first button (or id 7) confirms,
+// Cancel (id 2) declines.
+INT_PTR CALLBACK InfoDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND) {
+        int id = LOWORD(wParam);
+        if (id == 1 || id == 2 || id == 7) {
+            EndDialog(dialog, id == 2 ? 0 : 1);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+int RunRealInfoDialog(LPCSTR dialogName, int helpContext)
+{
+    (void)helpContext;
+    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
+    if (!FindResourceA(instance, dialogName, MAKEINTRESOURCEA(5))) return 0;
+    return DialogBoxParamA(instance, dialogName, g_frameWindow, InfoDlgProc, 0) == 1 ? 1 : 0;
+}
+
+bool FrameVisible()
+{
+    return g_frameWindow && IsWindowVisible(g_frameWindow);
+}
+
+}  // namespace
+
+MessageBoxPrompt g_messageBoxPrompt = ShowRealMessageBox;
+InfoDialogPrompt g_infoDialogPrompt = RunRealInfoDialog;
+
+int SetCursorByIndex(int index)
+{
+    if (index < 0 || index >= kCursorCount) return index;
+    g_currentCursor = index;
+    if (index == 1) SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    return index;
+}
+
+int GetCurrentCursorIndex()
+{
+    return g_currentCursor;
+}
+
+void ShowWarningById(UINT stringId)
+{
+    if (g_warningsSuppressed || !FrameVisible()) return;
+    char text[262], caption[262];
+    LoadResString(stringId, text);
+    LoadResString(kApplicationTitle, caption);
+    g_messageBoxPrompt(nullptr, text, caption, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+    ReleaseCapture();
+}
+
+int RunInfoDialog(LPCSTR dialogName, int helpContext)
+{
+    if (!FrameVisible()) return 0;
+    int result = g_infoDialogPrompt(dialogName, helpContext);
+    ReleaseCapture();
+    return result;
+}
+
+void GrayOutRect(HDC dc, const RECT* rect)
+{
+    static const WORD kHalftone[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kHalftone);
+    HBRUSH brush = CreatePatternBrush(pattern);
+    HGDIOBJ old = SelectObject(dc, brush);
+    RECT inner = *rect;
+    InflateRect(&inner, -2, -2);
+    PatBlt(dc, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top, 0x00FA0089);  // DPo: pattern OR destination
+    SelectObject(dc, old);
+    DeleteObject(brush);
+    DeleteObject(pattern);
+}
+
+void BuildDocumentPalette(HWND view, DocumentState* state)
+{
+    (void)view;
+    (void)state;
+}
+
+void ReloadFpuControlWord()
+{
+}

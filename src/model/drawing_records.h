@@ -1,0 +1,315 @@
+// The stored records of a drawing: Drawing, ObjectList and DrawObject, ZOrderList, HookEntry,
+// LinkIndex and the group table. They are memory images of store records and file formats.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "store/store_format.h"
+
+static_assert(sizeof(HGLOBAL) == 4 && sizeof(HWND) == 4, "records hold 32-bit handles");
+
+// Record types and ids of a drawing's store.
+enum DrawingRecord {
+    RecDocument = 100,          // type of the document records
+    RecDocumentStateId = 101,   // (100, 101) DocumentState image
+    RecDrawingId = 105,         // (100, 105) Drawing
+    RecObjectList = 110,
+    RecZOrderList = 111,
+    RecTextBlock = 114,
+    RecLinkIndex = 115,
+    RecAttachment = 117,
+    RecGroupTable = 118,
+    RecLineArrayData = 120,
+};
+
+constexpr int kMaxObjects = 16000;
+constexpr int kMaxLinks = 6000;
+constexpr int kLastObjectId = 65534;   // ids run 1..65,534
+constexpr int kNoLabel = 0xFFFF;       // labelId of an object without a label partner
+constexpr int kTableHeaderSize = 20;   // block header and i32 count in front of every table
+
+// State bits of DrawObject::state.
+enum ObjectState : DWORD {
+    StateSelected = 0x1,
+    StateTextEditing = 0x2,
+    StateLocked = 0x10,
+    StateCustomHooks = 0x40,
+    StatePushedOff = 0x80,
+    StatePicture = 0x100,
+    StateTextOnly = 0x200,
+    StateShowHooks = 0x800,
+    StateInMoveSet = 0x1000,
+    StateAttachedLabel = 0x2000,
+};
+
+// Option bits of DrawObject::options.
+enum ObjectOptions : DWORD {
+    OptFramed = 0x1,
+    OptShadowHidden = 0x2,
+    OptNoTextShadow = 0x4,
+    OptMirrorH = 0x8,
+    OptMirrorV = 0x10,
+    OptFixed = 0x20,     // never rotated, flipped or resized
+    OptStdHooks = 0x40,
+};
+
+// Object classes, which are also the slots of the class handler table.
+enum ObjectClass { ClassShape = 0, ClassLine = 1, ClassConnector = 2, ClassArray = 3, ClassCount = 4 };
+
+#pragma pack(push, 1)
+
+// A holder's hook on a target, one of two slots in DrawObject::hooks; slots 0..hookCount-1
+// are in use. The attach point lies in the target's 0..600 box over its frame. The holder-side
+// code is 1/2 for a line's start/finish end; for shapes 1-16 a connection point, 201-209 an
+// anchor, above 304 a point projected onto the outline.
+struct HookEntry {
+    INT32 targetId;
+    INT32 targetRow;    // hint, refreshed when stale
+    INT32 attachX;
+    INT32 attachY;
+    INT32 holderCode;
+};
+static_assert(sizeof(HookEntry) == 20);
+
+// One object, 356 bytes, row r of the ObjectList at byte 20 + 356 r. Every stored cross-reference
+// (hooks, labels, groups) carries an id and a row hint; the id is the truth.
+struct DrawObject {
+    INT32 objClass;       // 0 shape, 1 straight line, 2 elbow connector, 3 line array
+    RECT updateRect;      // everything the object paints
+    RECT frame;           // for a straight line: start x, start y, end x, end y
+    RECT innerRect;
+    RECT textRect;
+    INT32 axisCoord;
+    double param;         // at 72
+    BYTE classData[32];
+    RECT textInset;       // at 112
+    RECT textMargins;
+    INT32 textId;         // at 144, TextBlock record id, -1 none
+    INT32 classFlags;     // 0x40 a line shows its length
+    INT32 classValue;
+    INT32 textAlignV;
+    INT32 textAlignH;
+    INT32 textFit;
+    INT32 handleLayout;   // at 168
+    INT32 createdWidth;
+    INT32 createdHeight;
+    INT32 angle;          // tenths of a degree
+    INT32 lineWidth;      // at 184
+    INT32 lineStyle;
+    INT32 fillPattern;
+    COLORREF fillColor;   // -1 none
+    COLORREF lineColor;
+    INT32 dataType;       // at 204, record type of the data records, -1 none
+    INT32 dataId;
+    INT32 dataCount;
+    INT32 objType;        // at 216
+    DWORD state;          // ObjectState bits
+    DWORD options;        // ObjectOptions bits
+    INT32 objId;          // at 228, 1..65,534
+    DWORD hookMask;
+    DWORD acceptMask;
+    INT32 hookCapacity;   // at 240
+    INT32 hookCount;      // 0..2 (stored data is checked on open)
+    HookEntry hooks[2];   // at 248
+    POINT lastHookPoint;  // at 288
+    INT32 arrowEnds;      // at 296
+    INT32 arrowSize;
+    INT32 labelId;        // at 304, 0xFFFF none
+    INT32 labelRow;
+    INT32 lineShape;
+    INT32 groupId;        // at 316, 0 none
+    INT32 groupRow;       // hint into the group table, -1 none
+    INT32 arrowStart;
+    INT32 arrowEnd;
+    RECT groupFrame;      // at 332
+    INT32 groupAngle;
+    DWORD savedState;
+};
+static_assert(sizeof(DrawObject) == 356);
+static_assert(offsetof(DrawObject, param) == 72);
+static_assert(offsetof(DrawObject, textInset) == 112);
+static_assert(offsetof(DrawObject, textId) == 144);
+static_assert(offsetof(DrawObject, handleLayout) == 168);
+static_assert(offsetof(DrawObject, lineWidth) == 184);
+static_assert(offsetof(DrawObject, dataType) == 204);
+static_assert(offsetof(DrawObject, objType) == 216);
+static_assert(offsetof(DrawObject, objId) == 228);
+static_assert(offsetof(DrawObject, hookCapacity) == 240);
+static_assert(offsetof(DrawObject, hooks) == 248);
+static_assert(offsetof(DrawObject, lastHookPoint) == 288);
+static_assert(offsetof(DrawObject, labelId) == 304);
+static_assert(offsetof(DrawObject, groupId) == 316);
+static_assert(offsetof(DrawObject, groupFrame) == 332);
+static_assert(offsetof(DrawObject, savedState) == 352);
+
+// Copy of the current StyleRecord inside the Drawing (76 bytes).
+struct DrawingStyle {
+    COLORREF borderColor;
+    COLORREF lineColor;
+    COLORREF fillColor;     // -1 none
+    COLORREF textColor;
+    COLORREF shadowColor;
+    COLORREF backgroundColor;  // -1 white
+    COLORREF highlightColor;
+    INT32 shadowDx;
+    INT32 shadowDy;
+    INT32 shadowStyle;      // 0 none, 1-5
+    INT32 shadowClassMask;
+    char name[32];
+};
+static_assert(sizeof(DrawingStyle) == 76);
+
+// Ruler and scale record (32 bytes); the same fields as the program's default ruler settings.
+struct RulerSettings {
+    INT32 rulersShown;
+    INT32 screenUnit;       // 0 centimetres, else inches
+    double scaleBase;       // at 8, 100.0
+    INT32 divisions;        // 8, 10, 12 or 16
+    double shownValue;      // at 20, 1.0
+    INT32 unit;             // at 28: 0 none, 1 in, 2 ft, 3 mm, 4 cm, 5 m
+};
+static_assert(sizeof(RulerSettings) == 32);
+static_assert(offsetof(RulerSettings, shownValue) == 20);
+
+// The defaults of new objects (60 bytes), the same fields in the Drawing and in the program's
+// settings.
+struct ObjectDefaults {
+    INT32 borderWidth;
+    INT32 lineWidth;
+    INT32 textSize;
+    INT32 textStyle;
+    INT32 textAlignH;
+    INT32 textAlignV;
+    INT32 fontKey;
+    char face[32];
+};
+static_assert(sizeof(ObjectDefaults) == 60);
+
+// Drawing option bits of Drawing::drawingFlags.
+enum DrawingFlags : DWORD {
+    DrawSnap = 0x2,
+    DrawHookTarget = 0x4,      // cleared at every open
+    DrawLinesLink = 0x8,
+    DrawShapesLink = 0x10,
+    DrawMidPoints = 0x20,      // set at creation
+};
+
+// Record (100, 105), 272 bytes with its block header. Handle fields are valid only while the
+// drawing is open and are rewritten by every open.
+struct Drawing {
+    BlockHeader header;       // its slot names the store of the drawing's data records
+    HWND viewWindow;
+    INT32 storeSlot;
+    INT32 pageWidth;
+    INT32 pageHeight;
+    DWORD drawingFlags;       // DrawingFlags
+    HGLOBAL objectList;       // at 36
+    HGLOBAL zOrderList;
+    HGLOBAL linkIndex;
+    INT32 selectedCount;      // at 48
+    INT32 currentRow;         // -1 none
+    INT32 openedWithObjects;
+    INT32 lastId;             // at 60
+    INT32 duplicateDx;
+    INT32 duplicateDy;
+    DrawingStyle style;       // at 72
+    ObjectDefaults defaults;  // at 148: defaultBorderWidth .. defaultFace
+    INT32 defaultFillPattern; // at 208
+    INT32 pendingMessage;
+    INT32 toolSlot;           // -1 the shape kind's own default
+    HGLOBAL groupTable;       // at 220
+    INT32 defaultArrowStart;
+    INT32 defaultArrowEnd;
+    INT32 defaultArrowSize;
+    INT32 reserved236;
+    RulerSettings rulerSettings;  // at 240
+};
+static_assert(sizeof(Drawing) == 272);
+static_assert(offsetof(Drawing, objectList) == 36);
+static_assert(offsetof(Drawing, selectedCount) == 48);
+static_assert(offsetof(Drawing, lastId) == 60);
+static_assert(offsetof(Drawing, style) == 72);
+static_assert(offsetof(Drawing, defaults) == 148);
+static_assert(offsetof(Drawing, defaultFillPattern) == 208);
+static_assert(offsetof(Drawing, groupTable) == 220);
+static_assert(offsetof(Drawing, reserved236) == 236);
+static_assert(offsetof(Drawing, rulerSettings) == 240);
+
+// One LinkIndex entry: the reverse side of a HookEntry. Invariant: every HookEntry in use has
+// exactly one entry with its (target id, holder id) and back; entries are sorted by target id,
+// those of one target in the order they were added.
+struct LinkEntry {
+    INT32 targetId;
+    INT32 targetRow;   // hint
+    INT32 holderId;
+    INT32 holderRow;   // hint
+    DWORD flags;       // LinkFlags
+};
+static_assert(sizeof(LinkEntry) == 20);
+
+enum LinkFlags : DWORD {
+    LinkDropTarget = 0x1,   // drop every link of this target
+    LinkDrop = 0x2,
+    LinkRefit = 0x4,        // re-fit the hook to the target's nearest hook point
+    LinkDropToo = 0x8,
+    LinkChanged = 0x10,     // the holder must be re-fitted
+    LinkMoved = 0x20,
+};
+
+// One group of the group table (92 bytes). Members name the group by id and keep a row hint
+// into the table; entries have no order.
+struct GroupEntry {
+    RECT bounds;          // union of the members' update rects (and the rotated frame)
+    RECT frame;           // union of the members' frames
+    RECT groupedFrame;    // frame when grouped; moves, never rescaled
+    INT32 groupId;        // at 48, not 0
+    INT32 memberCount;    // attached labels not counted
+    DWORD flags;          // GroupFlags
+    INT32 angle;          // at 60
+    double widthFactor;   // at 64, of the last resize; 0 before the first
+    double heightFactor;  // at 72
+    INT32 handleLayout;   // at 80
+    BYTE reserved[8];
+};
+static_assert(sizeof(GroupEntry) == 92);
+static_assert(offsetof(GroupEntry, groupId) == 48);
+static_assert(offsetof(GroupEntry, widthFactor) == 64);
+static_assert(offsetof(GroupEntry, handleLayout) == 80);
+
+enum GroupFlags : DWORD {
+    GroupSelected = 0x1,
+    GroupFramesPending = 0x20,
+    GroupNoFreeResize = 0x40,
+    GroupHooked = 0x400,
+    GroupBoundsStale = 0x2000,
+    GroupMemberLeft = 0x4000,
+};
+
+// The four tables share one layout: the block header, an i32 count, then the entries. A table
+// may be longer than its count needs; readers go by the count.
+template <typename Entry>
+struct RecordTable {
+    BlockHeader header;
+    INT32 count;
+
+    Entry* Entries() { return reinterpret_cast<Entry*>(reinterpret_cast<BYTE*>(this) + kTableHeaderSize); }
+    Entry& operator[](int i) { return Entries()[i]; }
+    static constexpr LONG SizeFor(int n) { return kTableHeaderSize + static_cast<LONG>(sizeof(Entry)) * n; }
+};
+
+using ObjectList = RecordTable<DrawObject>;   // record 110
+using ZOrderList = RecordTable<INT32>;        // record 111: rows, back to front
+using LinkIndex = RecordTable<LinkEntry>;     // record 115
+using GroupTable = RecordTable<GroupEntry>;   // record 118
+
+#pragma pack(pop)
+
+// The hook slots of an object that walks may read: stored counts are checked on open, and a
+// count outside 0..2 never lets a walk leave the two slots.
+inline int HookSlotsInUse(const DrawObject& object)
+{
+    return object.hookCount < 0 ? 0 : (object.hookCount > 2 ? 2 : object.hookCount);
+}

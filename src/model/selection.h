@@ -1,0 +1,71 @@
+// Shared operations on the drawing model: redraw in drawing units, marking a document changed,
+// rolling back a failed edit, selection summaries, owners, extents, shadows, handle rects.
+#pragma once
+
+#include <windows.h>
+
+#include "model/drawing_records.h"
+
+struct DocumentState;
+
+// Invalidates a rect in logical units (none: the whole client area), without erasing; a rect
+// empty in width or height still covers one device pixel either side.
+void InvalidateLogicalRect(HWND window, const RECT* rect);
+
+// Marks the document modified (and tells OLE), sets its redraw flag; `whole` invalidates the
+// view's whole client area.
+void MarkDocumentChanged(HWND view, DocumentState* state, BOOL whole);
+
+// Restores the store from the checkpoint of a failed edit and forgets it.
+int RollBackEdit(HWND view);
+
+// Row of the object this one belongs to (an attached label's host, else the first line array
+// one of its hooks is on); -1 when none, or, with `ownerSelected`, when that owner is not
+// selected.
+int FindOwnerObject(ObjectList* objects, int row, BOOL ownerSelected);
+
+// Union of the objects' bounds (all, or the selection and what its owners carry).
+void GetDrawingExtent(Drawing* drawing, ObjectList* objects, RECT* extent, BOOL selectionOnly,
+                      BOOL fromUpdateRects);
+
+// How far the drawing's shadow reaches beyond an object on each side.
+void GetShadowOffsetRect(Drawing* drawing, RECT* margins, DWORD classMask);
+
+// Rect of one selection handle (54 units square); `points` are the eight rotated handle
+// positions or none.
+void GetHandleRect(const DrawObject* object, RECT* rect, int handleCode, const POINT* points);
+
+// Moves rect and point so the rect's top-left is the origin, scaling both down into 600 units.
+void FitRectInUnitBox(RECT* rect, POINT* point);
+
+// 0 horizontal, 1 diagonal, 2 vertical.
+int ClassifyLineDirection(int x1, int y1, int x2, int y2, int mode);
+
+// String id of the Edit menu's Paste item for what the clipboard holds (0 the plain item).
+int GetPasteFormat();
+
+// Capability bits of the selection for menus; 0 when nothing is selected.
+DWORD GetSelectionMenuFlags(Drawing* drawing);
+
+// Fields of the text summary of CollectSelectionAttributes, at the offsets of a TextRun.
+struct TextSummary {
+    INT32 face;
+    INT32 size;
+    INT32 style;
+    COLORREF color;
+    INT32 script;
+    INT32 attribute;
+    INT32 alignment;   // of the paragraph format the runs name
+    INT32 runFlags;
+    INT32 nominalSize;
+    INT32 escapement;
+};
+
+// Fills a DrawObject-shaped summary of the selection (-2 unset, -1 mixed) by sending `message`
+// (28 or 38) to each selected object. 1 when anything is selected (or a store error), else 0.
+int CollectSelectionAttributes(HWND view, int message, DrawObject* summary, TextSummary* text);
+
+// Sends the merged character style of the selection's texts to the toolbar palette.
+int UpdateTextStyleControls(HWND view);
+
+int TimesFour(int value);

@@ -1,0 +1,90 @@
+// Object text for the drawing model: reading stored TextBlocks, the text holder of an object,
+// ending in-place edits, and the editor's background.
+#include "text/object_text.h"
+
+#include "documents/document_state.h"
+#include "model/drawing.h"
+#include "model/links.h"
+#include "model/selection.h"
+#include "store/block_store.h"
+
+TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
+{
+    TextBlockView view;
+    if (!payload || payloadSize < static_cast<LONG>(sizeof(TextBlockHeader))) return view;
+    const auto* header = reinterpret_cast<const TextBlockHeader*>(payload);
+    if (header->lineCount < 0 || header->runCount < 0 || header->formatCount < 0) return view;
+    // Stored counts are checked against the block before any run is read.
+    long long runsAt = sizeof(TextBlockHeader) + static_cast<long long>(kTextLineSize) * header->lineCount;
+    long long formatsAt = runsAt + static_cast<long long>(sizeof(TextRun)) * header->runCount;
+    long long end = formatsAt + static_cast<long long>(sizeof(ParagraphFormat)) * header->formatCount;
+    if (end > payloadSize) return view;
+    view.runs = reinterpret_cast<const TextRun*>(payload + runsAt);
+    view.runCount = header->runCount;
+    view.formats = reinterpret_cast<const ParagraphFormat*>(payload + formatsAt);
+    view.formatCount = header->formatCount;
+    return view;
+}
+
+int ResolveTextHolderIndex(ObjectList* objects, int row)
+{
+    DrawObject& holder = (*objects)[row];
+    if (!(holder.classFlags & 0x2c) || (holder.options & 0x80)) return row;
+    if (holder.labelId == kNoLabel) return holder.labelRow;
+    int label = FindObjectById(objects, holder.labelId, holder.labelRow);
+    if (label < 0 || !((*objects)[label].state & StateAttachedLabel)) {
+        holder.labelId = kNoLabel;
+        holder.labelRow = -1;
+        return -1;
+    }
+    holder.labelRow = label;
+    return label;
+}
+
+namespace {
+
+// Clears the edited mark of the object being edited; mode 1 leaves it selected and current.
+void EndEditOfObject(DocumentState* state, int mode)
+{
+    Locked<Drawing> drawing(state->drawing);
+    if (!drawing) return;
+    Locked<ObjectList> objects(drawing->objectList);
+    if (!objects) return;
+    for (int row = 0; row < objects->count; ++row) {
+        DrawObject& object = (*objects)[row];
+        if (!(object.state & StateTextEditing)) continue;
+        object.state &= ~static_cast<DWORD>(StateTextEditing);
+        InvalidateLogicalRect(drawing->viewWindow, &object.updateRect);
+        state->flags |= DocRedraw;
+        if (mode == 1 && !(object.state & StateSelected)) {
+            object.state |= StateSelected;
+            ++drawing->selectedCount;
+            drawing->currentRow = row;
+        }
+    }
+    objects.Unlock();
+    MarkBlockDirty(drawing->objectList);
+}
+
+}  // namespace
+
+void EndUnchangedTextEdit(DocumentState* state, int mode)
+{
+    EndEditOfObject(state, mode);
+}
+
+int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode)
+{
+    (void)view;
+    (void)reserved;
+    EndEditOfObject(state, mode);
+    return 0;
+}
+
+extern "C" LONG CALLBACK SED_TENProc(HWND editor, HDC dc, void* tenState)
+{
+    (void)editor;
+    (void)dc;
+    (void)tenState;
+    return 0;
+}
