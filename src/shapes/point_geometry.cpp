@@ -15,6 +15,24 @@ POINT RotationCentre(const RECT* rect)
                  rect->top + (rect->bottom - rect->top) / 2};
 }
 
+POINT SidePointOfRect(const RECT& r, int code)
+{
+    const LONG mx = r.left + (r.right - r.left) / 2;
+    const LONG my = r.top + (r.bottom - r.top) / 2;
+    switch (code) {
+    case 1: return POINT{r.left, r.top};
+    case 2: return POINT{r.right, r.top};
+    case 3: return POINT{r.left, r.bottom};
+    case 5: return POINT{mx, r.top};
+    case 6:
+    case kRotateHandleBottom: return POINT{mx, r.bottom};
+    case 7: return POINT{r.left, my};
+    case 8:
+    case kRotateHandleRight: return POINT{r.right, my};
+    default: return POINT{r.right, r.bottom};
+    }
+}
+
 int RotatePoints(const RECT* rect, int angle, POINT* points, int n)
 {
     const POINT c = RotationCentre(rect);

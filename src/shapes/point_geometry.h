@@ -14,6 +14,11 @@ constexpr int kRotateHandleMinSide = 270;
 // The rotation centre of a rectangle, (L + W/2, T + H/2); (0, 0) with none.
 POINT RotationCentre(const RECT* rect);
 
+// The point of `rect` a handle code names: 1 left-top, 2 right-top, 3 left-bottom, 5 top
+// middle, 6 and 141 bottom middle, 7 left middle, 8 and 140 right middle, any other code
+// right-bottom.
+POINT SidePointOfRect(const RECT& rect, int code);
+
 // Rotates the points in place by `angle` tenths of a degree, counter-clockwise on screen,
 // about the centre of `rect` (or the origin). Returns n.
 int RotatePoints(const RECT* rect, int angle, POINT* points, int n);

@@ -1,0 +1,132 @@
+// Derived rectangles, text margins and new frames of shapes.
+#include "shapes/shape_rects.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "model/selection.h"
+#include "shapes/point_geometry.h"
+#include "shapes/real_math.h"
+#include "shapes/shape_kinds.h"
+
+namespace {
+
+// The text rectangle of a shape whose text the text engine does not lay out: the inner
+// rectangle less the inset of the outline and the margins.
+void TextRectFromInner(DrawObject* shape)
+{
+    RECT r = shape->innerRect;
+    r.left += shape->textInset.left + shape->textMargins.left;
+    r.top += shape->textInset.top + shape->textMargins.top;
+    r.right -= shape->textInset.right + shape->textMargins.right;
+    r.bottom -= shape->textInset.bottom + shape->textMargins.bottom;
+    shape->textRect = r;
+}
+
+} // namespace
+
+void ComputeShapeTextMargins(DrawObject* shape, BOOL fromText)
+{
+    double fractions[4];
+    std::memcpy(fractions, shape->classData, sizeof fractions);
+    ComputeShapeTextFractions(shape->objType, shape->param, shape->options, fractions);
+    std::memcpy(shape->classData, fractions, sizeof fractions);
+    shape->textInset = TextInsetFromFractions(shape->objType, fractions, fromText != FALSE,
+                                              shape->frame.right - shape->frame.left,
+                                              shape->frame.bottom - shape->frame.top);
+}
+
+int ObjectHasShadow(Drawing* drawing, const DrawObject* object)
+{
+    if (object->options & OptShadowHidden)
+        return 0;
+    if (object->lineWidth != 0 || object->objClass != ClassShape)
+        return 1;
+    const bool attachedLabel = object->labelId != kNoLabel && (object->state & StateAttachedLabel);
+    const bool framedPicture = (object->state & StatePicture) && (object->options & OptFramed);
+    return drawing && drawing->style.shadowStyle == 4 && object->fillPattern != 0 &&
+                   !attachedLabel && !framedPicture
+               ? 1
+               : 0;
+}
+
+int UpdateShapeRects(Drawing* drawing, DrawObject* shape, BOOL relayout)
+{
+    const RECT frame = shape->frame;
+    shape->updateRect = frame;
+    shape->innerRect = frame;
+    if (shape->angle != 0) {
+        POINT pts[5];
+        int n = 0;
+        GetShapeOutlinePoints(frame, &frame, 0, 2, shape->angle, nullptr, pts, &n, 0);
+        BoundsOfPoints(&shape->updateRect, pts, n);
+    }
+    RECT shadow{0, 0, 0, 0};
+    if (drawing)
+        GetShadowOffsetRect(drawing, &shadow, 0);
+    InflateRect(&shape->updateRect, 30, 30);
+    // A picture that does not keep its own colours has no border around it.
+    const bool bareBitmap = (shape->state & StatePicture) && !(shape->options & OptFramed);
+    const int inset = bareBitmap ? 0 : shape->lineWidth;
+    InflateRect(&shape->innerRect, -inset, -inset);
+    if (ObjectHasShadow(drawing, shape)) {
+        shape->updateRect.left -= shadow.left;
+        shape->updateRect.top -= shadow.top;
+        shape->updateRect.right += shadow.right;
+        shape->updateRect.bottom += shadow.bottom;
+        const int style = drawing ? drawing->style.shadowStyle : 0;
+        if (style == 1 || style == 2)
+            InflateRect(&shape->innerRect, -std::abs(drawing->style.shadowDx),
+                        -std::abs(drawing->style.shadowDy));
+    }
+    ComputeShapeTextMargins(shape, FALSE);
+    if (relayout && shape->textId < 0) {
+        shape->textRect = shape->innerRect;
+        TextRectFromInner(shape);
+    }
+    return 0;
+}
+
+int SetShapeFrame(Drawing* drawing, DrawObject* shape, int anchor, BOOL skipAnchor,
+                  const RECT* rect)
+{
+    RECT r = *rect;
+    if (r.right - r.left < 24)
+        r.right = r.left + 24;
+    if (r.bottom - r.top < 24)
+        r.bottom = r.top + 24;
+    if (shape->angle == 0 || skipAnchor) {
+        shape->frame = r;
+    } else {
+        // The anchor keeps its place on screen: the new frame's centre moves to where the
+        // rotation about it puts the anchor back onto its rotated old position.
+        const RECT old = shape->frame;
+        const POINT p = SidePointOfRect(old, anchor);
+        POINT turned = p;
+        RotatePoints(&old, shape->angle, &turned, 1);
+        const POINT c = RotationCentre(&r);
+        const double dx = p.x - c.x;
+        const double dy = p.y - c.y;
+        const double theta = shape->angle * kPi / 1800;
+        const LONG nx = turned.x - TruncReal(dx * std::cos(theta) + dy * std::sin(theta));
+        const LONG ny = turned.y - TruncReal(-dx * std::sin(theta) + dy * std::cos(theta));
+        LONG ox = TruncReal(dx) + nx - p.x;
+        LONG oy = TruncReal(dy) + ny - p.y;
+        if (r.right + ox > 32000)
+            ox = 32000 - r.right;
+        if (r.bottom + oy > 32000)
+            oy = 32000 - r.bottom;
+        OffsetRect(&r, ox, oy);
+        shape->frame = r;
+    }
+    shape->createdWidth = r.right - r.left;
+    shape->createdHeight = r.bottom - r.top;
+    UpdateShapeRects(drawing, shape, FALSE);
+    if (shape->textId < 0) {
+        shape->textRect = shape->innerRect;
+        if (shape->state & StateCustomHooks)
+            TextRectFromInner(shape);
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+// The derived rectangles of a shape: update, inner and text rectangles and the text inset,
+// recomputed after every change of frame, border, fill, shadow or kind; and new frames.
+#pragma once
+
+#include <windows.h>
+
+#include "model/drawing_records.h"
+
+// Sets the four text-area fractions of the kind in classData and textInset. With `fromText`
+// the frame holds the extent of the text (the text engine's call on a copy of the shape).
+void ComputeShapeTextMargins(DrawObject* shape, BOOL fromText);
+
+// Message 64 without relayout. With `relayout` a shape without text gets its text rectangle
+// from the inner rectangle less textInset and textMargins.
+int UpdateShapeRects(Drawing* drawing, DrawObject* shape, BOOL relayout);
+
+// 1 when the object's drop shadow is drawn and counted in its bounds.
+int ObjectHasShadow(Drawing* drawing, const DrawObject* object);
+
+// Messages 6 and 10: the frame becomes `rect` (at least 24 x 24); a rotated shape keeps the
+// anchor's screen position unless `skipAnchor`.
+int SetShapeFrame(Drawing* drawing, DrawObject* shape, int anchor, BOOL skipAnchor,
+                  const RECT* rect);
