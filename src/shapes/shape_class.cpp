@@ -39,19 +39,24 @@ void SetBit(DWORD* word, DWORD mask, bool on)
     *word = on ? (*word | mask) : (*word & ~mask);
 }
 
-// A free text block: a borderless, unfilled rectangle whose text fills its frame, with a new
-// empty text record of its own.
-int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
+// Free text blocks and pictures start as a borderless, unfilled rectangle.
+void MakeBareRectangle(DrawObject* shape, DWORD stateBit)
 {
     shape->objType = ShapeRectangle;
-    shape->state |= StateTextOnly;
+    shape->state |= stateBit;
     shape->hookMask = 1;
     shape->acceptMask = 3;
     shape->lineWidth = 0;
     shape->fillPattern = 0;
-    shape->textFit = 1;
     shape->innerRect = shape->frame;
     shape->textRect = shape->innerRect;
+}
+
+// A free text block: its text fills its frame, in a new empty text record of its own.
+int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
+{
+    MakeBareRectangle(shape, StateTextOnly);
+    shape->textFit = 1;
     shape->textMargins = RECT{0, 0, 0, 0};
     shape->classFlags = 3;
     shape->createdWidth = 54;
@@ -77,19 +82,12 @@ int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
     return 0;
 }
 
-// A picture: a bare rectangle around the picture data, which goes into the store as chunks.
+// A picture: the picture data goes into the store as chunks.
 int InitPicture(Drawing* drawing, DrawObject* shape, int dataType, HGLOBAL data,
                 const PictureSource* source)
 {
-    shape->objType = ShapeRectangle;
-    shape->state |= StatePicture;
+    MakeBareRectangle(shape, StatePicture);
     shape->handleLayout = 3;
-    shape->hookMask = 1;
-    shape->acceptMask = 3;
-    shape->lineWidth = 0;
-    shape->fillPattern = 0;
-    shape->innerRect = shape->frame;
-    shape->textRect = shape->innerRect;
     shape->classFlags = 4;
     // Bitmaps, and metafiles holding stretched bitmaps, never rotate, flip or resize.
     const bool fixed = dataType != kMetafileChunkType || (source && (source->flags & 0x20));
