@@ -69,6 +69,7 @@ void ModelTest::SetUp()
     settings_.defaults.borderWidth = 12;
     settings_.defaults.textAlignH = 6;
     settings_.defaults.textAlignV = 6;
+    settings_.ruler.screenUnit = 1;
     settings_.ruler.scaleBase = 100.0;
     settings_.ruler.divisions = 12;
     settings_.ruler.shownValue = 1.0;
