@@ -1,0 +1,296 @@
+// Model edit operations: every change runs as one transaction over the drawing's store records
+// (checkpoint, record changes, class message, links flagged, propagation, document changed), and
+// a failure rolls the whole store back so that no half-done edit survives.
+#include "model/edit_ops.h"
+
+#include <initializer_list>
+
+#include "documents/document_state.h"
+#include "editing/edit_services.h"
+#include "frame/frame_services.h"
+#include "model/class_protocol.h"
+#include "model/drawing.h"
+#include "model/groups.h"
+#include "model/links.h"
+#include "model/move_set.h"
+#include "model/selection.h"
+#include "model/undo.h"
+#include "store/results.h"
+#include "store/store_records.h"
+
+namespace {
+
+constexpr int kBusyCursor = 1;
+constexpr LONG kCoordinateLimit = 0x7FFF;
+
+HGLOBAL DrawingBlockOf(HGLOBAL stateBlock)
+{
+    Locked<DocumentState> state(stateBlock);
+    return state ? state->drawing : nullptr;
+}
+
+// The view a document state's drawing is shown in; none without a drawing.
+HWND ViewOfState(const DocumentState* state)
+{
+    if (!state || !state->drawing) return nullptr;
+    Locked<Drawing> drawing(state->drawing);
+    return drawing ? drawing->viewWindow : nullptr;
+}
+
+// Step 5 of the edit pattern: the object's own links and group, and when it hangs on exactly one
+// target, that target's links too, so the target's other holders follow.
+void FlagObjectLinks(Drawing* drawing, ObjectList* objects, int row)
+{
+    const DrawObject& object = (*objects)[row];
+    MarkLinksChanged(drawing, object.objId, LinkChanged, object.groupId, object.groupRow);
+    if (object.hookCount != 1) return;
+    const HookEntry& hook = object.hooks[0];
+    int target = FindObjectById(objects, hook.targetId, hook.targetRow);
+    if (target < 0) return;
+    MarkLinksChanged(drawing, hook.targetId, LinkChanged, (*objects)[target].groupId, (*objects)[target].groupRow);
+}
+
+// Sends one message between invalidations of the old and new update rectangles.
+int SendInvalidating(Drawing* drawing, ObjectList* objects, int row, int message, int a, int b, void* p)
+{
+    InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
+    int err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, message, a, b, p));
+    InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
+    return err;
+}
+
+int BeginChanges(std::initializer_list<HGLOBAL> blocks)
+{
+    for (HGLOBAL block : blocks) {
+        if (int err = BeginRecordChange(block)) return err;
+    }
+    return 0;
+}
+
+// Step 7 of the edit pattern, with the drawing unlocked: a roll-back reopens it.
+int FinishEdit(HWND view, int err, BOOL whole)
+{
+    HGLOBAL stateBlock = GetDocumentStateHandle(view);
+    if (!stateBlock) return err ? err : ErrOutOfMemory;
+    if (!err) {
+        Locked<DocumentState> state(stateBlock);
+        if (state) MarkDocumentChanged(view, state.get(), whole);
+        return 0;
+    }
+    RollBackEdit(view);
+    {
+        Locked<DocumentState> state(stateBlock);
+        if (state) state->undoLabel = UndoNone;
+    }
+    ReportEditError(err);
+    return err;
+}
+
+// The shared body of the one-object edits: record changes, the message, the links, propagation.
+template <typename Change>
+int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Change change)
+{
+    Locked<Drawing> drawing(drawingBlock);
+    if (!drawing) return ErrOutOfMemory;
+    if (int err = BeginChanges({drawingBlock, drawing->objectList})) return err;
+    {
+        Locked<ObjectList> objects(drawing->objectList);
+        if (!objects) return ErrOutOfMemory;
+        if (row < 0 || row >= objects->count) return 0;
+        if (int err = change(drawing.get(), objects.get())) return err;
+        FlagObjectLinks(drawing.get(), objects.get(), row);
+    }
+    return callerHoldsCheckpoint ? 0 : PropagateLinks(drawing.get());
+}
+
+}  // namespace
+
+int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rotated, BOOL callerHoldsCheckpoint)
+{
+    SetCursorByIndex(kBusyCursor);
+    HGLOBAL stateBlock = GetDocumentStateHandle(view);
+    if (!stateBlock) return ErrOutOfMemory;
+    RECT frame = *rect;
+    int err = EditOneObject(DrawingBlockOf(stateBlock), row, callerHoldsCheckpoint, [&](Drawing* d, ObjectList* objects) {
+        int message = handleCode == 0 ? OM_SETFRAME : OM_DRAGHANDLE;
+        return SendInvalidating(d, objects, row, message, handleCode, rotated, &frame);
+    });
+    return callerHoldsCheckpoint ? err : FinishEdit(view, err, FALSE);
+}
+
+int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* point)
+{
+    SetCursorByIndex(kBusyCursor);
+    HWND view = ViewOfState(state);
+    if (!view) return ErrOutOfMemory;
+    if (int err = SaveUndoState(view, UndoChangeShape)) return err;
+    int err = EditOneObject(state->drawing, row, FALSE, [&](Drawing* d, ObjectList* objects) {
+        return SendInvalidating(d, objects, row, message, a, 0, point);
+    });
+    return FinishEdit(view, err, FALSE);
+}
+
+int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point)
+{
+    SetCursorByIndex(kBusyCursor);
+    HWND view = ViewOfState(state);
+    if (!view) return ErrOutOfMemory;
+    if (int err = SaveUndoState(view, UndoRotate)) return err;
+    int err = EditOneObject(state->drawing, row, FALSE, [&](Drawing* d, ObjectList* objects) {
+        if (int result = SendInvalidating(d, objects, row, OM_ROTATETO, handleCode, 0, point)) return result;
+        DrawObject& object = (*objects)[row];
+        INT32 labelAngle = object.angle;
+        SendClassMessage(nullptr, d, objects, row, OM_LABELANCHOR, 0, 0, &labelAngle);
+        if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) return 0;
+        int label = FindObjectById(objects, object.labelId, object.labelRow);
+        if (label < 0 || !((*objects)[label].state & StateAttachedLabel)) return 0;
+        return SendInvalidating(d, objects, label, OM_SETANGLE, labelAngle, 0, nullptr);
+    });
+    return FinishEdit(view, err, FALSE);
+}
+
+int OffsetObject(Drawing* drawing, ObjectList* objects, int row, int dx, int dy)
+{
+    DrawObject& object = (*objects)[row];
+    // Coordinates are kept within the positive 16-bit range the device mapping can carry.
+    if (object.updateRect.right + dx >= kCoordinateLimit || object.updateRect.bottom + dy >= kCoordinateLimit)
+        return ErrOutsideDrawing;
+    InvalidateLogicalRect(drawing->viewWindow, &object.updateRect);
+    for (RECT* r : {&object.updateRect, &object.frame, &object.innerRect, &object.textRect}) OffsetRect(r, dx, dy);
+    SendClassMessage(nullptr, drawing, objects, row, OM_OFFSET, dx, dy, nullptr);
+    InvalidateLogicalRect(drawing->viewWindow, &object.updateRect);
+    MarkLinksChanged(drawing, object.objId, LinkChanged, object.groupId, object.groupRow);
+    return 0;
+}
+
+int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL callerHoldsCheckpoint)
+{
+    if ((dx == 0 && dy == 0) || !moveSet) return 0;
+    SetCursorByIndex(kBusyCursor);
+    HGLOBAL stateBlock = GetDocumentStateHandle(view);
+    if (!stateBlock) return ErrOutOfMemory;
+    bool afterDuplicate;
+    {
+        Locked<DocumentState> state(stateBlock);
+        if (!state) return ErrOutOfMemory;
+        afterDuplicate = state->undoLabel == UndoDuplicate || state->undoLabel == UndoMoveAfterDuplicate;
+    }
+    if (!callerHoldsCheckpoint) {
+        if (int err = SaveUndoState(view, afterDuplicate ? UndoMoveAfterDuplicate : UndoMove)) return err;
+    }
+    int err = 0;
+    {
+        HGLOBAL drawingBlock = DrawingBlockOf(stateBlock);
+        Locked<Drawing> drawing(drawingBlock);
+        if (!drawing) return ErrOutOfMemory;
+        err = BeginChanges({drawingBlock, drawing->objectList, drawing->groupTable});
+        if (!err) {
+            // Consecutive moves of a duplicate teach the next Duplicate where to put its copy.
+            if (afterDuplicate) {
+                drawing->duplicateDx += dx;
+                drawing->duplicateDy += dy;
+            }
+            Locked<ObjectList> objects(drawing->objectList);
+            Locked<GroupTable> groups(drawing->groupTable);
+            if (!objects || !groups) return ErrOutOfMemory;
+            for (int i = 0; i < groups->count; ++i) (*groups)[i].flags |= GroupFramesPending;
+            for (int i = 0; i < moveSet->count && !err; ++i) {
+                int row = moveSet->rows[i];
+                if (row < 0 || row >= objects->count) continue;
+                DrawObject& object = (*objects)[row];
+                if (object.groupId != 0) {
+                    int index = FindGroupEntry(groups.get(), object.groupId, object.groupRow, 0);
+                    if (index >= 0) {
+                        object.groupRow = index;
+                        OffsetRect(&object.groupFrame, dx, dy);
+                        GroupEntry& group = (*groups)[index];
+                        if (group.flags & GroupFramesPending) {
+                            OffsetRect(&group.frame, dx, dy);
+                            OffsetRect(&group.groupedFrame, dx, dy);
+                            group.flags &= ~static_cast<DWORD>(GroupFramesPending);
+                        }
+                    }
+                }
+                // MarkLinksChanged locks the tables again; the locks nest.
+                err = OffsetObject(drawing.get(), objects.get(), row, dx, dy);
+            }
+            for (int i = 0; i < groups->count; ++i) (*groups)[i].flags &= ~static_cast<DWORD>(GroupFramesPending);
+        }
+        if (!err && !callerHoldsCheckpoint) err = PropagateLinks(drawing.get());
+    }
+    return callerHoldsCheckpoint ? err : FinishEdit(view, err, FALSE);
+}
+
+int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects, int row)
+{
+    DrawObject& object = (*objects)[row];
+    RECT bounds = object.frame;
+    SendClassMessage(nullptr, drawing, objects, row, OM_GETBOUNDS, 1, 1, &bounds);
+    const LONG width = bounds.right - bounds.left;
+    const LONG height = bounds.bottom - bounds.top;
+    if (width > drawing->pageWidth || height > drawing->pageHeight || width < 0 || height < 0)
+        return ErrOutsideDrawing;
+    LONG dx = bounds.right > drawing->pageWidth ? drawing->pageWidth - bounds.right : 0;
+    if (bounds.left < 0) dx = -bounds.left;
+    LONG dy = bounds.bottom > drawing->pageHeight ? drawing->pageHeight - bounds.bottom : 0;
+    if (bounds.top < 0) dy = -bounds.top;
+    if (dx == 0 && dy == 0) return 0;
+    if (int err = OffsetObject(drawing, objects, row, dx, dy)) return err;
+    if (object.hookCount == 1) {
+        const HookEntry& hook = object.hooks[0];
+        int target = FindObjectById(objects, hook.targetId, hook.targetRow);
+        if (target >= 0)
+            MarkLinksChanged(drawing, hook.targetId, LinkChanged, (*objects)[target].groupId, (*objects)[target].groupRow);
+    }
+    if (state) state->flags |= DocRedraw;
+    return 0;
+}
+
+int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint)
+{
+    SetCursorByIndex(kBusyCursor);
+    HGLOBAL stateBlock = GetDocumentStateHandle(view);
+    if (!stateBlock) return ErrOutOfMemory;
+    if (!DrawingBlockOf(stateBlock)) return 0;
+    if (!callerHoldsCheckpoint) {
+        if (int err = SaveUndoState(view, message == OM_SETANGLE ? UndoRotate : UndoChangeAppearance)) return err;
+    }
+    int err = 0;
+    int pending = 0;
+    {
+        HGLOBAL drawingBlock = DrawingBlockOf(stateBlock);
+        Locked<Drawing> drawing(drawingBlock);
+        if (!drawing) return ErrOutOfMemory;
+        err = BeginChanges({drawingBlock, drawing->objectList, drawing->zOrderList});
+        if (!err && value) {
+            const COLORREF color = *static_cast<const COLORREF*>(value);
+            if (message == OM_SETBORDERCOLOR) drawing->style.borderColor = color;
+            if (message == OM_SETFILLCOLOR) drawing->style.fillColor = color;
+            if (message == OM_SETLINECOLOR) drawing->style.lineColor = color;
+        }
+        drawing->pendingMessage = 0;
+        if (!err && drawing->selectedCount > 0) {
+            Locked<ObjectList> objects(drawing->objectList);
+            if (!objects) return ErrOutOfMemory;
+            for (int row = 0; row < objects->count && !err; ++row) {
+                DrawObject& object = (*objects)[row];
+                if (!(object.state & StateSelected)) continue;
+                // Grouped objects turn only with their group (Group Rotate).
+                if (message == OM_SETANGLE && object.groupId != 0) continue;
+                err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
+                if (err || message != OM_SETANGLE) continue;
+                if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) continue;
+                int label = FindObjectById(objects.get(), object.labelId, object.labelRow);
+                if (label >= 0 && ((*objects)[label].state & StateAttachedLabel))
+                    err = SendInvalidating(drawing.get(), objects.get(), label, OM_SETANGLE, a, 0, value);
+            }
+        }
+        if (!err && !callerHoldsCheckpoint) err = PropagateLinks(drawing.get());
+        pending = drawing->pendingMessage;
+        drawing->pendingMessage = 0;
+    }
+    if (callerHoldsCheckpoint) return err;
+    err = FinishEdit(view, err, TRUE);
+    if (!err && pending) ShowWarningById(static_cast<UINT>(pending));
+    return err;
+}
