@@ -8,6 +8,7 @@
 #include "model/class_protocol.h"
 #include "model/links.h"
 #include "shapes/picture_chunks.h"
+#include "shapes/shape_attrs.h"
 #include "shapes/point_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"
@@ -206,7 +207,7 @@ void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind)
         const LONG side = w < h ? w : h;
         InflateRect(&frame, (side - w) / 2, (side - h) / 2);
     }
-    SetShapeFrame(drawing, shape, 0, FALSE, &frame);
+    SetShapeFrame(drawing, objects, row, 0, FALSE, &frame);
 }
 
 namespace {
@@ -273,18 +274,6 @@ T* PointerArg(int value)
     return reinterpret_cast<T*>(static_cast<INT_PTR>(value));
 }
 
-void GetShapeBounds(const DrawObject* shape, BOOL rotated, RECT* out)
-{
-    *out = shape->frame;
-    if (rotated && shape->angle != 0) {
-        POINT pts[5];
-        int n = 0;
-        GetShapeOutlinePoints(shape->frame, &shape->frame, 0, ShapeRectangle, shape->angle,
-                              nullptr, pts, &n, 0);
-        BoundsOfPoints(out, pts, n);
-    }
-}
-
 } // namespace
 
 extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, int row,
@@ -309,9 +298,30 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, 
     DrawObject* shape = AddressedObject(objects, row);
     switch (message) {
     case OM_DRAGHANDLE:
-        return SetShapeFrame(drawing, shape, a, b, static_cast<const RECT*>(p));
+        return SetShapeFrame(drawing, objects, row, a, b, static_cast<const RECT*>(p));
     case OM_SETFRAME:
-        return SetShapeFrame(drawing, shape, 1, b, static_cast<const RECT*>(p));
+        return SetShapeFrame(drawing, objects, row, 1, b, static_cast<const RECT*>(p));
+    case OM_SETBORDERWIDTH:
+        return SetShapeBorderWidth(drawing, objects, row, a, static_cast<const INT32*>(p)[1]);
+    case OM_SETBORDERSTYLE:
+        SetShapeBorderStyle(drawing, objects, row, static_cast<const INT32*>(p)[1]);
+        return 0;
+    case OM_SETFILLPATTERN:
+        SetShapeFillPattern(drawing, objects, row, static_cast<const INT32*>(p)[1]);
+        return 0;
+    case OM_SETBORDERCOLOR:
+        SetObjectLineColor(drawing, objects, row, a, *static_cast<const COLORREF*>(p));
+        return 0;
+    case OM_SETFILLCOLOR:
+        SetShapeFillColor(drawing, objects, row, a, *static_cast<const COLORREF*>(p));
+        return 0;
+    case OM_REFRESHEFFECTS:
+        return RefreshShapeEffects(drawing, objects, row);
+    case OM_SETTEXTFIT:
+        return SetShapeTextFit(drawing, objects, row, a);
+    case OM_MOVEHANDLERECT:
+        MoveShapeHandleRect(shape, a, PointerArg<const POINT>(b), static_cast<RECT*>(p));
+        return 0;
     case OM_INIT:
         return InitShape(drawing, static_cast<ObjectList*>(objects), row, a,
                          PointerArg<void>(b), static_cast<const PictureSource*>(p));
@@ -326,12 +336,9 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, 
         ChangeShapeKind(drawing, static_cast<ObjectList*>(objects), row,
                         static_cast<const INT32*>(p)[1]);
         return 0;
-    case OM_GETSIZE: {
-        INT32* size = static_cast<INT32*>(p);
-        size[0] = shape->frame.right - shape->frame.left;
-        size[1] = shape->frame.bottom - shape->frame.top;
+    case OM_GETSIZE:
+        GetShapeSize(shape, static_cast<INT32*>(p));
         return 0;
-    }
     case OM_GETBOUNDS:
     case OM_GETEXTENT:
         GetShapeBounds(shape, a != 0, static_cast<RECT*>(p));

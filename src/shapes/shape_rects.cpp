@@ -5,26 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "documents/document_state.h"
+#include "model/class_protocol.h"
+#include "model/edit_ops.h"
 #include "model/selection.h"
 #include "shapes/point_geometry.h"
 #include "shapes/real_math.h"
 #include "shapes/shape_kinds.h"
+#include "text/object_text.h"
 
-namespace {
-
-// The text rectangle of a shape whose text the text engine does not lay out: the inner
-// rectangle less the inset of the outline and the margins.
-void TextRectFromInner(DrawObject* shape)
-{
-    RECT r = shape->innerRect;
-    r.left += shape->textInset.left + shape->textMargins.left;
-    r.top += shape->textInset.top + shape->textMargins.top;
-    r.right -= shape->textInset.right + shape->textMargins.right;
-    r.bottom -= shape->textInset.bottom + shape->textMargins.bottom;
-    shape->textRect = r;
-}
-
-} // namespace
 
 void ComputeShapeTextMargins(DrawObject* shape, BOOL fromText)
 {
@@ -81,16 +70,36 @@ int UpdateShapeRects(Drawing* drawing, DrawObject* shape, BOOL relayout)
                         -std::abs(drawing->style.shadowDy));
     }
     ComputeShapeTextMargins(shape, FALSE);
-    if (relayout && shape->textId < 0) {
-        shape->textRect = shape->innerRect;
-        TextRectFromInner(shape);
-    }
+    if (!relayout)
+        return 0;
+    if (shape->textId >= 0)
+        return LayoutObjectText(drawing, shape, 0);
+    shape->textRect = shape->innerRect;
+    ComputeObjectTextRect(shape);
     return 0;
 }
 
-int SetShapeFrame(Drawing* drawing, DrawObject* shape, int anchor, BOOL skipAnchor,
+// Text that grew the frame may push the shape off the page: it is pulled back in the view's
+// document. A standalone record has no place on a page.
+int KeepShapeOnPage(Drawing* drawing, void* objects, int row)
+{
+    if (!drawing || row < 0)
+        return 0;
+    HGLOBAL stateBlock = drawing->viewWindow ? GetDocumentStateHandle(drawing->viewWindow) : nullptr;
+    if (!stateBlock)
+        return 0;
+    DocumentState* state = static_cast<DocumentState*>(GlobalLock(stateBlock));
+    if (!state)
+        return 0;
+    const int result = KeepObjectOnPage(state, drawing, static_cast<ObjectList*>(objects), row);
+    GlobalUnlock(stateBlock);
+    return result;
+}
+
+int SetShapeFrame(Drawing* drawing, void* objects, int row, int anchor, BOOL skipAnchor,
                   const RECT* rect)
 {
+    DrawObject* shape = AddressedObject(objects, row);
     RECT r = *rect;
     if (r.right - r.left < 24)
         r.right = r.left + 24;
@@ -126,7 +135,10 @@ int SetShapeFrame(Drawing* drawing, DrawObject* shape, int anchor, BOOL skipAnch
     if (shape->textId < 0) {
         shape->textRect = shape->innerRect;
         if (shape->state & StateCustomHooks)
-            TextRectFromInner(shape);
+            ComputeObjectTextRect(shape);
+        return 0;
     }
-    return 0;
+    if (int result = LayoutObjectText(drawing, shape, anchor))
+        return result;
+    return KeepShapeOnPage(drawing, objects, row);
 }

@@ -26,6 +26,24 @@ TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
     return view;
 }
 
+int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor)
+{
+    (void)drawing;
+    (void)object;
+    (void)anchor;
+    return 0;
+}
+
+void ComputeObjectTextRect(DrawObject* object)
+{
+    RECT r = object->innerRect;
+    r.left += object->textInset.left + object->textMargins.left;
+    r.top += object->textInset.top + object->textMargins.top;
+    r.right -= object->textInset.right + object->textMargins.right;
+    r.bottom -= object->textInset.bottom + object->textMargins.bottom;
+    object->textRect = r;
+}
+
 int ResolveTextHolderIndex(ObjectList* objects, int row)
 {
     DrawObject& holder = (*objects)[row];

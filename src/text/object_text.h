@@ -79,6 +79,14 @@ struct TextBlockView {
 };
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize);
 
+// Lays the object's stored text out again by its fit mode, growing or shrinking the frame away
+// from `anchor` (0: by the text alignment): 0, a store error, or 10009 when the object would
+// become larger than the page. Until the text layout is built, the stored layout stands.
+int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor);
+
+// textRect = innerRect shrunk by textInset, then by textMargins.
+void ComputeObjectTextRect(DrawObject* object);
+
 // The row of the object that carries the text of the object at `row`: a line's label, or the
 // object itself; -1 when the label is gone (the holder's partner fields are then cleared).
 int ResolveTextHolderIndex(ObjectList* objects, int row);
