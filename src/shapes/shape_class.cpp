@@ -9,6 +9,7 @@
 #include "model/links.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_attrs.h"
+#include "shapes/shape_flip.h"
 #include "shapes/point_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"
@@ -168,7 +169,7 @@ int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLO
     return 0;
 }
 
-int ShapeHandleLayoutOfKind(int kind)
+int GetKindHandleLayout(int kind)
 {
     return kind == ShapeCircle ? 3 : 0;
 }
@@ -198,7 +199,7 @@ void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind)
     GetShapeParamRange(kind, &shape->param, &low, &high);
     shape->objType = kind;
     SetBit(&shape->state, 0x400, IsRingBorderKind(kind) != 0);
-    const int layout = ShapeHandleLayoutOfKind(kind);
+    const int layout = GetKindHandleLayout(kind);
     shape->handleLayout = (layout & 0x2) ? 3 : 0;
     FlagShapeLinksForRefit(drawing, row >= 0 ? objects : nullptr, shape);
     RECT frame = shape->frame;
@@ -286,7 +287,7 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, 
         return GetShapeParamRange(a, &range[0], &range[1], &range[2]);
     }
     case OM_TYPEHANDLES:
-        return ShapeHandleLayoutOfKind(a);
+        return GetKindHandleLayout(a);
     default:
         break;
     }
@@ -358,6 +359,12 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, 
     case OM_GETOUTLINE:
         GetShapeOutline(drawing, objects, row, static_cast<POINT*>(p), PointerArg<int>(b));
         return 0;
+    case OM_FLIP:
+        return FlipShape(drawing, static_cast<ObjectList*>(objects), row, a);
+    case OM_SETOPTIONS:
+        return SetObjectOptionFlags(drawing, objects, row, static_cast<DWORD>(a), b);
+    case OM_SETFRAMEON:
+        return SetPictureOptions(drawing, objects, row, a, static_cast<const INT32*>(p));
     case OM_TOOUTLINE:
         return ShapeOutlineToPieces(drawing, static_cast<ObjectList*>(objects), row,
                                     PointerArg<HGLOBAL>(b), static_cast<RECT*>(p));

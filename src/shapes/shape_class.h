@@ -28,7 +28,7 @@ void MergeShapeAttributes(const DrawObject* shape, DrawObject* summary);
 // Message 29: the capability bits for menus and tools.
 DWORD GetShapeCapabilities(const DrawObject* shape);
 // Message 53: 3 (corners only) for a circle, else 0.
-int ShapeHandleLayoutOfKind(int kind);
+int GetKindHandleLayout(int kind);
 // The block of the shape's OutlinePointBlock record for kind 26, else none; a load error also
 // gives none. The block belongs to the store.
 HGLOBAL LoadCustomOutline(int slot, const DrawObject* shape);

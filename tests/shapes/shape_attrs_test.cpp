@@ -17,16 +17,6 @@ bool Same(const RECT& a, const RECT& b)
     return EqualRect(&a, &b) != 0;
 }
 
-std::string ObjectBytes(int slot)
-{
-    HGLOBAL block = nullptr;
-    if (LoadRecord(slot, 110, 0, &block)) return {};
-    std::string bytes(static_cast<const char*>(GlobalLock(block)), GetBlockSize(block));
-    GlobalUnlock(block);
-    ReleaseBlock(block);
-    return bytes.substr(16);
-}
-
 TEST_F(ShapeClass, FrameFromARectangleKeepsTheMinimumSize)
 {
     const int row = Add(ShapeRectangle, RECT{600, 600, 1200, 900});
@@ -199,21 +189,21 @@ TEST_F(ShapeClass, AttributeAndFrameEditsUndoByteForByte)
     } steps[] = {{OM_SETBORDERWIDTH, pair}, {OM_SETBORDERSTYLE, pair}, {OM_SETFILLPATTERN, pair},
                  {OM_SETBORDERCOLOR, &color}, {OM_SETFILLCOLOR, &color}, {OM_REFRESHEFFECTS, nullptr}};
     for (const Step& step : steps) {
-        const std::string before = ObjectBytes(slot_);
+        const std::string before = ObjectBytes();
         ASSERT_EQ(0, ApplyToSelection(view_, step.message, 1, step.value, FALSE));
-        const std::string after = ObjectBytes(slot_);
+        const std::string after = ObjectBytes();
         ASSERT_EQ(0, UndoLastChange(view_, TRUE));
-        EXPECT_TRUE(before == ObjectBytes(slot_)) << step.message;
+        EXPECT_TRUE(before == ObjectBytes()) << step.message;
         ASSERT_EQ(0, UndoLastChange(view_, TRUE));
-        EXPECT_TRUE(after == ObjectBytes(slot_)) << step.message;
+        EXPECT_TRUE(after == ObjectBytes()) << step.message;
     }
-    const std::string before = ObjectBytes(slot_);
+    const std::string before = ObjectBytes();
     ASSERT_EQ(0, SaveUndoState(view_, UndoResize));
     RECT rect = {100, 100, 700, 500};
     ASSERT_EQ(0, ReshapeObject(view_, row, &rect, 0, FALSE, FALSE));
     EXPECT_TRUE(Same(rect, Object(row).frame));
     ASSERT_EQ(0, UndoLastChange(view_, TRUE));
-    EXPECT_TRUE(before == ObjectBytes(slot_));
+    EXPECT_TRUE(before == ObjectBytes());
 }
 
 } // namespace

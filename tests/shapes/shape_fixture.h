@@ -89,6 +89,16 @@ protected:
         Locked<ObjectList> objects(d->objectList);
         return SED_ShapeHandler(nullptr, d.get(), objects.get(), row, message, a, b, p);
     }
+    // The ObjectList's payload, for byte-for-byte comparison of edits and their undo.
+    std::string ObjectBytes() const
+    {
+        HGLOBAL block = nullptr;
+        if (LoadRecord(slot_, 110, 0, &block)) return {};
+        std::string bytes(static_cast<const char*>(GlobalLock(block)), GetBlockSize(block));
+        GlobalUnlock(block);
+        ReleaseBlock(block);
+        return bytes.substr(16);
+    }
     template <typename F>
     void Change(int row, F change)
     {
