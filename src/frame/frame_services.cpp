@@ -12,8 +12,12 @@ HWND g_paletteWindow = nullptr;
 HFONT g_dialogFont = nullptr;
 int g_windowsMajorVersion = 4;
 BOOL g_isWindowsNT = TRUE;
+BOOL g_monochromeDisplay = FALSE;
+BOOL g_sixteenColorDisplay = FALSE;
 BOOL g_warningsSuppressed = FALSE;
 BOOL g_noDecorations = FALSE;
+HBRUSH g_handlePatternBrush = nullptr;
+HDC g_backBufferDC = nullptr;
 POINT PendingPastePoint = {-1, 0};
 
 namespace {

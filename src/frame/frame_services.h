@@ -13,8 +13,12 @@ extern HWND g_paletteWindow;     // the toolbar palette, null when it does not e
 extern HFONT g_dialogFont;
 extern int g_windowsMajorVersion;
 extern BOOL g_isWindowsNT;
+extern BOOL g_monochromeDisplay;    // the frame's screen has 1 bit per pixel in 1 plane
+extern BOOL g_sixteenColorDisplay;  // bits per pixel times planes equal 4
 extern BOOL g_warningsSuppressed;  // set while saving and during OLE calls
 extern BOOL g_noDecorations;       // rendering for output without screen decorations
+extern HBRUSH g_handlePatternBrush; // the pattern brush of locked objects' handles, made at start-up
+extern HDC g_backBufferDC;          // the off-screen memory DC shared by all views, or none
 extern POINT PendingPastePoint;    // screen point of a context-menu paste; x above 0 means set
 
 // Frame commands that show a hint dialog.

@@ -12,6 +12,7 @@
 #include "shapes/shape_flip.h"
 #include "shapes/point_geometry.h"
 #include "shapes/shape_kinds.h"
+#include "shapes/shape_paint.h"
 #include "shapes/shape_rects.h"
 #include "shapes/shape_rotation.h"
 #include "store/store_records.h"
@@ -277,7 +278,7 @@ T* PointerArg(int value)
 
 } // namespace
 
-extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, int row,
+extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* objects, int row,
                                           int message, int a, int b, void* p)
 {
     // Type-level queries need no object.
@@ -368,6 +369,13 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC, Drawing* drawing, void* objects, 
     case OM_TOOUTLINE:
         return ShapeOutlineToPieces(drawing, static_cast<ObjectList*>(objects), row,
                                     PointerArg<HGLOBAL>(b), static_cast<RECT*>(p));
+    case OM_DRAW:
+    case OM_DRAWSHADOW:
+    case OM_DRAWSHADOWOFFSET:
+    case OM_DRAWSHADOWBASE:
+        return DrawShape(dc, message, drawing, objects, row, a, b, p);
+    case OM_DRAWHANDLES:
+        return DrawShapeSelection(dc, drawing, objects, row);
     default:
         return 0;
     }

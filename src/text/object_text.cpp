@@ -99,6 +99,12 @@ int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode
     return 0;
 }
 
+void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,
+                    int b, void* p)
+{
+    (void)dc, (void)message, (void)drawing, (void)objects, (void)row, (void)a, (void)b, (void)p;
+}
+
 extern "C" LONG CALLBACK SED_TENProc(HWND editor, HDC dc, void* tenState)
 {
     (void)editor;

@@ -101,5 +101,10 @@ int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode
 constexpr UINT TEN_GETMODIFIED = WM_USER + 115;
 constexpr UINT TEN_GETTEXT = WM_USER + 113;
 
+// Draws the object's stored text inside its textRect, rotated with the object, for messages 1
+// and 31-33 of its class. Text is laid out by the text engine; until it lands nothing is drawn.
+void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,
+                    int b, void* p);
+
 // The editor's owner-paint callback, slot 4 of the class handler table.
 extern "C" LONG CALLBACK SED_TENProc(HWND editor, HDC dc, void* tenState);

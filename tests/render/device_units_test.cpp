@@ -1,0 +1,170 @@
+// Device mapping at 600 units per inch, colours for the device's abilities, pens and the
+// device-string and rectangle helpers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "exchange/exchange_services.h"
+#include "frame/frame_services.h"
+#include "model/device_units.h"
+
+namespace {
+
+// Restores every process-wide rendering state a test changes.
+class DeviceUnits : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        g_renderingMetafile = g_printing = g_printingWithoutColor = FALSE;
+        g_monochromeDisplay = g_sixteenColorDisplay = FALSE;
+        g_isWindowsNT = TRUE;
+    }
+};
+
+TEST_F(DeviceUnits, ScreenResolutionRoundsToWholeHundreds)
+{
+    const struct { int reported, used; } cases[] = {
+        {96, 100}, {120, 100}, {200, 200}, {240, 200}, {50, 100}, {40, 50}, {30, 33}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.used, RoundDisplayDpi(c.reported)) << c.reported;
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(100, GetDeviceDpi(screen, LOGPIXELSX, 600));   // Xvfb reports 96
+    g_renderingMetafile = TRUE;
+    EXPECT_EQ(600, GetDeviceDpi(screen, LOGPIXELSX, 600));
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(DeviceUnits, SixHundredUnitsMakeAnInchAtTheZoom)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    const struct { int zoom, pixels; } cases[] = {{0, 100}, {1000, 100}, {500, 50}, {2000, 200}};
+    for (const auto& c : cases) {
+        SetLogicalUnits(dc, c.zoom, 600);
+        POINT p = {600, 600};
+        LPtoDP(dc, &p, 1);
+        EXPECT_EQ(c.pixels, p.x) << c.zoom;
+        EXPECT_EQ(c.pixels, p.y) << c.zoom;
+        // Sizes do not depend on the origin.
+        SetWindowOrgEx(dc, 1234, 77, nullptr);
+        SIZE s = {600, 1200};
+        LogicalToDeviceSize(dc, &s);
+        EXPECT_EQ(c.pixels, s.cx);
+        EXPECT_EQ(2 * c.pixels, s.cy);
+        DeviceToLogicalSize(dc, &s);
+        EXPECT_EQ(600, s.cx);
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+    }
+    DeleteDC(dc);
+}
+
+TEST_F(DeviceUnits, IntoAMetafileOnlyTheMappingModeIsSet)
+{
+    g_renderingMetafile = TRUE;
+    HDC dc = CreateMetaFileA(nullptr);
+    SetLogicalUnits(dc, 500, 600);
+    HMETAFILE mf = CloseMetaFile(dc);
+    BYTE bits[256] = {};
+    const UINT size = GetMetaFileBitsEx(mf, sizeof bits, bits);
+    DeleteMetaFile(mf);
+    int functions = 0;
+    WORD first = 0;
+    for (UINT at = 18; at + 6 <= size;) {
+        DWORD words;
+        WORD function;
+        std::memcpy(&words, bits + at, 4);
+        std::memcpy(&function, bits + at + 4, 2);
+        if (function == 0 || words < 3)
+            break;
+        if (functions++ == 0)
+            first = function;
+        at += words * 2;
+    }
+    EXPECT_EQ(1, functions);
+    EXPECT_EQ(0x0103, first);   // SetMapMode
+}
+
+TEST_F(DeviceUnits, ColoursFollowTheDevicesAbilities)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(RGB(128, 192, 32), QuantizeColor(RGB(130, 200, 30)));
+    EXPECT_EQ(RGB(0, 0, 0), QuantizeColor(RGB(0, 0, 0)));
+    EXPECT_EQ(RGB(255, 255, 255), QuantizeColor(RGB(255, 255, 255)));
+    EXPECT_EQ(RGB(255, 16, 0), QuantizeColor(RGB(250, 9, 7)));   // capped at 255; 9 + 8 -> 16
+
+    // Plain devices keep the colour, palette-relative.
+    EXPECT_EQ(0x02123456u, MapColorForDevice(dc, 0x00123456, TRUE));
+    EXPECT_EQ(0x02123456u, MapColorForDevice(dc, 0x00123456, FALSE));
+
+    g_sixteenColorDisplay = TRUE;
+    EXPECT_EQ(0x02000000u | RGB(128, 192, 32), MapColorForDevice(dc, RGB(130, 200, 30), FALSE));
+    g_printing = TRUE;   // the 16-colour rules are for the screen only
+    EXPECT_EQ(0x02000000u | RGB(130, 200, 30), MapColorForDevice(dc, RGB(130, 200, 30), FALSE));
+    g_printing = FALSE;
+    g_sixteenColorDisplay = FALSE;
+
+    g_monochromeDisplay = TRUE;
+    EXPECT_EQ(0x02000000u, MapColorForDevice(dc, RGB(255, 255, 0), TRUE));
+    EXPECT_EQ(0x02FFFFFFu, MapColorForDevice(dc, RGB(255, 255, 255), TRUE));
+    EXPECT_EQ(0x0200FFFFu, MapColorForDevice(dc, RGB(255, 255, 0), FALSE));
+
+    g_printingWithoutColor = TRUE;   // wins over every other rule
+    EXPECT_EQ(0x02000000u, MapColorForDevice(dc, RGB(255, 0, 0), TRUE));
+    EXPECT_EQ(0x02FFFFFFu, MapColorForDevice(dc, RGB(255, 0, 0), FALSE));
+    DeleteDC(dc);
+}
+
+TEST_F(DeviceUnits, WidePensAreGeometricOnNtOnly)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto type = [&](int width) {
+        HPEN pen = CreateDevicePen(dc, PS_SOLID, width, RGB(255, 0, 0));
+        const DWORD t = GetObjectType(pen);
+        DeleteObject(pen);
+        return t;
+    };
+    EXPECT_EQ(static_cast<DWORD>(OBJ_EXTPEN), type(24));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), type(0));
+    g_renderingMetafile = TRUE;
+    EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), type(24));
+    g_renderingMetafile = FALSE;
+    g_isWindowsNT = FALSE;
+    EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), type(24));
+    DeleteDC(dc);
+}
+
+TEST_F(DeviceUnits, DeviceStringsAndRectangles)
+{
+    char text[] = "Test PS, wineps.drv,  /tmp/out.ps";
+    char *driver, *device, *port;
+    ASSERT_EQ(0, SplitDeviceString(text, &driver, &device, &port));
+    EXPECT_STREQ("Test PS", device);
+    EXPECT_STREQ("wineps.drv", driver);
+    EXPECT_STREQ("/tmp/out.ps", port);
+    char four[] = "A,B,C,D";
+    SplitDeviceString(four, &driver, &device, &port);
+    EXPECT_STREQ("D", port);   // a later part replaces the port
+    char one[] = "Alone";
+    SplitDeviceString(one, &driver, &device, &port);
+    EXPECT_STREQ("Alone", device);
+    EXPECT_EQ(nullptr, driver);
+    EXPECT_EQ(nullptr, port);
+    EXPECT_EQ(10004, SplitDeviceString(nullptr, &driver, &device, &port));
+
+    RECT r;
+    SetRectNormalized(&r, 50, 10, 20, 40);
+    EXPECT_EQ(20, r.left);
+    EXPECT_EQ(50, r.right);
+    EXPECT_EQ(10, r.top);
+    EXPECT_EQ(40, r.bottom);
+    const RECT amounts = {1, 2, 3, 4};
+    InflateRectBy(&r, &amounts);
+    EXPECT_EQ(19, r.left);
+    EXPECT_EQ(8, r.top);
+    EXPECT_EQ(53, r.right);
+    EXPECT_EQ(44, r.bottom);
+    DeflateRectBy(&r, &amounts);
+    EXPECT_EQ(20, r.left);
+    EXPECT_EQ(40, r.bottom);
+}
+
+} // namespace

@@ -1,0 +1,290 @@
+// Metafile playback through the program's transform: mapping, mirroring, rotation, window
+// extents, colour overrides, damaged records; and the arc tessellation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <algorithm>
+#include <cstring>
+
+#include "metafile_records.h"
+#include "shapes/metafile_format.h"
+#include "shapes/metafile_playback.h"
+
+namespace {
+
+std::vector<MetaRecord> Play(const std::vector<BYTE>& bits, RECT dest, RECT frame, int options = 0,
+                             int angle = 0, HBRUSH black = nullptr, HBRUSH brush = nullptr)
+{
+    MetaRecorder recorder;
+    PictureDrawState state = {};
+    state.options = options;
+    state.angle = angle;
+    state.blackBrush = black;
+    state.brush = brush;
+    state.textColor = RGB(0, 0, 255);
+    PlayPictureInRect(recorder.dc(), &dest, BitsBlock(bits), &frame, &state, 0);
+    return recorder.Records();
+}
+
+// Rectangle records as left, top, right, bottom.
+std::vector<std::vector<short>> Rects(const std::vector<MetaRecord>& records, WORD function = MetaRectangle)
+{
+    std::vector<std::vector<short>> out;
+    for (const MetaRecord& r : OfFunction(records, function))
+        out.push_back({r.params[3], r.params[2], r.params[1], r.params[0]});
+    return out;
+}
+
+using Shorts = std::vector<std::vector<short>>;
+
+TEST(MetafilePlayback, MapsTheFrameOntoTheRectangleMirroredAndRotated)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        Rectangle(dc, 0, 0, 100, 50);
+        Ellipse(dc, 10, 10, 20, 20);
+        MoveToEx(dc, 0, 0, nullptr);
+        LineTo(dc, 100, 50);
+    });
+    const RECT dest = {1000, 1000, 1200, 1100}, frame = {0, 0, 100, 50};
+    auto plain = Play(bits, dest, frame);
+    EXPECT_EQ((Shorts{{1000, 1000, 1200, 1100}}), Rects(plain));
+    EXPECT_EQ((Shorts{{1020, 1020, 1040, 1040}}), Rects(plain, MetaEllipse));
+    ASSERT_EQ(1u, OfFunction(plain, MetaLineTo).size());
+    EXPECT_EQ((std::vector<short>{1100, 1200}), OfFunction(plain, MetaLineTo)[0].params);
+    // The device's mapping is never touched.
+    EXPECT_TRUE(OfFunction(plain, 0x020C).empty());
+    EXPECT_TRUE(OfFunction(plain, 0x0103).empty());
+
+    EXPECT_EQ((Shorts{{1200, 1000, 1000, 1100}}), Rects(Play(bits, dest, frame, 0x08)));
+    EXPECT_EQ((Shorts{{1000, 1100, 1200, 1000}}), Rects(Play(bits, dest, frame, 0x10)));
+
+    // Rotated: curves and rectangles become polygons about the destination's centre.
+    auto turned = Play(bits, dest, frame, 0, 900);
+    EXPECT_TRUE(OfFunction(turned, MetaRectangle).empty());
+    EXPECT_TRUE(OfFunction(turned, MetaEllipse).empty());
+    const auto polygons = OfFunction(turned, MetaPolygon);
+    ASSERT_EQ(2u, polygons.size());
+    // The rectangle turned by 90 degrees about (1100, 1050) spans 1050..1150 across.
+    short minX = 32767, maxX = -32767;
+    for (size_t i = 1; i + 1 < polygons[0].params.size(); i += 2) {
+        minX = std::min(minX, polygons[0].params[i]);
+        maxX = std::max(maxX, polygons[0].params[i]);
+    }
+    EXPECT_NEAR(1050, minX, 1);
+    EXPECT_NEAR(1150, maxX, 1);
+}
+
+TEST(MetafilePlayback, MirroredArcsKeepTheirShape)
+{
+    const auto bits = RecordBits([](HDC dc) { Arc(dc, 0, 0, 100, 100, 100, 50, 0, 50); });
+    const RECT box = {0, 0, 100, 100};
+    const auto arcs = OfFunction(Play(bits, box, box, 0x08), MetaArc);
+    ASSERT_EQ(1u, arcs.size());
+    // Mirrored, start and end change places, so the upper half stays the upper half.
+    EXPECT_EQ((std::vector<short>{50, 0, 50, 100, 100, 0, 0, 100}), arcs[0].params);
+    // Mirrored both ways: nothing to exchange.
+    const auto both = OfFunction(Play(bits, box, box, 0x18), MetaArc);
+    EXPECT_EQ((std::vector<short>{50, 100, 50, 0, 0, 0, 100, 100}), both[0].params);
+    // Rotated: a polyline.
+    EXPECT_EQ(1u, OfFunction(Play(bits, box, box, 0, 450), MetaPolyline).size());
+}
+
+TEST(MetafilePlayback, WindowExtentsReplaceTheScales)
+{
+    auto withExtent = [](int x, int y) {
+        return RecordBits([=](HDC dc) {
+            SetWindowExtEx(dc, x, y, nullptr);
+            Rectangle(dc, 0, 0, 200, 100);
+        });
+    };
+    const RECT dest = {0, 0, 100, 50}, frame = {0, 0, 1000, 1000};
+    EXPECT_EQ((Shorts{{0, 0, 100, 50}}), Rects(Play(withExtent(200, 100), dest, frame)));
+    // A zero extent gives scale 1, never a division by zero.
+    EXPECT_EQ((Shorts{{0, 0, 200, 100}}), Rects(Play(withExtent(0, 0), dest, frame)));
+    // No extent record: destination size over frame size.
+    const auto plain = RecordBits([](HDC dc) { Rectangle(dc, 0, 0, 200, 100); });
+    EXPECT_EQ((Shorts{{0, 0, 20, 5}}), Rects(Play(plain, dest, frame)));
+    // A zero frame also plays at scale 1.
+    EXPECT_EQ((Shorts{{0, 0, 200, 100}}), Rects(Play(plain, dest, RECT{0, 0, 0, 0})));
+}
+
+TEST(MetafilePlayback, FontsPensAndBrushesAreRewritten)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        HFONT font = CreateFontA(1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+        SelectObject(dc, font);
+        TextOutA(dc, 0, 0, "x", 1);
+        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+        SelectObject(dc, black);
+        Rectangle(dc, 0, 0, 10, 10);
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        SelectObject(dc, red);
+        Rectangle(dc, 0, 0, 10, 10);
+        HPEN pen = CreatePen(PS_SOLID, 10, RGB(0, 255, 0));
+        SelectObject(dc, pen);
+        SetTextColor(dc, RGB(1, 2, 3));
+    });
+    // A font whose height scales to nothing is not left at the default size.
+    auto small = Play(bits, RECT{0, 0, 10, 10}, RECT{0, 0, 100, 100});
+    const auto fonts = OfFunction(small, MetaCreateFontIndirect);
+    ASSERT_EQ(1u, fonts.size());
+    EXPECT_EQ(-1, fonts[0].params[0]);
+    const auto pens = OfFunction(small, MetaCreatePenIndirect);
+    ASSERT_EQ(1u, pens.size());
+    EXPECT_EQ(1, pens[0].params[1]);   // width 10 at scale 0.1
+
+    // Overrides: black brushes, other brushes and text colours take the object's colours.
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
+    auto coloured = Play(bits, RECT{0, 0, 100, 100}, RECT{0, 0, 100, 100}, 0, 0, green, blue);
+    std::vector<COLORREF> brushes;
+    for (const MetaRecord& r : OfFunction(coloured, MetaCreateBrushIndirect))
+        brushes.push_back((static_cast<WORD>(r.params[1]) | (static_cast<COLORREF>(static_cast<WORD>(r.params[2])) << 16)) & 0xFFFFFF);
+    EXPECT_EQ((std::vector<COLORREF>{RGB(0, 255, 0), RGB(0, 0, 255)}), brushes);
+    const auto text = OfFunction(coloured, MetaSetTextColor);
+    ASSERT_EQ(1u, text.size());
+    const COLORREF textColor = static_cast<WORD>(text[0].params[0]) | (static_cast<COLORREF>(static_cast<WORD>(text[0].params[1])) << 16);
+    EXPECT_EQ(RGB(0, 0, 255), textColor & 0xFFFFFF);
+    DeleteObject(green);
+    DeleteObject(blue);
+}
+
+// A metafile header and records built by hand.
+std::vector<BYTE> Handmade(const std::vector<std::vector<WORD>>& records)
+{
+    std::vector<WORD> words = {1, 9, 0x300, 0, 0, 0, 0, 0, 0};
+    for (const auto& r : records)
+        words.insert(words.end(), r.begin(), r.end());
+    words.insert(words.end(), {3, 0, 0});
+    const DWORD total = static_cast<DWORD>(words.size());
+    words[3] = LOWORD(total);
+    words[4] = HIWORD(total);
+    words[7] = 20;
+    std::vector<BYTE> bytes(words.size() * 2);
+    std::memcpy(bytes.data(), words.data(), bytes.size());
+    return bytes;
+}
+
+TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
+{
+    const std::vector<WORD> rect = {7, 0, MetaRectangle, 50, 50, 0, 0};
+    const std::vector<WORD> badPolygon = {6, 0, MetaPolygon, 1000, 1, 2};   // 1000 points claimed
+    const std::vector<WORD> badText = {6, 0, MetaTextOut, 200, 0x4141, 0};
+    const RECT box = {0, 0, 50, 50};
+    auto played = Play(Handmade({badPolygon, badText, rect}), box, box);
+    EXPECT_TRUE(OfFunction(played, MetaPolygon).empty());
+    EXPECT_TRUE(OfFunction(played, MetaTextOut).empty());
+    EXPECT_EQ(1u, OfFunction(played, MetaRectangle).size());
+    // A record claiming no size would stall the enumeration: the picture ends there.
+    const std::vector<WORD> stall = {0, 0, MetaRectangle, 50, 50, 0, 0};
+    EXPECT_EQ(1u, OfFunction(Play(Handmade({rect, stall, rect}), box, box), MetaRectangle).size());
+    // A record running past the bits ends it too.
+    const std::vector<WORD> overlong = {60000, 0, MetaRectangle, 50, 50, 0, 0};
+    EXPECT_EQ(1u, OfFunction(Play(Handmade({rect, overlong}), box, box), MetaRectangle).size());
+    // Restores beyond the metafile's own saves never pop the caller's state.
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int before = SaveDC(dc);
+    PictureDrawState state = {};
+    PlayPictureInRect(dc, &box, BitsBlock(Handmade({{4, 0, MetaRestoreDc, 0xFFFF}, {4, 0, MetaRestoreDc, 0xFFFB}})),
+                      &box, &state, 0);
+    EXPECT_EQ(before + 1, SaveDC(dc));
+    DeleteDC(dc);
+}
+
+TEST(MetafileFormat, SanitizerKeepsWholeRecordsOnly)
+{
+    auto bits = Handmade({{7, 0, MetaRectangle, 50, 50, 0, 0}});
+    EXPECT_EQ(bits.size(), SanitizeMetafileBits(bits.data(), static_cast<std::uint32_t>(bits.size())));
+    EXPECT_EQ(18u + 14u, SanitizeMetafileBits(bits.data(), 18 + 14 + 3));   // the EOF record cut
+    bits[2] = 8;   // header size
+    EXPECT_EQ(0u, SanitizeMetafileBits(bits.data(), static_cast<std::uint32_t>(bits.size())));
+    EXPECT_EQ(0u, SanitizeMetafileBits(bits.data(), 10));
+
+    PlaceableInfo info;
+    const BYTE header[22] = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0xA0, 0x05, 0xD0, 0x02, 0xA0, 0x05};
+    ASSERT_EQ(0, ParsePlaceableHeader(header, sizeof header, &info));
+    EXPECT_EQ(1440, info.right);
+    EXPECT_EQ(720, info.bottom);
+    EXPECT_EQ(1440, info.unitsPerInch);
+    EXPECT_EQ(1, ParsePlaceableHeader(header, 21, &info));
+    BYTE wrong[22] = {};
+    EXPECT_EQ(1, ParsePlaceableHeader(wrong, sizeof wrong, &info));
+}
+
+TEST(MetafileFormat, DibLayoutsComeFromTheHeader)
+{
+    std::vector<BYTE> dib(40 + 2 * 4 + 4 * 2, 0);
+    BITMAPINFOHEADER h = {40, 2, -2, 1, 8, BI_RGB, 0, 0, 0, 2, 0};
+    std::memcpy(dib.data(), &h, 40);
+    DibLayout layout;
+    ASSERT_EQ(0, ReadDibLayout(dib.data(), dib.size(), 4, &layout));
+    EXPECT_EQ(8u, layout.tableBytes);   // biClrUsed entries, not 256
+    EXPECT_EQ(48u, layout.bitsOffset);
+    EXPECT_TRUE(layout.topDown);
+    EXPECT_EQ(2, layout.height);
+    EXPECT_EQ(1, ReadDibLayout(dib.data(), dib.size() - 1, 4, &layout));   // pixels cut
+    h.biClrUsed = 0;
+    std::memcpy(dib.data(), &h, 40);
+    EXPECT_EQ(1, ReadDibLayout(dib.data(), dib.size(), 4, &layout));   // 256 entries do not fit
+    h.biSize = 12;
+    std::memcpy(dib.data(), &h, 40);
+    EXPECT_EQ(1, ReadDibLayout(dib.data(), dib.size(), 4, &layout));
+}
+
+double EllipseError(const POINT& p, const RECT& r)
+{
+    const double a = (r.right - r.left) / 2.0, b = (r.bottom - r.top) / 2.0;
+    const double x = (p.x - (r.left + a)) / a, y = (p.y - (r.top + b)) / b;
+    return std::fabs(std::sqrt(x * x + y * y) - 1.0);
+}
+
+TEST(ArcTessellation, ArcsRunCounterClockwiseOnTheEllipse)
+{
+    const RECT r = {0, 0, 200, 100};
+    POINT points[8 * 20 + 2];
+    int n = 0;
+    // From the right point over the top to the left point.
+    ArcToPoints(&r, 300, 50, -100, 50, 0, 20, points, &n);
+    ASSERT_GT(n, 10);
+    EXPECT_LE(n, 8 * 20 + 2);
+    EXPECT_EQ(200, points[0].x);
+    EXPECT_EQ(50, points[0].y);
+    EXPECT_EQ(0, points[n - 1].x);
+    EXPECT_EQ(50, points[n - 1].y);
+    for (int i = 0; i < n; ++i) {
+        EXPECT_LE(points[i].y, 50) << i;
+        EXPECT_LT(EllipseError(points[i], r), 0.03) << i;
+    }
+    // The other way round: under the bottom.
+    ArcToPoints(&r, -100, 50, 300, 50, 0, 20, points, &n);
+    for (int i = 0; i < n; ++i)
+        EXPECT_GE(points[i].y, 50) << i;
+    // Pie: the centre first and last; chord: closed on the first point.
+    ArcToPoints(&r, 200, 0, 0, 0, 2, 20, points, &n);
+    EXPECT_EQ(100, points[0].x);
+    EXPECT_EQ(50, points[0].y);
+    EXPECT_EQ(points[0].x, points[n - 1].x);
+    EXPECT_EQ(points[0].y, points[n - 1].y);
+    ArcToPoints(&r, 200, 0, 0, 0, 1, 20, points, &n);
+    EXPECT_EQ(points[0].x, points[n - 1].x);
+    EXPECT_EQ(points[0].y, points[n - 1].y);
+    // A degenerate box gives points, not a crash.
+    const RECT flat = {10, 10, 10, 10};
+    ArcToPoints(&flat, 0, 0, 20, 20, 0, 20, points, &n);
+    EXPECT_GT(n, 0);
+}
+
+TEST(ArcTessellation, PointsProjectAlongTheRayFromTheCentre)
+{
+    const RECT r = {0, 0, 200, 100};
+    const struct { POINT in, out; } cases[] = {
+        {{300, 50}, {200, 50}}, {{-5, 50}, {0, 50}}, {{100, -10}, {100, 0}}, {{100, 90}, {100, 100}},
+        {{200, 100}, {170, 85}}};
+    for (const auto& c : cases) {
+        POINT p = c.in;
+        ProjectOntoEllipse(&p, &r);
+        EXPECT_EQ(c.out.x, p.x) << c.in.x << "," << c.in.y;
+        EXPECT_EQ(c.out.y, p.y) << c.in.x << "," << c.in.y;
+    }
+}
+
+} // namespace
