@@ -13,7 +13,7 @@
 
 namespace {
 
-DWORD g_lastError = 0;
+thread_local DWORD g_lastError = 0;
 
 struct OpenFileEntry {
     int fd = -1;

@@ -119,6 +119,18 @@ int ResetFreeSpaceTo(int slot, LONG endMark, LONG lostBytes)
 // last block and every byte between blocks counts as lost, so the store stays consistent.
 void SettleAfterFailedCompaction(int slot)
 {
+    HGLOBAL page;
+    if (TakeTopPage(slot, KEY_FREE_SPACE, &page)) {
+        return;
+    }
+    {
+        // Emptied first: an extent may lie where a block now is, which the map would refuse.
+        BlockLock lock(page);
+        if (!lock) {
+            return;
+        }
+        FreePageOf(lock.get())->count = 0;
+    }
     HGLOBAL map;
     LONG endMark, lostBytes;
     if (BuildBlockMap(slot, &map, &endMark, &lostBytes)) {

@@ -572,7 +572,9 @@ int ReadBlockFromFile(StoreIndexEntry* entry, int slot, int parentKey)
     // The entry comes from the file: its place is checked against the file before any
     // memory is taken for it.
     int result = 0;
-    if (size < kBlockHeaderSize) {
+    if (entry->key != expectedKey) {
+        result = StoreEntryMissing;  // a descriptor whose top entries are not keyed -1, -2, -3
+    } else if (size < kBlockHeaderSize) {
         result = StoreBlockTooSmall;
     } else if (offset < FirstBlockOffset(slot)) {
         result = StoreOffsetMismatch;

@@ -229,6 +229,17 @@ int FreeSpace(int slot, LONG offset, DWORD size)
     FreeSpacePage* fp = FreePageOf(p);
     FreeExtent* offsets = OffsetList(p);
     std::int64_t rounded = RoundUpToUnit(size, d->shift);
+    // The place often comes from an index entry whose block was never read: space that
+    // cannot be a block of this store is not taken into the lists.
+    if (size < static_cast<DWORD>(kBlockHeaderSize)) {
+        return StoreBlockTooSmall;
+    }
+    if (offset < FirstBlockOffset(slot) || offset >= fp->endMark) {
+        return StoreOffsetMismatch;
+    }
+    if (offset + rounded > fp->endMark) {
+        return StoreSizeMismatch;
+    }
     BOOL found;
     int at = FindExtentByOffset(p, offset, &found);
     if (found) {

@@ -80,6 +80,33 @@ TEST_F(CompactTest, OverflowedListsPassTheCheckAndCompactToNothingLost)
     EXPECT_EQ(Contents(slot), before);
 }
 
+TEST_F(CompactTest, FailureWhileMovingLeavesAConsistentStore)
+{
+    int slot = NewStore();
+    ASSERT_EQ(AddRecordType(slot, 1), 0);
+    for (int id = 0; id < 3; ++id) {
+        Put(slot, 1, id, std::string(84, static_cast<char>('a' + id)));
+    }
+    std::int32_t first = +EntryOf(slot, KEY_MAIN_ROOT, 1, 0).offset;
+    std::int32_t third = +EntryOf(slot, KEY_MAIN_ROOT, 1, 2).offset;
+    Delete(slot, 1, 0);
+    ASSERT_EQ(CloseStore(slot), 0);
+    Patch<std::int16_t>("store.vxs", third + 2, 9);  // record 2 no longer reads: its parent key
+    int version;
+    ASSERT_EQ(OpenStoreFile(Path("store.vxs").c_str(), &slot, 0, &version, FALSE), 0);
+    // Record 1 moves into the freed space, then moving record 2 fails: the free list must
+    // no longer offer the space record 1 now occupies.
+    EXPECT_EQ(CompactStore(slot), StoreCompactionFailed);
+    EXPECT_EQ(+EntryOf(slot, KEY_MAIN_ROOT, 1, 1).offset, first);
+    EXPECT_EQ(FreePageHeader(slot).count, 0);
+    EXPECT_EQ(CheckStore(slot), 0);
+    EXPECT_EQ(Get(slot, 1, 1), std::string(84, 'b'));
+    EXPECT_EQ(Get(slot, 1, 2), "<error 5>");
+    slot = Reopen(slot);
+    EXPECT_EQ(CheckStore(slot), 0);
+    EXPECT_EQ(Get(slot, 1, 1), std::string(84, 'b'));
+}
+
 TEST_F(CompactTest, NegativeIdsAreOrderErrors)
 {
     int slot = NewStore();

@@ -103,6 +103,8 @@ TEST_F(SpaceTest, FreeingMergesWithNeighbours)
 TEST_F(SpaceTest, FullListsGiveUpTheSmallestExtent)
 {
     int slot = NewStore("small.vxs", 6, 2);
+    LONG grown;
+    ASSERT_EQ(AllocateSpace(slot, 4096, &grown), 0);  // room for the made-up extents below
     SetExtents(slot, {{1024, 64}, {2048, 128}});
     ASSERT_EQ(FreeSpace(slot, 3072, 64), 0);
     EXPECT_EQ(FreePageHeader(slot).count, 2);
@@ -114,8 +116,19 @@ TEST_F(SpaceTest, FullListsGiveUpTheSmallestExtent)
 
     // Lists without places lose every freed byte.
     slot = NewStore("none.vxs", 6, 0);
-    ASSERT_EQ(FreeSpace(slot, 1024, 100), 0);
+    ASSERT_EQ(AllocateSpace(slot, 1024, &grown), 0);
+    ASSERT_EQ(FreeSpace(slot, grown, 100), 0);
     EXPECT_EQ(FreePageHeader(slot).lostBytes, 128);
+    EXPECT_EQ(FreePageHeader(slot).count, 0);
+}
+
+TEST_F(SpaceTest, SpaceOutsideTheStoreIsNotTaken)
+{
+    int slot = NewStore();
+    EXPECT_EQ(FreeSpace(slot, 64, 64), StoreOffsetMismatch);     // the descriptor
+    EXPECT_EQ(FreeSpace(slot, 3648, 64), StoreOffsetMismatch);   // at the end mark
+    EXPECT_EQ(FreeSpace(slot, 3584, 128), StoreSizeMismatch);    // running past it
+    EXPECT_EQ(FreeSpace(slot, 3584, 8), StoreBlockTooSmall);
     EXPECT_EQ(FreePageHeader(slot).count, 0);
 }
 
