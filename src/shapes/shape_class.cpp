@@ -8,8 +8,10 @@
 #include "model/class_protocol.h"
 #include "model/links.h"
 #include "shapes/picture_chunks.h"
+#include "shapes/shape_adjust.h"
 #include "shapes/shape_attrs.h"
 #include "shapes/shape_flip.h"
+#include "shapes/shape_hittest.h"
 #include "shapes/point_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_paint.h"
@@ -360,6 +362,14 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
     case OM_GETOUTLINE:
         GetShapeOutline(drawing, objects, row, static_cast<POINT*>(p), PointerArg<int>(b));
         return 0;
+    case OM_HITTEST: {
+        const POINT* point = static_cast<const POINT*>(p);
+        return point ? HitTestShape(drawing, objects, row, a, point->x, point->y) : 0;
+    }
+    case OM_SETPARAM:
+        return p ? SetParamFromPoint(drawing, static_cast<ObjectList*>(objects), row,
+                                     static_cast<const POINT*>(p))
+                 : 0;
     case OM_FLIP:
         return FlipShape(drawing, static_cast<ObjectList*>(objects), row, a);
     case OM_SETOPTIONS:
