@@ -17,6 +17,7 @@
 #include "shapes/picture_chunks.h"
 #include "shapes/picture_import.h"
 #include "shapes/point_geometry.h"
+#include "shapes/shape_adjust.h"
 #include "shapes/shape_class.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_outline.h"
@@ -572,5 +573,6 @@ LONG DrawShapeSelection(HDC dc, Drawing* drawing, void* objects, int row)
     }
     RestoreDC(dc, saved);
     DrawRotationHandle(dc, drawing, objects, row);
+    DrawAdjustHandle(dc, shape);
     return 0;
 }

@@ -181,4 +181,44 @@ TEST_F(ShapeAdjust, SettingTheParameterReFitsLinksAndUndoes)
     EXPECT_TRUE(after == ObjectBytes());
 }
 
+TEST_F(ShapeAdjust, HandleIsADiamondDrawnAndErasedInXor)
+{
+    // A 100 x 100 white picture of the drawing area from (700, 550), one pixel per unit.
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_TRUE(bitmap);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 100, 100, WHITENESS);
+    SetWindowOrgEx(dc, 700, 550, nullptr);
+    auto pixel = [&](int x, int y) { return static_cast<const DWORD*>(bits)[(y - 550) * 100 + (x - 700)] & 0xFFFFFF; };
+
+    const int row = Add(ShapeInputOutput, RECT{600, 600, 1500, 1200});
+    Change(row, [](DrawObject& s, Drawing&) { s.param = 0.2; });
+    const DrawObject shape = Object(row);
+    DrawAdjustHandle(dc, &shape);
+    GdiFlush();
+    // The corners of the diamond in the box (726, 576, 774, 624) are drawn, its middle is not.
+    EXPECT_EQ(0u, pixel(750, 576));
+    EXPECT_EQ(0u, pixel(726, 600));
+    EXPECT_EQ(0xFFFFFFu, pixel(750, 600));
+    EXPECT_EQ(0xFFFFFFu, pixel(727, 577));
+    DrawAdjustHandle(dc, &shape);
+    GdiFlush();
+    EXPECT_EQ(0xFFFFFFu, pixel(750, 576));
+    EXPECT_EQ(0xFFFFFFu, pixel(726, 600));
+
+    // A rectangle has nothing to draw.
+    const DrawObject plain = Object(Add(ShapeRectangle, RECT{700, 550, 800, 650}));
+    DrawAdjustHandle(dc, &plain);
+    GdiFlush();
+    for (int y = 550; y < 650; y += 7)
+        for (int x = 700; x < 800; x += 7) EXPECT_EQ(0xFFFFFFu, pixel(x, y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
+
 } // namespace
