@@ -10,11 +10,13 @@
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
+#include "model/group_transform.h"
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/selection.h"
 #include "model/undo.h"
+#include "shapes/real_math.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kBusyCursor = 1;
 constexpr LONG kCoordinateLimit = 0x7FFF;
+constexpr int kGroupCornerHandle = 4;   // the right-bottom handle: the group grows from its top-left
 
 HGLOBAL DrawingBlockOf(HGLOBAL stateBlock)
 {
@@ -67,25 +70,6 @@ int BeginChanges(std::initializer_list<HGLOBAL> blocks)
     return 0;
 }
 
-// Step 7 of the edit pattern, with the drawing unlocked: a roll-back reopens it.
-int FinishEdit(HWND view, int err, BOOL whole)
-{
-    HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    if (!stateBlock) return err ? err : ErrOutOfMemory;
-    if (!err) {
-        Locked<DocumentState> state(stateBlock);
-        if (state) MarkDocumentChanged(view, state.get(), whole);
-        return 0;
-    }
-    RollBackEdit(view);
-    {
-        Locked<DocumentState> state(stateBlock);
-        if (state) state->undoLabel = UndoNone;
-    }
-    ReportEditError(err);
-    return err;
-}
-
 // The shared body of the one-object edits: record changes, the message, the links, propagation.
 template <typename Change>
 int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Change change)
@@ -103,7 +87,58 @@ int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Cha
     return callerHoldsCheckpoint ? 0 : PropagateLinks(drawing.get());
 }
 
+// A grouped member's frame changed: the whole group is resized by the member's factors instead,
+// moved as the member's top-left moved but kept on the drawing, and the member's own frame is
+// put back first.
+int ResizeGroupForMember(HWND view, Drawing* drawing, ObjectList* objects, int row, const RECT& before)
+{
+    DrawObject& member = (*objects)[row];
+    int index = FindGroupIndex(drawing, member.groupId, member.groupRow, 0);
+    if (index < 0) return 0;
+    member.groupRow = index;
+    GroupEntry group;
+    {
+        Locked<GroupTable> groups(drawing->groupTable);
+        if (!groups) return ErrOutOfMemory;
+        group = (*groups)[index];
+    }
+    const double oldWidth = before.right - before.left, oldHeight = before.bottom - before.top;
+    double sx = oldWidth > 0 ? (member.frame.right - member.frame.left) / oldWidth : 1.0;
+    double sy = oldHeight > 0 ? (member.frame.bottom - member.frame.top) / oldHeight : 1.0;
+    if (group.handleLayout == 3) sx = sy = sx > sy ? sx : sy;
+    const RECT& g = group.frame;
+    RECT r = {g.left, g.top, g.left + TruncReal((g.right - g.left) * sx), g.top + TruncReal((g.bottom - g.top) * sy)};
+    LONG dx = member.frame.left - before.left, dy = member.frame.top - before.top;
+    if (r.right + dx > drawing->pageWidth) dx = drawing->pageWidth - r.right;
+    if (r.left + dx < 0) dx = -r.left;
+    if (r.bottom + dy > drawing->pageHeight) dy = drawing->pageHeight - r.bottom;
+    if (r.top + dy < 0) dy = -r.top;
+    OffsetRect(&r, dx, dy);
+    InvalidateLogicalRect(drawing->viewWindow, &member.updateRect);
+    member.frame = before;
+    SendClassMessage(nullptr, drawing, objects, row, OM_RECALC);
+    return ResizeGroup(view, index, &r, kGroupCornerHandle, TRUE);
+}
+
 }  // namespace
+
+int FinishEdit(HWND view, int err, BOOL whole)
+{
+    HGLOBAL stateBlock = GetDocumentStateHandle(view);
+    if (!stateBlock) return err ? err : ErrOutOfMemory;
+    if (!err) {
+        Locked<DocumentState> state(stateBlock);
+        if (state) MarkDocumentChanged(view, state.get(), whole);
+        return 0;
+    }
+    RollBackEdit(view);
+    {
+        Locked<DocumentState> state(stateBlock);
+        if (state) state->undoLabel = UndoNone;
+    }
+    ReportEditError(err);
+    return err;
+}
 
 int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rotated, BOOL callerHoldsCheckpoint)
 {
@@ -130,6 +165,17 @@ int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* 
     return FinishEdit(view, err, FALSE);
 }
 
+int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row)
+{
+    DrawObject& object = (*objects)[row];
+    INT32 labelAngle = object.angle;
+    SendClassMessage(nullptr, drawing, objects, row, OM_LABELANCHOR, 0, 0, &labelAngle);
+    if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) return 0;
+    int label = FindObjectById(objects, object.labelId, object.labelRow);
+    if (label < 0 || !((*objects)[label].state & StateAttachedLabel)) return 0;
+    return SendInvalidating(drawing, objects, label, OM_SETANGLE, labelAngle, 0, nullptr);
+}
+
 int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point)
 {
     SetCursorByIndex(kBusyCursor);
@@ -138,13 +184,7 @@ int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* p
     if (int err = SaveUndoState(view, UndoRotate)) return err;
     int err = EditOneObject(state->drawing, row, FALSE, [&](Drawing* d, ObjectList* objects) {
         if (int result = SendInvalidating(d, objects, row, OM_ROTATETO, handleCode, 0, point)) return result;
-        DrawObject& object = (*objects)[row];
-        INT32 labelAngle = object.angle;
-        SendClassMessage(nullptr, d, objects, row, OM_LABELANCHOR, 0, 0, &labelAngle);
-        if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) return 0;
-        int label = FindObjectById(objects, object.labelId, object.labelRow);
-        if (label < 0 || !((*objects)[label].state & StateAttachedLabel)) return 0;
-        return SendInvalidating(d, objects, label, OM_SETANGLE, labelAngle, 0, nullptr);
+        return TurnAttachedLabel(d, objects, row);
     });
     return FinishEdit(view, err, FALSE);
 }
@@ -193,28 +233,7 @@ int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL cal
             Locked<ObjectList> objects(drawing->objectList);
             Locked<GroupTable> groups(drawing->groupTable);
             if (!objects || !groups) return ErrOutOfMemory;
-            for (int i = 0; i < groups->count; ++i) (*groups)[i].flags |= GroupFramesPending;
-            for (int i = 0; i < moveSet->count && !err; ++i) {
-                int row = moveSet->rows[i];
-                if (row < 0 || row >= objects->count) continue;
-                DrawObject& object = (*objects)[row];
-                if (object.groupId != 0) {
-                    int index = FindGroupEntry(groups.get(), object.groupId, object.groupRow, 0);
-                    if (index >= 0) {
-                        object.groupRow = index;
-                        OffsetRect(&object.groupFrame, dx, dy);
-                        GroupEntry& group = (*groups)[index];
-                        if (group.flags & GroupFramesPending) {
-                            OffsetRect(&group.frame, dx, dy);
-                            OffsetRect(&group.groupedFrame, dx, dy);
-                            group.flags &= ~static_cast<DWORD>(GroupFramesPending);
-                        }
-                    }
-                }
-                // MarkLinksChanged locks the tables again; the locks nest.
-                err = OffsetObject(drawing.get(), objects.get(), row, dx, dy);
-            }
-            for (int i = 0; i < groups->count; ++i) (*groups)[i].flags &= ~static_cast<DWORD>(GroupFramesPending);
+            err = OffsetMoveSet(drawing.get(), objects.get(), groups.get(), moveSet, dx, dy);
         }
         if (!err && !callerHoldsCheckpoint) err = PropagateLinks(drawing.get());
     }
@@ -277,7 +296,10 @@ int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHold
                 if (!(object.state & StateSelected)) continue;
                 // Grouped objects turn only with their group (Group Rotate).
                 if (message == OM_SETANGLE && object.groupId != 0) continue;
+                const RECT before = object.frame;
                 err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
+                if (!err && object.groupId != 0 && !EqualRect(&before, &object.frame))
+                    err = ResizeGroupForMember(view, drawing.get(), objects.get(), row, before);
                 if (err || message != OM_SETANGLE) continue;
                 if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) continue;
                 int label = FindObjectById(objects.get(), object.labelId, object.labelRow);

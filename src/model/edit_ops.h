@@ -9,6 +9,11 @@
 struct DocumentState;
 struct ObjectVector;
 
+// Step 7 of the edit pattern, with the drawing unlocked (a roll-back reopens it): on success the
+// document is marked changed (the whole window with `whole`); on an error the store is rolled
+// back, the undo label cleared and the error shown. Returns `err`.
+int FinishEdit(HWND view, int err, BOOL whole);
+
 // Sets one object's frame: handle code 0 sends message 10 with `rect`, any other message 6 with
 // the code; `rotated` rides along as the second integer. Takes no checkpoint of its own: unless
 // the caller holds one, the caller's checkpoint is rolled back on an error.
@@ -21,6 +26,10 @@ int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* 
 // Rotates one object toward `point` by its rotation handle, turning its attached label along
 // (label 58).
 int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point);
+
+// Gives the attached label of the object at `row` the angle its class names for it (message 72,
+// then 25 to the label); 0, or the label's error.
+int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row);
 
 // Moves one object's four rectangles and its class coordinates; 10009 and nothing changed when
 // its update rectangle would reach 32,767.

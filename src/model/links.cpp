@@ -285,8 +285,10 @@ void MarkLinksChanged(Drawing* drawing, int targetId, DWORD bits, int groupId, i
         int pos = FindLinkIndex(index.get(), targetId, TRUE);
         if (pos >= 0) {
             int targetRow = FindObjectById(objects.get(), targetId, (*index)[pos].targetRow);
-            for (int i = pos; i < index->count && (*index)[i].targetId == targetId; ++i) (*index)[i].flags |= bits;
+            int end = pos;
+            for (; end < index->count && (*index)[end].targetId == targetId; ++end) (*index)[end].flags |= bits;
             index.Unlock();
+            NoteLinksFlagged(drawing, pos, end, bits);
             MarkBlockDirty(drawing->linkIndex);
             if (targetRow >= 0)
                 SendClassMessage(nullptr, drawing, objects.get(), targetRow, OM_MEMBER, kNoLabel, -1,

@@ -52,6 +52,10 @@ int AttachHook(Drawing* drawing, int holderRow, int slot, int targetRow, int poi
 // ORs `bits` into the links of a target and marks its group (when `groupRow` >= 0) stale.
 void MarkLinksChanged(Drawing* drawing, int targetId, DWORD bits, int groupId, int groupRow);
 
+// Told by MarkLinksChanged which index positions [first, end) it flagged with `bits`, so that a
+// running propagation keeps its work list without walking the whole index.
+void NoteLinksFlagged(Drawing* drawing, int first, int end, DWORD bits);
+
 // 1 with the holder's slot of the entry's link; 0 when the target is gone (the entry gets
 // flag 0x2) or the holder holds no slot on it.
 int ResolveLinkEntry(ObjectList* objects, int holderRow, LinkEntry* entry, int* slot);

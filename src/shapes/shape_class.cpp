@@ -7,6 +7,8 @@
 #include "documents/document_state.h"
 #include "model/class_protocol.h"
 #include "model/links.h"
+#include "shapes/connection_points.h"
+#include "shapes/hook_mapping.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_adjust.h"
 #include "shapes/shape_attrs.h"
@@ -291,6 +293,8 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
     }
     case OM_TYPEHANDLES:
         return GetKindHandleLayout(a);
+    case OM_GETCLASSFLAGS:
+        return GetStandardFramePoints(PointerArg<INT32>(b), static_cast<POINT*>(p));
     default:
         break;
     }
@@ -362,6 +366,25 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
     case OM_GETOUTLINE:
         GetShapeOutline(drawing, objects, row, static_cast<POINT*>(p), PointerArg<int>(b));
         return 0;
+    case OM_GETHOOKPOINTS:
+        GetShapeHookPoints(drawing, shape, a, PointerArg<INT32>(b), static_cast<POINT*>(p));
+        return 0;
+    case OM_MAPHOOKPOINT:
+        MapShapeHookPoints(drawing, shape, a, b, static_cast<POINT*>(p));
+        return 0;
+    case OM_DRAWHOOKMARKS:
+        DrawLinkPointMarks(dc, a, static_cast<const POINT*>(p));
+        return 0;
+    case OM_GETSNAPPOINTS:
+        GetShapeSnapPoints(drawing, shape, PointerArg<INT32>(b), static_cast<POINT*>(p));
+        return 0;
+    case OM_GETPOINTPOS:
+        return GetShapePointPosition(drawing, objects, row, a, static_cast<POINT*>(p));
+    case OM_POINTTOUNIT:
+        ShapePointToBox(drawing, objects, row, a, static_cast<POINT*>(p));
+        return 0;
+    case OM_CANLINK:
+        return ShapesMayLink(drawing);
     case OM_HITTEST: {
         const POINT* point = static_cast<const POINT*>(p);
         return point ? HitTestShape(drawing, objects, row, a, point->x, point->y) : 0;
