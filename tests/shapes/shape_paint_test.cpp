@@ -1,0 +1,301 @@
+// Shape painting checked by the records it leaves in a metafile and by pixels at points the
+// geometry fixes; and a gallery of every shape kind written as a BMP for a person to look at.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "exchange/exchange_services.h"
+#include "metafile_records.h"
+#include "model/class_protocol.h"
+#include "model/device_units.h"
+#include "model/render.h"
+#include "shape_fixture.h"
+#include "shapes/metafile_format.h"
+#include "shapes/picture_chunks.h"
+#include "shapes/shape_kinds.h"
+#include "shapes/shape_paint.h"
+
+namespace {
+
+// Into a metafile one logical unit stands for one pixel, which keeps the records exact.
+class ShapePaint : public testing::Test {
+protected:
+    void SetUp() override { g_renderingMetafile = TRUE; }
+    void TearDown() override { g_renderingMetafile = FALSE; }
+};
+
+std::vector<MetaRecord> Styled(int kind, int angle, int width, int style, COLORREF fill,
+                               int pattern, BOOL ring)
+{
+    MetaRecorder recorder;
+    const RECT frame = {0, 0, 600, 400};
+    DrawStyledShape(recorder.dc(), kind, angle, RGB(0, 0, 0), width, style, fill, pattern, 0.0,
+                    nullptr, ring, &frame, 0);
+    return recorder.Records();
+}
+
+TEST_F(ShapePaint, RingBordersAreFilledPolygonsUnlessRotated)
+{
+    auto flat = Styled(ShapeDecision, 0, 24, 1, RGB(255, 255, 0), 1, TRUE);
+    auto polygons = OfFunction(flat, MetaPolygon);
+    ASSERT_EQ(2u, polygons.size());
+    const int outline = polygons[0].params[0];
+    EXPECT_EQ(2 * outline + 1, polygons[1].params[0]);   // inner backwards, outer, closing point
+    ASSERT_EQ(1u, OfFunction(flat, 0x0106).size());      // SetPolyFillMode
+    EXPECT_EQ(WINDING, OfFunction(flat, 0x0106)[0].params[0]);
+    // The outline itself has a hairline pen.
+    auto pens = OfFunction(flat, MetaCreatePenIndirect);
+    ASSERT_FALSE(pens.empty());
+    EXPECT_EQ(PS_INSIDEFRAME, pens[0].params[0]);
+    EXPECT_EQ(0, pens[0].params[1]);
+
+    auto turned = Styled(ShapeDecision, 1, 24, 1, RGB(255, 255, 0), 1, FALSE);
+    EXPECT_EQ(1u, OfFunction(turned, MetaPolygon).size());
+    EXPECT_EQ(24, OfFunction(turned, MetaCreatePenIndirect)[0].params[1]);
+
+    // A border of width 1 paints no ring; dotted borders neither.
+    EXPECT_EQ(1u, OfFunction(Styled(ShapeDecision, 0, 1, 1, 0, 1, TRUE), MetaPolygon).size());
+    EXPECT_EQ(1u, OfFunction(Styled(ShapeDecision, 0, 24, 2, 0, 1, TRUE), MetaPolygon).size());
+}
+
+TEST_F(ShapePaint, FillsHatchesAndPrimitivesByKind)
+{
+    // Backward-diagonal hatch over a transparent background.
+    auto hatched = Styled(ShapeRectangle, 0, 12, 1, static_cast<COLORREF>(-1), 4, FALSE);
+    auto brushes = OfFunction(hatched, MetaCreateBrushIndirect);
+    ASSERT_EQ(1u, brushes.size());
+    EXPECT_EQ(BS_HATCHED, brushes[0].params[0]);
+    EXPECT_EQ(HS_BDIAGONAL, brushes[0].params[3]);
+    ASSERT_FALSE(OfFunction(hatched, 0x0102).empty());   // SetBkMode
+    EXPECT_EQ(TRANSPARENT, OfFunction(hatched, 0x0102)[0].params[0]);
+    // With a fill colour the gaps are that colour.
+    auto opaque = Styled(ShapeRectangle, 0, 12, 1, RGB(0, 255, 0), 4, FALSE);
+    EXPECT_EQ(OPAQUE, OfFunction(opaque, 0x0102)[0].params[0]);
+    EXPECT_EQ(1u, OfFunction(opaque, 0x0201).size());   // SetBkColor
+    // No fill colour with a solid pattern is hollow: only the null brush is selected.
+    for (const MetaRecord& r : OfFunction(Styled(ShapeRectangle, 0, 12, 1, static_cast<COLORREF>(-1), 1, FALSE),
+                                          MetaCreateBrushIndirect))
+        EXPECT_EQ(BS_NULL, r.params[0]);
+
+    // Polygon kinds: the outline, then the ring of their border.
+    const struct { int kind; WORD function; size_t count; } kinds[] = {
+        {ShapeRectangle, MetaRectangle, 1}, {ShapeRoundedRect, MetaRoundRect, 1},
+        {ShapeTerminate, MetaRoundRect, 1}, {ShapeOval, MetaEllipse, 1}, {ShapeCircle, MetaEllipse, 1},
+        {ShapeInputOutput, MetaPolygon, 2}, {ShapeOctagon, MetaPolygon, 2}};
+    for (const auto& k : kinds)
+        EXPECT_EQ(k.count, OfFunction(Styled(k.kind, 0, 12, 1, 0, 1, IsRingBorderKind(k.kind)), k.function).size()) << k.kind;
+    // Rounded ends: corner ellipses of the frame's height.
+    auto terminate = OfFunction(Styled(ShapeTerminate, 0, 12, 1, 0, 1, FALSE), MetaRoundRect)[0];
+    EXPECT_EQ(400, terminate.params[0]);
+    EXPECT_EQ(400, terminate.params[1]);
+    // Without a pen the frame grows by a pixel so the fill reaches the edge GDI leaves out.
+    auto bare = OfFunction(Styled(ShapeRectangle, 0, 0, 1, 0, 1, FALSE), MetaRectangle)[0];
+    EXPECT_EQ(601, bare.params[1]);
+    EXPECT_EQ(401, bare.params[0]);
+    // Kind 0 and unknown kinds draw nothing.
+    EXPECT_TRUE(OfFunction(Styled(0, 0, 12, 1, 0, 1, FALSE), MetaRectangle).empty());
+    EXPECT_TRUE(OfFunction(Styled(27, 0, 12, 1, 0, 1, FALSE), MetaPolygon).empty());
+}
+
+DrawObject Standalone(DWORD options, int width)
+{
+    DrawObject shape = {};
+    shape.objType = ShapeRectangle;
+    shape.frame = RECT{100, 100, 400, 300};
+    shape.innerRect = shape.frame;
+    shape.updateRect = shape.frame;
+    shape.lineWidth = width;
+    shape.lineStyle = 1;
+    shape.fillPattern = 1;
+    shape.fillColor = RGB(255, 255, 255);
+    shape.textId = -1;
+    shape.dataType = -1;
+    shape.options = options;
+    shape.labelId = kNoLabel;
+    return shape;
+}
+
+TEST_F(ShapePaint, ShadowCopiesFollowTheShadowRules)
+{
+    auto rects = [](DrawObject shape, int message, ShadowPaint shadow) {
+        MetaRecorder recorder;
+        DrawShape(recorder.dc(), message, nullptr, &shape, -1, 0,
+                  static_cast<int>(reinterpret_cast<INT_PTR>(&shadow)), nullptr);
+        return OfFunction(recorder.Records(), MetaRectangle);
+    };
+    const ShadowPaint offset = {30, 40, RGB(128, 128, 128)}, none = {0, 0, RGB(128, 128, 128)};
+    auto copy = rects(Standalone(0, 12), OM_DRAWSHADOW, offset);
+    ASSERT_EQ(1u, copy.size());
+    EXPECT_EQ((std::vector<short>{340, 430, 140, 130}), copy[0].params);
+    // A hidden shadow: no full copy, and an outline copy only with zero offsets.
+    EXPECT_TRUE(rects(Standalone(OptShadowHidden, 12), OM_DRAWSHADOW, offset).empty());
+    EXPECT_TRUE(rects(Standalone(OptShadowHidden, 12), OM_DRAWSHADOWOFFSET, offset).empty());
+    EXPECT_EQ(1u, rects(Standalone(OptShadowHidden, 12), OM_DRAWSHADOWOFFSET, none).size());
+    // A borderless shape casts no shadow outside shadow style 4.
+    EXPECT_TRUE(rects(Standalone(0, 0), OM_DRAWSHADOW, offset).empty());
+}
+
+TEST(ShapePaintPixels, BorderAndFillLandWhereTheGeometrySays)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 300, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 300, 300, WHITENESS);
+    SetLogicalUnits(dc, 0, 600);   // 6 units a pixel
+    const RECT frame = {600, 600, 1200, 1200};   // pixels 100..200
+    DrawStyledShape(dc, ShapeRectangle, 0, RGB(0, 0, 0), 12, 1, RGB(255, 0, 0), 1, 0.0, nullptr,
+                    FALSE, &frame, 0);
+    SetMapMode(dc, MM_TEXT);   // read back in device pixels
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 150, 150));
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 100, 150));    // a 12-unit border is 2 pixels inside
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 101, 150));
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 102, 150));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 99, 150));
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
+
+TEST(ShapeGeometry, AttachmentMarksAndHandleLayouts)
+{
+    const struct { RECT update, mark; } marks[] = {
+        {{0, 0, 1000, 1000}, {886, 886, 940, 940}},
+        {{0, 0, 100, 100}, {0, 0, 54, 54}},
+        {{0, 0, 50, 50}, {0, 0, 44, 44}},
+    };
+    for (const auto& m : marks) {
+        DrawObject o = {};
+        o.updateRect = m.update;
+        RECT r;
+        GetAttachmentMarkRect(&o, &r);
+        EXPECT_EQ(m.mark.left, r.left);
+        EXPECT_EQ(m.mark.top, r.top);
+        EXPECT_EQ(m.mark.right, r.right);
+        EXPECT_EQ(m.mark.bottom, r.bottom);
+    }
+    const struct { int layout; std::vector<int> codes; } layouts[] = {
+        {1, {7, 8}}, {2, {5, 6}}, {3, {1, 2, 3, 4}}, {0, {1, 2, 3, 4, 5, 6, 7, 8}}};
+    for (const auto& l : layouts) {
+        DrawObject o = Standalone(0, 12);
+        o.handleLayout = l.layout;
+        RECT rects[8];
+        int codes[8], n = 0;
+        GetShapeHandleRects(nullptr, &o, rects, codes, &n);
+        EXPECT_EQ(l.codes, std::vector<int>(codes, codes + n));
+    }
+}
+
+// Writes the 32-bit top-down DIB section as a BMP file.
+void WriteBmp(const char* path, const void* pixels, int w, int h)
+{
+    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD bytes = static_cast<DWORD>(w) * h * 4;
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info) + bytes, 0, 0,
+                             static_cast<DWORD>(sizeof file + sizeof info)};
+    if (FILE* out = std::fopen(path, "wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info, sizeof info, 1, out);
+        std::fwrite(pixels, bytes, 1, out);
+        std::fclose(out);
+    }
+}
+
+TEST_F(ShapeClass, GalleryOfEveryKindRendersToABitmap)
+{
+    {
+        Locked<Drawing> d(state_->drawing);
+        d->style.shadowStyle = 4;
+        d->style.shadowDx = 36;
+        d->style.shadowDy = 36;
+        d->style.shadowColor = RGB(160, 160, 160);
+    }
+    const COLORREF fills[] = {RGB(255, 230, 150), RGB(170, 210, 255), RGB(200, 255, 200), RGB(255, 190, 190)};
+    int firstRect = -1;
+    for (int kind = ShapeRectangle; kind <= ShapeDisplay; ++kind) {
+        const int i = kind - ShapeRectangle;
+        const LONG x = 150 + (i % 6) * 750, y = 150 + (i / 6) * 600;
+        const int row = Add(kind, RECT{x, y, x + 600, y + 420});
+        if (kind == ShapeRectangle)
+            firstRect = row;
+        Change(row, [&](DrawObject& s, Drawing&) {
+            s.lineWidth = (i % 3 == 0) ? 24 : 12;
+            s.lineStyle = (i % 7 == 5) ? 3 : 1;
+            s.lineColor = RGB(0, 0, 0);
+            s.fillColor = fills[i % 4];
+            s.fillPattern = (i % 5 == 4) ? 2 + (i / 5) % 5 : 1;
+            if (kind == ShapeInput || kind == ShapeRightArrow)
+                s.options |= OptMirrorH;
+        });
+        if (kind == ShapeDocument || kind == ShapeOctagon)
+            Send(row, OM_SETANGLE, 300);
+        Send(row, OM_RECALC);
+    }
+    // A bitmap picture and a metafile picture that takes the shape's colours.
+    std::vector<BYTE> dib(40 + 32 * 24 * 3);
+    BITMAPINFOHEADER header = {40, 32, 24, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::memcpy(dib.data(), &header, 40);
+    for (int p = 0; p < 32 * 24; ++p) {
+        dib[40 + 3 * p] = static_cast<BYTE>(p % 32 * 8);
+        dib[41 + 3 * p] = static_cast<BYTE>(p / 32 * 10);
+        dib[42 + 3 * p] = 200;
+    }
+    const auto metafile = RecordBits([](HDC dc) {
+        SelectObject(dc, CreateSolidBrush(RGB(0, 0, 0)));
+        Ellipse(dc, 0, 0, 1440, 720);
+        MoveToEx(dc, 0, 720, nullptr);
+        LineTo(dc, 1440, 0);
+    });
+    for (int k = 0; k < 2; ++k) {
+        const std::vector<BYTE>& data = k == 0 ? dib : metafile;
+        HGLOBAL block = BitsBlock(data);
+        PictureSource source = {};
+        source.frame = k == 0 ? RECT{0, 0, 32, 24} : RECT{0, 0, 1440, 720};
+        source.dataSize = static_cast<INT32>(data.size());
+        const LONG x = 150 + k * 750;
+        const int row = Add(ShapePicture, RECT{x, 2550, x + 600, 2550 + 420},
+                            k == 0 ? kBitmapChunkType : kMetafileChunkType,
+                            static_cast<int>(reinterpret_cast<INT_PTR>(block)), &source);
+        GlobalFree(block);
+        if (k == 1) {
+            Change(row, [](DrawObject& s, Drawing&) {
+                s.options &= ~static_cast<DWORD>(OptFramed);
+                s.lineWidth = 12;
+                s.lineStyle = 1;
+                s.lineColor = RGB(0, 0, 160);
+                s.fillColor = RGB(255, 255, 0);
+                s.angle = 200;
+            });
+            Send(row, OM_RECALC);
+        }
+    }
+
+    const int w = 760, h = 520;
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, w, h, WHITENESS);
+    SetLogicalUnits(dc, 0, 600);
+    RenderPage(dc, state_->drawing, nullptr, FALSE, FALSE, FALSE);
+    GdiFlush();
+    // Beside the test program, in the build folder.
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::strcpy(std::strrchr(path, '\\') + 1, "shape_gallery.bmp");
+    WriteBmp(path, pixels, w, h);
+    SetMapMode(dc, MM_TEXT);
+    // The solid rectangle's middle is its fill; its shadow shows beyond its bottom-right corner.
+    const DrawObject rect = Object(firstRect);
+    const int cx = (rect.frame.left + rect.frame.right) / 2 / 6, cy = (rect.frame.top + rect.frame.bottom) / 2 / 6;
+    EXPECT_EQ(fills[0], GetPixel(dc, cx, cy));
+    EXPECT_EQ(RGB(160, 160, 160), GetPixel(dc, rect.frame.right / 6 + 3, rect.frame.bottom / 6 + 3));
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
+
+} // namespace
