@@ -1,0 +1,150 @@
+// Link propagation benchmark, run by hand under Wine: one shape hooked by 100, 1,000 and 5,000
+// others, a chain of 1,000 shapes each hooked to the next, and the same hub among 10,000
+// unhooked shapes; prints microseconds per hooked object of moving the hub and propagating.
+#include <windows.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+
+#include "documents/document_state.h"
+#include "model/class_protocol.h"
+#include "model/drawing.h"
+#include "model/edit_ops.h"
+#include "model/link_propagation.h"
+#include "model/links.h"
+#include "model/move_set.h"
+#include "model/objects.h"
+#include "shapes/shape_class.h"
+#include "shapes/shape_kinds.h"
+#include "store/block_store.h"
+
+namespace {
+
+struct World {
+    HWND view = nullptr;
+    int slot = -1;
+    HGLOBAL stateBlock = nullptr;
+    std::string path;
+};
+
+bool Open(World* w)
+{
+    char dir[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "VXB", 0, name);
+    w->path = name;
+    OFSTRUCT of;
+    HFILE file = OpenFile(name, &of, OF_READWRITE | OF_SHARE_DENY_WRITE);
+    if (file == HFILE_ERROR || CreateStoreAt(file, &w->slot, 0, 6, 200)) return false;
+    for (int type : {100, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 120}) AddRecordType(w->slot, type);
+    w->view = CreateWindowA("VexlorLinkBench", "view", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+    if (!w->view || CreateNewDocumentState(w->view, w->slot)) return false;
+    w->stateBlock = GetDocumentStateHandle(w->view);
+    return w->stateBlock != nullptr;
+}
+
+void Close(World* w)
+{
+    {
+        Locked<DocumentState> state(w->stateBlock);
+        CloseDrawing(state->drawing);
+    }
+    GlobalFree(w->stateBlock);
+    DestroyWindow(w->view);
+    CloseStore(w->slot);
+    DeleteFileA(w->path.c_str());
+}
+
+HGLOBAL DrawingOf(const World& w)
+{
+    Locked<DocumentState> state(w.stateBlock);
+    return state->drawing;
+}
+
+int AddShape(const World& w, int x, int y)
+{
+    RECT r = {x, y, x + 120, y + 120};
+    AddObject(w.view, ClassShape, &r, ShapeRectangle, 0, 0, FALSE, TRUE, nullptr, FALSE);
+    Locked<Drawing> d(DrawingOf(w));
+    Locked<ObjectList> objects(d->objectList);
+    return objects->count - 1;
+}
+
+void Hook(const World& w, int holder, int target)
+{
+    Locked<Drawing> d(DrawingOf(w));
+    AttachHook(d.get(), holder, -1, target, 201, 0, 0);   // holder's top-left on the target's
+}
+
+// Moves `row` by (60, 60) and settles; microseconds.
+double MoveAndSettle(const World& w, int row, int* passes)
+{
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    ObjectVector* set = NewObjectVector(1);
+    set->rows[set->count++] = row;
+    QueryPerformanceCounter(&t0);
+    MoveObjects(w.view, 60, 60, set, TRUE);
+    {
+        Locked<Drawing> d(DrawingOf(w));
+        PropagateLinksCounted(d.get(), passes);
+    }
+    QueryPerformanceCounter(&t1);
+    FreeObjectVector(&set, nullptr);
+    return (t1.QuadPart - t0.QuadPart) * 1e6 / f.QuadPart;
+}
+
+// A hub hooked by `hooked` shapes, among `unhooked` others.
+void Hub(int hooked, int unhooked)
+{
+    World w;
+    if (!Open(&w)) return;
+    const int hub = AddShape(w, 1200, 1200);
+    for (int i = 0; i < unhooked; ++i) AddShape(w, 600 + (i % 100) * 40, 600 + (i / 100) * 40);
+    for (int i = 0; i < hooked; ++i) Hook(w, AddShape(w, 1200, 1200), hub);
+    int passes = 0;
+    MoveAndSettle(w, hub, &passes);   // warm the caches
+    double us = MoveAndSettle(w, hub, &passes);
+    std::printf("hub %5d hooked, %5d unhooked: %9.0f us, %6.2f us per hooked object, %d passes\n", hooked,
+                unhooked, us, us / hooked, passes);
+    Close(&w);
+}
+
+void Chain(int n)
+{
+    World w;
+    if (!Open(&w)) return;
+    int previous = AddShape(w, 1200, 1200);
+    const int first = previous;
+    for (int i = 1; i < n; ++i) {
+        int next = AddShape(w, 1200, 1200);
+        Hook(w, next, previous);
+        previous = next;
+    }
+    int passes = 0;
+    MoveAndSettle(w, first, &passes);
+    double us = MoveAndSettle(w, first, &passes);
+    std::printf("chain %5d: %9.0f us, %6.2f us per hooked object, %d passes\n", n, us, us / (n - 1), passes);
+    Close(&w);
+}
+
+}  // namespace
+
+int main()
+{
+    InitBlockStoreDirectory(20);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VexlorLinkBench";
+    wc.cbWndExtra = 8;
+    RegisterClassA(&wc);
+    g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
+    InstallClassHandlers();
+    for (int hooked : {100, 1000, 5000}) Hub(hooked, 0);
+    Hub(1000, 10000);
+    Chain(1000);
+    return 0;
+}
