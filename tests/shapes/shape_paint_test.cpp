@@ -10,6 +10,7 @@
 #include "model/class_protocol.h"
 #include "model/device_units.h"
 #include "model/render.h"
+#include "model/window_utils.h"
 #include "shape_fixture.h"
 #include "shapes/metafile_format.h"
 #include "shapes/picture_chunks.h"
@@ -33,6 +34,15 @@ std::vector<MetaRecord> Styled(int kind, int angle, int width, int style, COLORR
     DrawStyledShape(recorder.dc(), kind, angle, RGB(0, 0, 0), width, style, fill, pattern, 0.0,
                     nullptr, ring, &frame, 0);
     return recorder.Records();
+}
+
+// Rectangle-shaped records (rectangle, ellipse) as left, top, right, bottom.
+std::vector<std::vector<short>> Rects(const std::vector<MetaRecord>& records, WORD function)
+{
+    std::vector<std::vector<short>> out;
+    for (const MetaRecord& r : OfFunction(records, function))
+        out.push_back({r.params[3], r.params[2], r.params[1], r.params[0]});
+    return out;
 }
 
 TEST_F(ShapePaint, RingBordersAreFilledPolygonsUnlessRotated)
@@ -186,6 +196,77 @@ TEST(ShapeGeometry, AttachmentMarksAndHandleLayouts)
         GetShapeHandleRects(nullptr, &o, rects, codes, &n);
         EXPECT_EQ(l.codes, std::vector<int>(codes, codes + n));
     }
+}
+
+// A class handler that places every hooked point at g_hookedAt and answers nothing else.
+POINT g_hookedAt[2];
+LONG CALLBACK HookedPoints(HDC, Drawing*, void*, int, int message, int a, int, void* p)
+{
+    if (message == OM_GETPOINTPOS)
+        *static_cast<POINT*>(p) = g_hookedAt[a - 1];
+    return 0;
+}
+
+TEST_F(ShapePaint, HookedPointsOnAHandleMakeItRound)
+{
+    const ObjectClassHandler saved = g_classHandlers.classes[ClassShape];
+    g_classHandlers.classes[ClassShape] = HookedPoints;
+    DrawObject shape = Standalone(0, 12);
+    shape.frame = RECT{0, 0, 1200, 900};
+    shape.updateRect = shape.frame;
+    RECT rects[8];
+    int codes[8], n = 0;
+    GetShapeHandleRects(nullptr, &shape, rects, codes, &n);
+    ASSERT_EQ(8, codes[7]);
+    // One hook at handle 8's anchor, one on no handle.
+    shape.hookCount = 2;
+    shape.hooks[0].holderCode = 1;
+    shape.hooks[1].holderCode = 2;
+    g_hookedAt[0] = POINT{rects[7].left + 30, rects[7].top + 30};
+    g_hookedAt[1] = POINT{600, 450};
+    auto ellipses = [&]() {
+        MetaRecorder recorder;
+        DrawShapeSelection(recorder.dc(), nullptr, &shape, -2);
+        return Rects(recorder.Records(), MetaEllipse);
+    };
+    const auto round = ellipses();
+    ASSERT_EQ(2u, round.size());
+    EXPECT_EQ((std::vector<short>{static_cast<short>(rects[7].left), static_cast<short>(rects[7].top),
+                                  static_cast<short>(rects[7].right), static_cast<short>(rects[7].bottom)}),
+              round[0]);
+    EXPECT_EQ((std::vector<short>{570, 420, 624, 474}), round[1]);
+    shape.hookCount = 0;
+    EXPECT_TRUE(ellipses().empty());
+    g_classHandlers.classes[ClassShape] = saved;
+}
+
+TEST_F(ShapeClass, SmallMetafilesShowAsAFrameInFitViewsButPrintInFull)
+{
+    const auto bits = RecordBits([](HDC dc) { Ellipse(dc, 0, 0, 100, 100); });
+    HGLOBAL block = BitsBlock(bits);
+    PictureSource source = {};
+    source.frame = RECT{0, 0, 100, 100};
+    source.dataSize = static_cast<INT32>(bits.size());
+    const int row = Add(ShapePicture, RECT{600, 600, 1200, 1200}, kMetafileChunkType,
+                        static_cast<int>(reinterpret_cast<INT_PTR>(block)), &source);
+    GlobalFree(block);
+    ASSERT_EQ(0, CreateViewInfo(view_, 6000, 6000, -1, 0));   // fit to the window
+    settings_.quickPreview = 100;
+    auto draw = [&](int a) {
+        MetaRecorder recorder;
+        Locked<Drawing> d(state_->drawing);
+        Locked<ObjectList> objects(d->objectList);
+        SED_ShapeHandler(recorder.dc(), d.get(), objects.get(), row, OM_DRAW, a, 0, nullptr);
+        return recorder.Records();
+    };
+    auto screen = draw(0);
+    EXPECT_TRUE(OfFunction(screen, MetaEllipse).empty());
+    ASSERT_EQ(1u, OfFunction(screen, MetaRectangle).size());
+    EXPECT_EQ((std::vector<short>{1200, 1200, 600, 600}), OfFunction(screen, MetaRectangle)[0].params);
+    EXPECT_EQ(1u, OfFunction(draw(1), MetaEllipse).size());   // printed in full
+    settings_.quickPreview = 0;
+    EXPECT_EQ(1u, OfFunction(draw(0), MetaEllipse).size());
+    FreeViewInfo(view_, 0);
 }
 
 // Writes the 32-bit top-down DIB section as a BMP file.
