@@ -187,6 +187,25 @@ TEST_F(RenderPass, HandlesHookMarksAndGroupFramesOnlyOnScreen)
     EXPECT_EQ(3u, g_recorder.Messages(OM_DRAW).size());
 }
 
+TEST_F(RenderPass, PrintingTheSelectionTakesLabelsOfSelectedLines)
+{
+    const int line = Add(ClassLine);
+    const int label = Add(ClassShape, 1200, 1200);
+    Add(ClassShape, 2400, 2400);
+    const int lineId = Object(line).objId;
+    Edit(label, [&](DrawObject& o, Drawing&) {
+        o.state |= StateAttachedLabel;
+        o.labelId = lineId;
+        o.labelRow = line;
+    });
+    Edit(line, [](DrawObject& o, Drawing&) { o.state |= StateSelected; });
+    Render(FALSE, TRUE, TRUE);
+    EXPECT_EQ((std::vector<int>{lineId, Object(label).objId}), g_recorder.Messages(OM_DRAW));
+    Edit(line, [](DrawObject& o, Drawing&) { o.state &= ~static_cast<DWORD>(StateSelected); });
+    Render(FALSE, TRUE, TRUE);
+    EXPECT_TRUE(g_recorder.Messages(OM_DRAW).empty());
+}
+
 TEST_F(RenderPass, StandaloneRecordsGoInThreePassesUnrotated)
 {
     SetStyle(4, 12, 12);
