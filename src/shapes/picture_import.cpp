@@ -22,7 +22,8 @@ struct ScanState {
     COLORREF* colors;
     int flags;
     BOOL extentSeen;
-} g_scan = {0, nullptr, 0, FALSE};
+    int depth;   // the metafile's own saved states
+} g_scan = {0, nullptr, 0, FALSE, 0};
 
 bool IsPaletteIndex(COLORREF color)
 {
@@ -173,6 +174,16 @@ int CALLBACK MetaExtEnumProc(HDC dc, HANDLETABLE* table, METARECORD* record, int
             g_scan.extentSeen = TRUE;
         }
         break;
+    case MetaSaveDc:
+        ++g_scan.depth;
+        break;
+    case MetaRestoreDc:
+        // A restore beyond the metafile's own saves would pop the shared context's state.
+        if (g_scan.depth <= 0)
+            return 1;
+        --g_scan.depth;
+        RestoreDC(dc, -1);
+        return 1;
     case MetaSelectObject:
     case MetaSelectPalette:
         if (record->rdFunction == MetaSelectObject)
@@ -195,7 +206,7 @@ int ScanMetafile(HMETAFILE metafile, RECT* extent, int* colorCount, COLORREF* co
     if (!dc)
         dc = own = CreateCompatibleDC(nullptr);
     const int saved = SaveDC(dc);
-    g_scan = ScanState{0, colors, 0, FALSE};
+    g_scan = ScanState{0, colors, 0, FALSE, 0};
     EnumMetaFile(dc, metafile, MetaExtEnumProc, reinterpret_cast<LPARAM>(extent));
     RestoreDC(dc, saved);
     if (own)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/frame_services.h"
 #include "metafile_records.h"
 #include "shape_fixture.h"
 #include "shapes/metafile_format.h"
@@ -106,6 +107,18 @@ TEST(PictureScan, RegionsClipRegionsAndRasterCopiesAreRefused)
     EXPECT_EQ(0x08, Scan(Handmade({{5, 0, 0x020C, 500, static_cast<WORD>(-1000)}, {5, 0, 0x020C, static_cast<WORD>(-7), 7}}), &extent));
     EXPECT_EQ(1000, extent.right);
     EXPECT_EQ(500, extent.bottom);
+}
+
+TEST(PictureScan, RestoresNeverReachBeyondTheMetafilesOwnSaves)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    g_backBufferDC = dc;
+    const int depth = SaveDC(dc);
+    RECT extent = {};
+    Scan(Handmade({{3, 0, 0x001E}, {4, 0, 0x0127, 0xFFFF}, {4, 0, 0x0127, 0xFFFF}, {4, 0, 0x0127, 0xFFFF}}), &extent);
+    EXPECT_EQ(depth + 1, SaveDC(dc));
+    g_backBufferDC = nullptr;
+    DeleteDC(dc);
 }
 
 TEST(PictureScan, ColoursOfPensBrushesAndPalettesOnceEach)
