@@ -12,10 +12,12 @@
 #include "model/render.h"
 #include "model/window_utils.h"
 #include "shape_fixture.h"
+#include "shapes/custom_outline.h"
 #include "shapes/metafile_format.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_paint.h"
+#include "store/store_records.h"
 
 namespace {
 
@@ -312,6 +314,31 @@ TEST_F(ShapeClass, GalleryOfEveryKindRendersToABitmap)
         });
         if (kind == ShapeDocument || kind == ShapeOctagon)
             Send(row, OM_SETANGLE, 300);
+        Send(row, OM_RECALC);
+    }
+    // A custom outline: a five-pointed star of straight pieces.
+    {
+        HGLOBAL block = nullptr;
+        const int vertices = 10;
+        ASSERT_EQ(0, AddRecord(slot_, kOutlineRecordType, 1, sizeof(OutlinePointBlock) + vertices * sizeof(OutlineVertex), &block));
+        auto* outline = static_cast<OutlinePointBlock*>(GlobalLock(block));
+        outline->count = vertices;
+        outline->designWidth = 200;
+        outline->designHeight = 190;
+        auto* v = reinterpret_cast<OutlineVertex*>(outline + 1);
+        const int star[10][2] = {{100, 0}, {124, 70}, {200, 72}, {140, 118}, {162, 190},
+                                 {100, 148}, {38, 190}, {60, 118}, {0, 72}, {76, 70}};
+        for (int k = 0; k < vertices; ++k)
+            v[k] = OutlineVertex{1, 0, 0, 0.0, star[k][0], star[k][1]};
+        GlobalUnlock(block);
+        MarkBlockDirty(block);
+        const int row = Add(ShapeCustom, RECT{1650, 2550, 2250, 2970}, 0,
+                            static_cast<int>(reinterpret_cast<INT_PTR>(block)));
+        Change(row, [](DrawObject& s, Drawing&) {
+            s.lineWidth = 12;
+            s.fillColor = RGB(255, 200, 0);
+            s.fillPattern = 1;
+        });
         Send(row, OM_RECALC);
     }
     // A bitmap picture and a metafile picture that takes the shape's colours.
