@@ -419,18 +419,14 @@ int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, i
             IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         }
         break;
-    case MetaEllipse: {
-        const RECT r = MappedRect(s, p, 0);
-        if (rotated)
-            DrawRotatedKind(dc, s, r, ShapeOval, 0);
-        else
-            Ellipse(dc, r.left, r.top, r.right, r.bottom);
-        break;
-    }
+    case MetaEllipse:
     case MetaRectangle: {
         const RECT r = MappedRect(s, p, 0);
+        const bool ellipse = record->rdFunction == MetaEllipse;
         if (rotated)
-            DrawRotatedKind(dc, s, r, ShapeRectangle, 0);
+            DrawRotatedKind(dc, s, r, ellipse ? ShapeOval : ShapeRectangle, 0);
+        else if (ellipse)
+            Ellipse(dc, r.left, r.top, r.right, r.bottom);
         else
             Rectangle(dc, r.left, r.top, r.right, r.bottom);
         break;

@@ -148,21 +148,6 @@ TEST(MetafilePlayback, FontsPensAndBrushesAreRewritten)
     DeleteObject(blue);
 }
 
-// A metafile header and records built by hand.
-std::vector<BYTE> Handmade(const std::vector<std::vector<WORD>>& records)
-{
-    std::vector<WORD> words = {1, 9, 0x300, 0, 0, 0, 0, 0, 0};
-    for (const auto& r : records)
-        words.insert(words.end(), r.begin(), r.end());
-    words.insert(words.end(), {3, 0, 0});
-    const DWORD total = static_cast<DWORD>(words.size());
-    words[3] = LOWORD(total);
-    words[4] = HIWORD(total);
-    words[7] = 20;
-    std::vector<BYTE> bytes(words.size() * 2);
-    std::memcpy(bytes.data(), words.data(), bytes.size());
-    return bytes;
-}
 
 TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
 {

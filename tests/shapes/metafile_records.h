@@ -87,3 +87,20 @@ std::vector<BYTE> RecordBits(Draw draw)
     DeleteMetaFile(mf);
     return bits;
 }
+
+// Metafile bits built by hand: the standard header, the records (each its size in words,
+// function and parameters), the end record.
+inline std::vector<BYTE> Handmade(const std::vector<std::vector<WORD>>& records)
+{
+    std::vector<WORD> words = {1, 9, 0x300, 0, 0, 0, 0, 0, 0};
+    for (const auto& r : records)
+        words.insert(words.end(), r.begin(), r.end());
+    words.insert(words.end(), {3, 0, 0});
+    const DWORD total = static_cast<DWORD>(words.size());
+    words[3] = LOWORD(total);
+    words[4] = HIWORD(total);
+    words[7] = 30;
+    std::vector<BYTE> bytes(words.size() * 2);
+    std::memcpy(bytes.data(), words.data(), bytes.size());
+    return bytes;
+}

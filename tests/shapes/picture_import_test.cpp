@@ -69,19 +69,6 @@ const std::vector<BYTE>& BoxBits()
     return bits;
 }
 
-// Metafile bits built by hand: the header, the records, the end record.
-std::vector<BYTE> Handmade(const std::vector<std::vector<WORD>>& records)
-{
-    std::vector<WORD> words = {1, 9, 0x300, 0, 0, 0, 0, 0, 0};
-    for (const auto& r : records)
-        words.insert(words.end(), r.begin(), r.end());
-    words.insert(words.end(), {3, 0, 0});
-    words[3] = static_cast<WORD>(words.size());
-    words[7] = 30;
-    std::vector<BYTE> bytes(words.size() * 2);
-    std::memcpy(bytes.data(), words.data(), bytes.size());
-    return bytes;
-}
 
 int Scan(const std::vector<BYTE>& bits, RECT* extent, std::vector<COLORREF>* colors = nullptr)
 {
