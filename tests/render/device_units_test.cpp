@@ -132,6 +132,40 @@ TEST_F(DeviceUnits, WidePensAreGeometricOnNtOnly)
     DeleteDC(dc);
 }
 
+TEST_F(DeviceUnits, BitmapsAndTextExtents)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, -40, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits;
+    HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(dc, target);
+    PatBlt(dc, 0, 0, 40, 40, WHITENESS);
+    HDC source = CreateCompatibleDC(dc);
+    HBITMAP red = CreateCompatibleBitmap(dc, 4, 3);
+    HGDIOBJ old = SelectObject(source, red);
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all = {0, 0, 4, 3};
+    FillRect(source, &all, brush);
+    SelectObject(source, old);
+    DeleteDC(source);
+    DrawBitmapAt(dc, red, 10, 20, SRCCOPY);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 10, 20));
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 13, 22));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 14, 22));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 13, 23));
+
+    SIZE extent;
+    GetTextExtentPoint32A(dc, "Hello", 5, &extent);
+    const DWORD packed = GetTextExtentPacked(dc, "Hello", 5);
+    EXPECT_EQ(extent.cx, static_cast<LONG>(LOWORD(packed)));
+    EXPECT_EQ(extent.cy, static_cast<LONG>(HIWORD(packed)));
+    DeleteObject(brush);
+    DeleteObject(red);
+    DeleteDC(dc);
+    DeleteObject(target);
+}
+
 TEST_F(DeviceUnits, DeviceStringsAndRectangles)
 {
     char text[] = "Test PS, wineps.drv,  /tmp/out.ps";
