@@ -265,6 +265,18 @@ int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects
     return 0;
 }
 
+int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row)
+{
+    if (!drawing || !objects || row < 0 || !drawing->viewWindow) return 0;
+    HGLOBAL stateBlock = GetDocumentStateHandle(drawing->viewWindow);
+    if (!stateBlock) return 0;
+    DocumentState* state = static_cast<DocumentState*>(GlobalLock(stateBlock));
+    if (!state) return 0;
+    const int err = KeepObjectOnPage(state, drawing, objects, row);
+    GlobalUnlock(stateBlock);
+    return err;
+}
+
 int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint)
 {
     SetCursorByIndex(kBusyCursor);

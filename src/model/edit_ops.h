@@ -42,6 +42,9 @@ int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL cal
 // Pushes one object back inside the drawing area; 10009 when it is larger than the area. No
 // checkpoint, no propagation. `state` may be null.
 int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects, int row);
+// KeepObjectOnPage with the DocumentState of the drawing's view; 0 and nothing done when the
+// drawing has no view, or the view no document.
+int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row);
 
 // Sends one attribute message to every selected object (label 48, 58 for message 25) and keeps
 // the colour messages' value as the drawing's default.

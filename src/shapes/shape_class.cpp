@@ -19,7 +19,10 @@
 #include "shapes/shape_paint.h"
 #include "shapes/shape_rects.h"
 #include "shapes/shape_rotation.h"
+#include "shapes/shape_tracking.h"
 #include "store/store_records.h"
+#include "text/object_text.h"
+#include "text/text_format.h"
 
 namespace {
 
@@ -28,17 +31,6 @@ constexpr int kTextBlockType = 114;
 int StoreSlotOf(const Drawing* drawing)
 {
     return drawing ? drawing->header.slot : -1;
-}
-
-// The parameter a new shape takes: that of the palette tool it was drawn with, or the kind's.
-double NewShapeParam(const Drawing* drawing, int kind)
-{
-    const int slot = drawing ? drawing->toolSlot : -1;
-    if (slot >= 0 && g_settings && slot < static_cast<int>(std::size(g_settings->tools)))
-        return g_settings->tools[slot].adjustment;
-    double value, low, high;
-    GetShapeParamRange(kind, &value, &low, &high);
-    return value;
 }
 
 void SetBit(DWORD* word, DWORD mask, bool on)
@@ -75,18 +67,22 @@ int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
     HGLOBAL record = nullptr;
     if (int result = AddRecord(slot, kTextBlockType, id, 16, &record))
         return result;
-    if (sourceText && GlobalSize(sourceText) >= 92) {
-        // The source's text value rides along; copying the text itself is the text engine's.
-        if (const BYTE* source = static_cast<const BYTE*>(GlobalLock(sourceText))) {
-            shape->classValue = *reinterpret_cast<const INT32*>(source + 88);
-            GlobalUnlock(sourceText);
+    int result = 0;
+    if (sourceText) {
+        if (GlobalSize(sourceText) >= 92) {
+            if (const BYTE* source = static_cast<const BYTE*>(GlobalLock(sourceText))) {
+                shape->classValue = *reinterpret_cast<const INT32*>(source + 88);
+                GlobalUnlock(sourceText);
+            }
         }
+        result = StoreTextBlock(&record, sourceText);
+    } else {
+        result = MarkBlockDirty(record);
     }
-    MarkBlockDirty(record);
     ReleaseBlock(record);
     shape->textId = id;
     shape->state |= StateTextEditing;
-    return 0;
+    return result;
 }
 
 // A picture: the picture data goes into the store as chunks.
@@ -113,6 +109,16 @@ int InitPicture(Drawing* drawing, DrawObject* shape, int dataType, HGLOBAL data,
 }
 
 } // namespace
+
+double NewShapeParam(const Drawing* drawing, int kind)
+{
+    const int slot = drawing ? drawing->toolSlot : -1;
+    if (slot >= 0 && g_settings && slot < static_cast<int>(std::size(g_settings->tools)))
+        return g_settings->tools[slot].adjustment;
+    double value, low, high;
+    GetShapeParamRange(kind, &value, &low, &high);
+    return value;
+}
 
 HGLOBAL LoadCustomOutline(int slot, const DrawObject* shape)
 {
@@ -295,6 +301,11 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
         return GetKindHandleLayout(a);
     case OM_GETCLASSFLAGS:
         return GetStandardFramePoints(PointerArg<INT32>(b), static_cast<POINT*>(p));
+    case OM_TRACKCREATE:
+        // The shape being created has no row yet; its record carries nothing the outline needs.
+        DrawShapeTrackingOutline(dc, drawing, nullptr, -1, message, a, static_cast<const RECT*>(p),
+                                 TRUE, -1.0);
+        return 0;
     default:
         break;
     }
@@ -409,6 +420,31 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
         return DrawShape(dc, message, drawing, objects, row, a, b, p);
     case OM_DRAWHANDLES:
         return DrawShapeSelection(dc, drawing, objects, row);
+    case OM_TRACKHANDLE:
+    case OM_TRACKMOVE:
+        DrawShapeTrackingOutline(dc, drawing, objects, row, message, a,
+                                 static_cast<const RECT*>(p), FALSE, -1.0);
+        return 0;
+    case OM_TRACKROTATE: {
+        const POINT anchor = {static_cast<SHORT>(LOWORD(b)), static_cast<SHORT>(HIWORD(b))};
+        TrackShapeRotation(dc, drawing, objects, row, a, anchor, static_cast<const RECT*>(p));
+        return 0;
+    }
+    case OM_TRACKPARAM:
+        TrackAdjustHandle(dc, drawing, objects, row, static_cast<const POINT*>(p));
+        return 0;
+    case OM_TEXTFORMAT:
+    case OM_TEXTSIZE:
+    case OM_TEXTSTYLESET:
+    case OM_TEXTSTYLECLEAR:
+    case OM_TEXTCOLOR:
+    case OM_TEXTALIGN:
+    case OM_TEXTFLAG:
+    case OM_TEXTLARGER:
+    case OM_TEXTSMALLER:
+    case OM_TEXTINDENT:
+        return ApplyObjectTextFormat(drawing, list, row, message,
+                                     static_cast<const TextFormatRequest*>(p));
     default:
         return 0;
     }

@@ -20,6 +20,9 @@ extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* object
 // by the requested kind; `source` describes a picture.
 int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLOBAL block,
               const PictureSource* source);
+// The parameter a new shape of `kind` takes: that of the palette tool it is drawn with
+// (the drawing's toolSlot), or the kind's default.
+double NewShapeParam(const Drawing* drawing, int kind);
 // Message 50: a new kind keeping the frame. Pictures and the current kind change nothing.
 void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind);
 // Message 28: folds the shape into a summary whose merged fields start at -2 (unset) and

@@ -83,17 +83,7 @@ int UpdateShapeRects(Drawing* drawing, DrawObject* shape, BOOL relayout)
 // document. A standalone record has no place on a page.
 int KeepShapeOnPage(Drawing* drawing, void* objects, int row)
 {
-    if (!drawing || row < 0)
-        return 0;
-    HGLOBAL stateBlock = drawing->viewWindow ? GetDocumentStateHandle(drawing->viewWindow) : nullptr;
-    if (!stateBlock)
-        return 0;
-    DocumentState* state = static_cast<DocumentState*>(GlobalLock(stateBlock));
-    if (!state)
-        return 0;
-    const int result = KeepObjectOnPage(state, drawing, static_cast<ObjectList*>(objects), row);
-    GlobalUnlock(stateBlock);
-    return result;
+    return row < 0 ? 0 : KeepObjectOnViewPage(drawing, static_cast<ObjectList*>(objects), row);
 }
 
 int SetShapeFrame(Drawing* drawing, void* objects, int row, int anchor, BOOL skipAnchor,

@@ -37,6 +37,8 @@ int SetShapeAngle(Drawing* drawing, ObjectList* objects, int row, int angle)
         shape->angle = angle;
         FlagShapeLinksForRefit(drawing, row >= 0 ? objects : nullptr, shape);
         UpdateShapeRects(drawing, shape, FALSE);
+        // A turned frame may reach past the page; the message still reports success.
+        KeepShapeOnPage(drawing, objects, row);
     }
     return 0;
 }

@@ -2,11 +2,16 @@
 // ending in-place edits, and the editor's background.
 #include "text/object_text.h"
 
+#include <cstring>
+
 #include "documents/document_state.h"
 #include "model/drawing.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "store/block_store.h"
+#include "store/results.h"
+#include "store/store_format.h"
+#include "store/store_records.h"
 
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
 {
@@ -24,6 +29,51 @@ TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
     view.formats = reinterpret_cast<const ParagraphFormat*>(payload + formatsAt);
     view.formatCount = header->formatCount;
     return view;
+}
+
+long long TextBlockSize(const TextBlockHeader* header)
+{
+    if (header->lineCount < 0 || header->runCount < 0 || header->formatCount < 0 ||
+        header->segmentCount < 0 || header->textLength < 0)
+        return -1;
+    return static_cast<long long>(sizeof(TextBlockHeader)) +
+           static_cast<long long>(kTextLineSize) * header->lineCount +
+           static_cast<long long>(sizeof(TextRun)) * header->runCount +
+           static_cast<long long>(sizeof(ParagraphFormat)) * header->formatCount +
+           static_cast<long long>(kTextSegmentSize) * header->segmentCount + header->textLength;
+}
+
+int StoreTextBlock(HGLOBAL* record, HGLOBAL text)
+{
+    constexpr long long kLargestRecord = 65000;
+    const SIZE_T available = GlobalSize(text);
+    if (available < sizeof(TextBlockHeader))
+        return StoreMemoryTooSmall;
+    const BYTE* source = static_cast<const BYTE*>(GlobalLock(text));
+    if (!source)
+        return ErrOutOfMemory;
+    // The counts come from whoever made the block: they must fit the memory that holds it.
+    const long long size = TextBlockSize(reinterpret_cast<const TextBlockHeader*>(source));
+    if (size < 0 || size > static_cast<long long>(available)) {
+        GlobalUnlock(text);
+        return StoreMemoryTooSmall;
+    }
+    if (size + kBlockHeaderSize > kLargestRecord) {
+        GlobalUnlock(text);
+        return 1;
+    }
+    int result = ResizeRecord(record, static_cast<DWORD>(size + kBlockHeaderSize));
+    if (result == 0) {
+        if (BYTE* target = static_cast<BYTE*>(GlobalLock(*record))) {
+            std::memcpy(target + kBlockHeaderSize, source, static_cast<size_t>(size));
+            GlobalUnlock(*record);
+            result = MarkBlockDirty(*record);
+        } else {
+            result = ErrOutOfMemory;
+        }
+    }
+    GlobalUnlock(text);
+    return result;
 }
 
 int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor)

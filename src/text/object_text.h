@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "model/drawing_records.h"
 
 struct DocumentState;
@@ -60,9 +62,19 @@ static_assert(sizeof(TextRun) == 68);
 
 struct ParagraphFormat {
     INT32 alignment;       // 0 left, 2 right, 6 centred, 32 justified
-    INT32 rest[10];
+    INT32 lineSpacing;     // percent of the line height added below each line
+    INT32 extraSpacing;    // units added below each line
+    INT32 charSpacing;     // percent of the average character width
+    INT32 leftIndent;      // at 16, also the room left for a bullet
+    INT32 rightIndent;
+    INT32 firstIndent;
+    INT32 spacingBase;
+    INT32 bullet;          // at 32: 0 none, 1-4 circles and squares
+    INT32 tabInterval;
+    INT32 hyphenate;
 };
 static_assert(sizeof(ParagraphFormat) == 44);
+static_assert(offsetof(ParagraphFormat, bullet) == 32);
 
 #pragma pack(pop)
 
@@ -78,6 +90,16 @@ struct TextBlockView {
     int formatCount = 0;
 };
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize);
+
+// The size of the TextBlock its header describes: 88 bytes, then the lines, runs, paragraph
+// formats, segments and text; -1 when a count is negative.
+long long TextBlockSize(const TextBlockHeader* header);
+
+// Copies the TextBlock `text` (a movable memory block) into the store record `*record`, resized
+// to 16 bytes plus the block (the block may move), and marks it changed. 1 when the record would
+// be above 65,000 bytes (nothing changes), StoreMemoryTooSmall when the memory block is shorter
+// than its header says, or the store's error.
+int StoreTextBlock(HGLOBAL* record, HGLOBAL text);
 
 // Lays the object's stored text out again by its fit mode, growing or shrinking the frame away
 // from `anchor` (0: by the text alignment): 0, a store error, or 10009 when the object would

@@ -1,0 +1,192 @@
+// Applying text attribute requests to the stored text of drawing objects.
+#include "text/text_format.h"
+
+#include "model/class_protocol.h"
+#include "model/edit_ops.h"
+#include "model/selection.h"
+#include "store/results.h"
+#include "store/store_format.h"
+#include "store/store_records.h"
+#include "text/object_text.h"
+
+namespace {
+
+constexpr int kTextBlockType = 114;
+constexpr int kLargestSize = 144;
+constexpr int kSmallestSize = 4;
+constexpr INT32 kWrapOption = 0x2;
+
+void SetStyleBits(INT32* style, INT32 bits)
+{
+    if (bits == 0)
+        *style = 0;
+    *style |= bits;
+}
+
+void ClearStyleBits(INT32* style, INT32 bits)
+{
+    if (bits == 0)
+        *style = 0;
+    *style &= ~bits;
+}
+
+void SetRunSize(TextRun* run, int size)
+{
+    run->size = size;
+    run->nominalSize = size;
+}
+
+// One character attribute on one run; the drawing's defaults follow so that new text matches.
+void ApplyToRun(Drawing* drawing, TextRun* run, int message, const TextFormatRequest& request)
+{
+    ObjectDefaults* defaults = drawing ? &drawing->defaults : nullptr;
+    switch (message) {
+    case OM_TEXTFORMAT:
+        if ((request.mask & 0x4) && !(run->runFlags & 0x10))
+            run->face = request.face;
+        if (request.mask & 0x8) {
+            SetRunSize(run, request.size);
+            if (defaults)
+                defaults->textSize = request.size;
+        }
+        if (request.mask & 0x10) {
+            SetStyleBits(&run->style, request.setBits);
+            if (defaults)
+                defaults->textStyle |= request.setBits;
+        }
+        if (request.mask & 0x20) {
+            ClearStyleBits(&run->style, request.clearBits);
+            if (defaults)
+                defaults->textStyle &= ~request.clearBits;
+        }
+        break;
+    case OM_TEXTSIZE:
+        SetRunSize(run, request.size);
+        if (defaults)
+            defaults->textSize = request.size;
+        break;
+    case OM_TEXTSTYLESET:
+        SetStyleBits(&run->style, request.setBits);
+        if (defaults)
+            defaults->textStyle |= request.setBits;
+        break;
+    case OM_TEXTSTYLECLEAR:
+        ClearStyleBits(&run->style, request.clearBits);
+        if (defaults)
+            defaults->textStyle &= ~request.clearBits;
+        break;
+    case OM_TEXTCOLOR:
+        run->color = request.color;
+        if (drawing)
+            drawing->style.textColor = request.color;
+        break;
+    case OM_TEXTLARGER: {
+        const int size = run->size + FontSizeStep(run->size, FALSE);
+        SetRunSize(run, size > kLargestSize ? kLargestSize : size);
+        break;
+    }
+    case OM_TEXTSMALLER: {
+        const int size = run->size - FontSizeStep(run->size, TRUE);
+        SetRunSize(run, size < kSmallestSize ? kSmallestSize : size);
+        break;
+    }
+    default:
+        break;
+    }
+    // The cached font no longer matches the run.
+    run->font = 0;
+}
+
+// Changes the locked payload; false when it is not a text block of the messages' interest.
+void ApplyToBlock(Drawing* drawing, DrawObject* object, BYTE* payload, LONG payloadSize,
+                  int message, const TextFormatRequest& request)
+{
+    if (payloadSize < static_cast<LONG>(sizeof(TextBlockHeader)))
+        return;
+    auto* header = reinterpret_cast<TextBlockHeader*>(payload);
+    const TextBlockView view = ViewTextBlock(payload, payloadSize);
+    auto* runs = const_cast<TextRun*>(view.runs);
+    auto* formats = const_cast<ParagraphFormat*>(view.formats);
+    switch (message) {
+    case OM_TEXTALIGN:
+        if (drawing) {
+            drawing->defaults.textAlignH = request.alignment;
+            drawing->defaults.textAlignV = request.verticalAlign;
+        }
+        for (int i = 0; i < view.formatCount; ++i)
+            formats[i].alignment = request.alignment;
+        object->textAlignV = request.verticalAlign;
+        object->textAlignH = request.alignment;
+        return;
+    case OM_TEXTFLAG:
+        header->options = request.wrap ? (header->options | kWrapOption)
+                                       : (header->options & ~kWrapOption);
+        return;
+    case OM_TEXTINDENT: {
+        // The bullet needs the room of the first line's height.
+        const INT32 indent = request.alignment != 0 && view.runCount > 0 ? runs[0].ascent : 0;
+        for (int i = 0; i < view.formatCount; ++i) {
+            formats[i].bullet = request.alignment;
+            formats[i].leftIndent = indent;
+        }
+        return;
+    }
+    default:
+        break;
+    }
+    if (header->textLength == 0)
+        return;
+    for (int i = 0; i < view.runCount; ++i)
+        ApplyToRun(drawing, &runs[i], message, request);
+}
+
+} // namespace
+
+int FontSizeStep(int size, BOOL down)
+{
+    if (down ? size <= 12 : size < 12)
+        return 1;
+    if (down ? size <= 24 : size < 24)
+        return 2;
+    return 12;
+}
+
+int ApplyObjectTextFormat(Drawing* drawing, ObjectList* objects, int row, int message,
+                          const TextFormatRequest* request)
+{
+    if (!objects || !request || row < 0 || row >= objects->count)
+        return 0;
+    row = ResolveTextHolderIndex(objects, row);
+    if (row < 0)
+        return 0;
+    DrawObject* object = &(*objects)[row];
+    if (object->textId < 0)
+        return 0;
+    HGLOBAL record = nullptr;
+    if (int result = LoadRecord(drawing ? drawing->header.slot : -1, kTextBlockType,
+                                object->textId, &record))
+        return result;
+    int result = BeginRecordChange(record);
+    if (result == 0) {
+        const LONG size = GetBlockSize(record);
+        if (BYTE* block = static_cast<BYTE*>(GlobalLock(record))) {
+            ApplyToBlock(drawing, object, block + kBlockHeaderSize, size - kBlockHeaderSize,
+                         message, *request);
+            GlobalUnlock(record);
+            result = MarkBlockDirty(record);
+        } else {
+            result = ErrOutOfMemory;
+        }
+    }
+    ReleaseBlock(record);
+    if (result)
+        return result;
+    if (drawing)
+        InvalidateLogicalRect(drawing->viewWindow, &object->updateRect);
+    if ((result = LayoutObjectText(drawing, object, 0)) != 0)
+        return result;
+    result = KeepObjectOnViewPage(drawing, objects, row);
+    if (drawing)
+        InvalidateLogicalRect(drawing->viewWindow, &object->updateRect);
+    return result;
+}
