@@ -112,7 +112,9 @@ int CheckSwapPossible(int slot, BOOL keepRedo)
         }
         if (absent) {
             if (found) {
-                entries -= 1 + EntryCountOf(mainType);
+                // Undo takes the type out of the main root; its records are freed only when
+                // no redo keeps them (with redo they move to the journal and still count).
+                entries -= 1 + (keepRedo ? 0 : EntryCountOf(mainType));
                 types -= 1;
             } else if (keepRedo) {
                 entries -= 1;
@@ -150,7 +152,9 @@ int CheckSwapPossible(int slot, BOOL keepRedo)
     return 0;
 }
 
-// Frees every record a type page lists: memory, file space and entry count.
+// Frees every record a type page lists: memory, file space and entry count. A record whose
+// space cannot be given back is still dropped from the page and the count, and the walk goes
+// on, so that the page and the entry count keep agreeing; the last error is the result.
 int FreeTypeRecords(int slot, HGLOBAL typePage)
 {
     BlockLock lock(typePage);
@@ -160,18 +164,19 @@ int FreeTypeRecords(int slot, HGLOBAL typePage)
     StoreDescriptor* d = StoreImage(slot);
     StoreIndexEntry* entries = PageEntries(lock.get());
     int count = PageEntryCount(typePage, lock.get());
+    int last = 0;
     for (int i = 0; i < count; ++i) {
         if (HGLOBAL block = FieldToHandle(entries[i].cachedBlock)) {
             GlobalFree(block);
             entries[i].cachedBlock = 0;
         }
         if (int result = FreeSpace(slot, entries[i].offset, static_cast<DWORD>(entries[i].size))) {
-            return result;
+            last = result;
         }
         d->entryCount = static_cast<std::int16_t>(d->entryCount - 1);
     }
     PageOf(lock.get())->count = 0;  // the page is about to go; it lists nothing any more
-    return 0;
+    return last;
 }
 
 // Exchanges the entries of `key` in the two pages of a level.

@@ -195,6 +195,54 @@ TEST_F(CheckpointTest, SwapWithoutIndexRoomChangesNothing)
     EXPECT_EQ(CheckStore(slot), 0);
 }
 
+TEST_F(CheckpointTest, SwapWithRedoCountsTheRecordsItKeeps)
+{
+    int slot = NewStore();
+    ASSERT_EQ(AddRecordType(slot, 1), 0);
+    Put(slot, 1, 0, "zero");
+    Put(slot, 1, 1, "one");
+    ASSERT_EQ(BeginStoreCheckpoint(slot), 0);
+    Delete(slot, 1, 0);  // two records to put back: each needs an entry
+    Delete(slot, 1, 1);
+    ASSERT_EQ(AddRecordType(slot, 9), 0);  // undone first; with redo its records stay counted
+    for (int id = 0; id < 3; ++id) {
+        Put(slot, 9, id, "added");
+    }
+    const Records before = Contents(slot);
+    // Not one entry to spare: undoing type 9 gives back one, the two records need two.
+    StoreImage(slot)->entryCapacity = StoreImage(slot)->entryCount;
+    EXPECT_EQ(SwapStoreCheckpoint(slot, TRUE), StoreNoRoom);
+    EXPECT_EQ(Contents(slot), before);
+    EXPECT_EQ(CheckStore(slot), 0);
+}
+
+TEST_F(CheckpointTest, DiscardThatMeetsAnErrorGoesOnAndCloses)
+{
+    int slot = NewStore();
+    ASSERT_EQ(AddRecordType(slot, 1), 0);
+    for (int id = 0; id < 3; ++id) {
+        Put(slot, 1, id, "before");
+    }
+    ASSERT_EQ(BeginStoreCheckpoint(slot), 0);
+    for (int id = 0; id < 3; ++id) {
+        Put(slot, 1, id, "after");
+    }
+    // The first journal copy's space is already listed free, as in a damaged file.
+    PageRef ref;
+    ASSERT_EQ(LocatePage(slot, KEY_BACKUP_ROOT, 1, &ref), 0);
+    StoreIndexEntry first;
+    {
+        BlockLock lock(ref.page);
+        first = PageEntries(lock.get())[0];
+    }
+    ASSERT_EQ(FreeSpace(slot, first.offset, static_cast<DWORD>(first.size)), 0);
+    EXPECT_EQ(DiscardStoreCheckpoint(slot), StoreAlreadyFree);
+    EXPECT_EQ(SwapStoreCheckpoint(slot, TRUE), StoreNoCheckpoint);
+    EXPECT_EQ(+StoreImage(slot)->entryCount, 4);  // the type page and its three records
+    EXPECT_EQ(CheckStore(slot), 0);
+    EXPECT_EQ(Get(slot, 1, 2), "after");
+}
+
 // A long random run: edits under checkpoints, undo and redo, roll-backs, discards, flushes,
 // compaction, closing and reopening. The store must be consistent after every step, and its
 // contents always those of a plain model.
