@@ -365,11 +365,12 @@ int SwapCheckpointLevel(int slot, HGLOBAL mainPage, HGLOBAL backupPage, BOOL kee
                 if (int result = ExchangeEntries(slot, mainRef, backupRef, key, rootLevel)) return result;
                 named = backupChild;
             }
-            if (rootLevel) {
-                if (int result = FreeTypeRecords(slot, named)) return result;
-            }
+            // The type's records are gone from the count even when some space could not be
+            // given back, so its entry goes too before an error stops the swap.
+            int freed = rootLevel ? FreeTypeRecords(slot, named) : 0;
             if (int result = RemoveIndexEntry(slot, mainRoot, mainParent, key)) return result;
             GlobalFree(named);
+            if (freed) return freed;
         } else if (!c.found) {
             // Existed at the checkpoint, deleted since: a placeholder in the main page takes
             // the journaled version's place, and the journal keeps an absent-marker for redo.
