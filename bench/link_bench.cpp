@@ -72,21 +72,29 @@ int AddShape(const World& w, int x, int y)
     return objects->count - 1;
 }
 
-void Hook(const World& w, int holder, int target)
+void Hook(const World& w, int holder, int target, int ax = 0, int ay = 0)
 {
     Locked<Drawing> d(DrawingOf(w));
-    AttachHook(d.get(), holder, -1, target, 201, 0, 0);   // holder's top-left on the target's
+    AttachHook(d.get(), holder, -1, target, 201, ax, ay);   // holder's top-left on the target's box point
 }
 
-// Moves `row` by (60, 60) and settles; microseconds.
-double MoveAndSettle(const World& w, int row, int* passes)
+int PageWidth(const World& w)
+{
+    Locked<Drawing> d(DrawingOf(w));
+    return d->pageWidth;
+}
+
+// Moves `row` by (d, d) and settles; microseconds.
+double MoveAndSettle(const World& w, int row, int d, int* passes)
 {
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
     ObjectVector* set = NewObjectVector(1);
     set->rows[set->count++] = row;
+    // A view paints after every edit: the move starts with nothing left to repaint.
+    ValidateRect(w.view, nullptr);
     QueryPerformanceCounter(&t0);
-    MoveObjects(w.view, 60, 60, set, TRUE);
+    MoveObjects(w.view, d, d, set, TRUE);
     {
         Locked<Drawing> d(DrawingOf(w));
         PropagateLinksCounted(d.get(), passes);
@@ -94,6 +102,18 @@ double MoveAndSettle(const World& w, int row, int* passes)
     QueryPerformanceCounter(&t1);
     FreeObjectVector(&set, nullptr);
     return (t1.QuadPart - t0.QuadPart) * 1e6 / f.QuadPart;
+}
+
+// The best of several moves there and back: the machine's other work only ever adds time.
+double BestMove(const World& w, int row, int* passes)
+{
+    MoveAndSettle(w, row, 60, passes);   // warm the caches
+    double best = MoveAndSettle(w, row, -60, passes);
+    for (int i = 0; i < 8; ++i) {
+        double us = MoveAndSettle(w, row, i % 2 ? -60 : 60, passes);
+        if (us < best) best = us;
+    }
+    return best;
 }
 
 // A hub hooked by `hooked` shapes, among `unhooked` others.
@@ -105,14 +125,37 @@ void Hub(int hooked, int unhooked)
     for (int i = 0; i < unhooked; ++i) AddShape(w, 600 + (i % 100) * 40, 600 + (i / 100) * 40);
     for (int i = 0; i < hooked; ++i) Hook(w, AddShape(w, 1200, 1200), hub);
     int passes = 0;
-    MoveAndSettle(w, hub, &passes);   // warm the caches
-    double us = MoveAndSettle(w, hub, &passes);
+    const double us = BestMove(w, hub, &passes);
     std::printf("hub %5d hooked, %5d unhooked: %9.0f us, %6.2f us per hooked object, %d passes\n", hooked,
                 unhooked, us, us / hooked, passes);
     Close(&w);
 }
 
-void Chain(int n)
+// A hub at the right edge of the page with `hooked` shapes hung on its right side: each move
+// to the right pushes them all off the page, and the hub's move set is pulled back.
+void EdgeHub(int hooked, int unhooked)
+{
+    World w;
+    if (!Open(&w)) return;
+    const int left = PageWidth(w) - 400;
+    const int hub = AddShape(w, left, 1200);
+    for (int i = 0; i < unhooked; ++i) AddShape(w, 600 + (i % 100) * 40, 600 + (i / 100) * 40);
+    for (int i = 0; i < hooked; ++i) Hook(w, AddShape(w, left + 120, 1200), hub, 600, 0);
+    int passes = 0;
+    double best = 0;
+    for (int i = 0; i < 9; ++i) {
+        double us = MoveAndSettle(w, hub, 200, &passes);   // 40 beyond the page, pulled back
+        MoveAndSettle(w, hub, -160, &passes);
+        if (i == 1 || (i > 1 && us < best)) best = us;   // the first is a warm-up
+    }
+    std::printf("hub at the edge %5d hooked, %5d unhooked: %9.0f us, %6.2f us per hooked object, pulled back\n",
+                hooked, unhooked, best, best / hooked);
+    Close(&w);
+}
+
+// `backwards`: each shape hooked to the next one, so every settled link flags one behind it and
+// the chain takes one pass per link.
+void Chain(int n, bool backwards)
 {
     World w;
     if (!Open(&w)) return;
@@ -120,13 +163,16 @@ void Chain(int n)
     const int first = previous;
     for (int i = 1; i < n; ++i) {
         int next = AddShape(w, 1200, 1200);
-        Hook(w, next, previous);
+        if (backwards)
+            Hook(w, previous, next);
+        else
+            Hook(w, next, previous);
         previous = next;
     }
     int passes = 0;
-    MoveAndSettle(w, first, &passes);
-    double us = MoveAndSettle(w, first, &passes);
-    std::printf("chain %5d: %9.0f us, %6.2f us per hooked object, %d passes\n", n, us, us / (n - 1), passes);
+    const double us = BestMove(w, backwards ? previous : first, &passes);
+    std::printf("chain %5d%s: %9.0f us, %6.2f us per hooked object, %d passes\n", n, backwards ? " backwards" : "",
+                us, us / (n - 1), passes);
     Close(&w);
 }
 
@@ -145,6 +191,9 @@ int main()
     InstallClassHandlers();
     for (int hooked : {100, 1000, 5000}) Hub(hooked, 0);
     Hub(1000, 10000);
-    Chain(1000);
+    EdgeHub(1000, 0);
+    EdgeHub(1000, 10000);
+    Chain(1000, false);
+    Chain(1000, true);
     return 0;
 }

@@ -122,18 +122,42 @@ int FindOtherHookedEnd(ObjectList* objects, int holderRow, int arrayRow, int* ot
     return 0;
 }
 
+namespace {
+
+// The row a single-hook chain goes on to from `row`; -1 where the chain ends at `row`.
+int NextInSingleHookChain(ObjectList* objects, int row)
+{
+    const DrawObject& object = (*objects)[row];
+    if (object.hookCount != 1) return -1;
+    return FindObjectById(objects, object.hooks[0].targetId, object.hooks[0].targetRow);
+}
+
+}  // namespace
+
+// Propagation asks this for every holder it pushes off the page, so the walk costs the length of
+// the chain and nothing per object of the drawing: a ring is found by two walkers at different
+// speeds instead of a mark per row, and its first row is the first one the walk meets again.
 int FollowSingleHookChain(ObjectList* objects, int row)
 {
-    std::vector<bool> passed(objects->count, false);
-    while (row >= 0 && row < objects->count && !passed[row]) {
-        const DrawObject& object = (*objects)[row];
-        if (object.hookCount != 1) return row;
-        passed[row] = true;
-        int next = FindObjectById(objects, object.hooks[0].targetId, object.hooks[0].targetRow);
-        if (next < 0) return row;
-        row = next;
+    if (row < 0 || row >= objects->count) return row;
+    int slow = row, fast = row;
+    for (;;) {
+        for (int step = 0; step < 2; ++step) {
+            int next = NextInSingleHookChain(objects, fast);
+            if (next < 0) return fast;
+            fast = next;
+        }
+        slow = NextInSingleHookChain(objects, slow);
+        if (slow == fast) break;
     }
-    return row;
+    // A ring: walkers from the start and from the meeting place, at one speed, meet where the
+    // ring begins.
+    slow = row;
+    while (slow != fast) {
+        slow = NextInSingleHookChain(objects, slow);
+        fast = NextInSingleHookChain(objects, fast);
+    }
+    return slow;
 }
 
 int AddLink(Drawing* drawing, int holderRow, int slot)

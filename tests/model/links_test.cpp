@@ -273,6 +273,38 @@ TEST_F(LinkTest, HookQueriesFollowTheSlots)
     // A ring of single hooks ends at an object already passed.
     (*objects)[array].hookCount = 1;
     (*objects)[array].hooks[0] = HookEntry{(*objects)[member].objId, member, 0, 0, 1};
-    int end = FollowSingleHookChain(objects.get(), member);
-    EXPECT_TRUE(end == member || end == array);
+    EXPECT_EQ(member, FollowSingleHookChain(objects.get(), member));
+}
+
+TEST_F(LinkTest, SingleHookChainsEndAtTheirLastObjectOrWhereARingCloses)
+{
+    int rows[5];
+    for (int& row : rows) row = Add(ClassShape);
+    Locked<Drawing> d = LockDrawing();
+    Locked<ObjectList> objects(d->objectList);
+    // Each case hangs row i on `next[i]` (-1: no hook, 9: a vanished object); the row hints are
+    // left stale on purpose.
+    struct Case {
+        int next[5];
+        int from;
+        int end;
+    };
+    const Case cases[] = {
+        {{1, 2, -1, -1, -1}, 0, 2},   // a plain chain
+        {{1, 2, 3, 1, -1}, 0, 1},     // a tail into a ring: the ring's first row met again
+        {{1, 2, 3, 1, -1}, 2, 2},
+        {{0, -1, -1, -1, -1}, 0, 0},  // hooked to itself
+        {{1, 9, -1, -1, -1}, 0, 1},   // the target is gone
+        {{1, 2, 3, 4, 0}, 3, 3},      // one ring through every row
+        {{-1, -1, -1, -1, -1}, 4, 4},
+    };
+    for (const Case& c : cases) {
+        for (int i = 0; i < 5; ++i) {
+            DrawObject& o = (*objects)[rows[i]];
+            o.hookCount = c.next[i] < 0 ? 0 : 1;
+            const int id = c.next[i] == 9 ? 999 : c.next[i] >= 0 ? (*objects)[rows[c.next[i]]].objId : 0;
+            o.hooks[0] = HookEntry{id, 0, 0, 0, 1};
+        }
+        EXPECT_EQ(rows[c.end], FollowSingleHookChain(objects.get(), rows[c.from])) << "from " << c.from;
+    }
 }
