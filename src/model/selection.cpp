@@ -350,8 +350,8 @@ int CollectSelectionAttributes(HWND view, int message, DrawObject* summary, Text
     for (int row = 0; row < objects->count; ++row) {
         if (!((*objects)[row].state & StateSelected)) continue;
         any = 1;
-        SendClassMessage(nullptr, drawing.get(), objects.get(), row, message,
-                         static_cast<int>(reinterpret_cast<INT_PTR>(text)), 0, summary);
+        SendClassMessage(nullptr, drawing.get(), objects.get(), row, message, 0,
+                         static_cast<int>(reinterpret_cast<INT_PTR>(text)), summary);
         if (row == drawing->currentRow) summary->angle = (*objects)[row].angle;
         int holder = ResolveTextHolderIndex(objects.get(), row);
         if (holder < 0) continue;

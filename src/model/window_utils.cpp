@@ -24,8 +24,9 @@ void CenterWindowOver(HWND window, HWND other)
     GetWindowRect(other, &theirs);
     int width = mine.right - mine.left;
     int height = mine.bottom - mine.top;
-    int x = theirs.left + ((theirs.right - theirs.left) - width) / 2;
-    int y = theirs.top + ((theirs.bottom - theirs.top) - height) / 2;
+    // Each centre is left + half the width, both halves truncated.
+    int x = theirs.left + (theirs.right - theirs.left) / 2 - width / 2;
+    int y = theirs.top + (theirs.bottom - theirs.top) / 2 - height / 2;
     if (x < 0) x = 0;
     if (y < 0) y = 0;
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);

@@ -98,7 +98,9 @@ int ResolveTextHolderIndex(ObjectList* objects, int row)
 {
     DrawObject& holder = (*objects)[row];
     if (!(holder.classFlags & 0x2c) || (holder.options & 0x80)) return row;
-    if (holder.labelId == kNoLabel) return holder.labelRow;
+    // Without a partner the stored row is the answer (-1 as written); a damaged one names no row.
+    if (holder.labelId == kNoLabel)
+        return holder.labelRow >= 0 && holder.labelRow < objects->count ? holder.labelRow : -1;
     int label = FindObjectById(objects, holder.labelId, holder.labelRow);
     if (label < 0 || !((*objects)[label].state & StateAttachedLabel)) {
         holder.labelId = kNoLabel;

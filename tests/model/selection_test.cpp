@@ -8,6 +8,7 @@
 #include "model/objects.h"
 #include "model/selection.h"
 #include "model/window_utils.h"
+#include "text/object_text.h"
 #include "model_fixture.h"
 
 TEST(Selection, ClassifyLineDirection)
@@ -186,4 +187,83 @@ TEST_F(ModelTest, ViewInfoInFitModeReadsZoomZero)
     EXPECT_EQ(500, GetViewZoom(view_, &fit));
     EXPECT_EQ(0, fit);
     FreeViewInfo(view_, 0);
+}
+
+TEST_F(ModelTest, SelectionSummaryAsksEverySelectedObjectAndMergesTextAlignment)
+{
+    int a = Add(ClassLine), b = Add(ClassShape);
+    Add(ClassShape);
+    DrawObject summary;
+    TextSummary text;
+    EXPECT_EQ(0, CollectSelectionAttributes(view_, OM_GETLINEATTRS, &summary, &text));
+    EXPECT_EQ(-2, summary.fillPattern);
+    EXPECT_EQ(static_cast<COLORREF>(-2), summary.lineColor);
+    EXPECT_EQ(DWORD(StatePicture), summary.state);
+    EXPECT_EQ(1u, summary.options);
+    EXPECT_EQ(-2, text.face);
+    EXPECT_EQ(0, text.style);
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        (*objects)[a].state |= StateSelected;
+        (*objects)[b].state |= StateSelected;
+        (*objects)[a].textAlignH = 1;
+        (*objects)[b].textAlignH = 2;
+        (*objects)[b].angle = 450;
+        d->currentRow = b;
+    }
+    g_recorder.Clear();
+    EXPECT_EQ(1, CollectSelectionAttributes(view_, OM_GETLINEATTRS, &summary, &text));
+    EXPECT_EQ((std::vector<int>{Object(a).objId, Object(b).objId}), g_recorder.Messages(OM_GETLINEATTRS));
+    for (const SentMessage& sent : g_recorder.log) {
+        EXPECT_EQ(0, sent.a);
+        EXPECT_EQ(static_cast<int>(reinterpret_cast<INT_PTR>(&text)), sent.b);   // the text summary rides in b
+    }
+    EXPECT_EQ(-1, summary.textAlignH);
+    EXPECT_EQ(6, summary.textAlignV);
+    EXPECT_EQ(450, summary.angle);
+}
+
+TEST(Selection, CenterWindowOverMatchesTruncatedCentresAndStaysOnScreen)
+{
+    struct Case {
+        RECT other;
+        int width, height;
+        POINT expected;
+    };
+    for (Case c : {Case{{100, 100, 200, 200}, 51, 51, {125, 125}}, Case{{100, 100, 201, 201}, 50, 50, {125, 125}},
+                   Case{{100, 40, 301, 141}, 61, 31, {170, 75}}, Case{{10, 10, 60, 60}, 400, 300, {0, 0}}}) {
+        HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, c.other.left, c.other.top, c.other.right - c.other.left,
+                                     c.other.bottom - c.other.top, nullptr, nullptr, nullptr, nullptr);
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 500, 500, c.width, c.height, nullptr, nullptr,
+                                      nullptr, nullptr);
+        ASSERT_TRUE(other && window);
+        CenterWindowOver(window, other);
+        RECT placed;
+        GetWindowRect(window, &placed);
+        EXPECT_EQ((RECT{c.expected.x, c.expected.y, c.expected.x + c.width, c.expected.y + c.height}), placed)
+            << c.width << "x" << c.height << " over " << c.other;
+        DestroyWindow(window);
+        DestroyWindow(other);
+    }
+}
+
+TEST_F(ModelTest, TextHolderOfALabelledLineIsItsLabelAndAStoredRowOutsideTheListIsNone)
+{
+    int line = Add(ClassLine), label = Add(ClassShape);
+    Locked<Drawing> d = LockDrawing();
+    Locked<ObjectList> objects(d->objectList);
+    (*objects)[line].classFlags = 0x4;
+    (*objects)[label].state |= StateAttachedLabel;
+    struct Case {
+        int labelId, labelRow, expected;
+    };
+    for (Case c : {Case{(*objects)[label].objId, 0, label}, Case{kNoLabel, -1, -1}, Case{kNoLabel, 7, -1},
+                   Case{kNoLabel, -5, -1}, Case{99, 1, -1}}) {
+        (*objects)[line].labelId = c.labelId;
+        (*objects)[line].labelRow = c.labelRow;
+        EXPECT_EQ(c.expected, ResolveTextHolderIndex(objects.get(), line)) << c.labelId << " row " << c.labelRow;
+    }
+    (*objects)[line].classFlags = 0;
+    EXPECT_EQ(line, ResolveTextHolderIndex(objects.get(), line));
 }
