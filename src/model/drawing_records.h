@@ -11,19 +11,7 @@
 
 static_assert(sizeof(HGLOBAL) == 4 && sizeof(HWND) == 4, "records hold 32-bit handles");
 
-// Record types and ids of a drawing's store.
-enum DrawingRecord {
-    RecDocument = 100,          // type of the document records
-    RecDocumentStateId = 101,   // (100, 101) DocumentState image
-    RecDrawingId = 105,         // (100, 105) Drawing
-    RecObjectList = 110,
-    RecZOrderList = 111,
-    RecTextBlock = 114,
-    RecLinkIndex = 115,
-    RecAttachment = 117,
-    RecGroupTable = 118,
-    RecLineArrayData = 120,
-};
+// Record types and ids of a drawing's store: RecordType and DocumentRecordId (store_format.h).
 
 constexpr int kMaxObjects = 16000;
 constexpr int kMaxLinks = 6000;

@@ -9,8 +9,8 @@
 
 #include "store/store_format.h"
 
-constexpr int kBitmapChunkType = 112;
-constexpr int kMetafileChunkType = 113;
+constexpr int kBitmapChunkType = RecBitmapChunks;
+constexpr int kMetafileChunkType = RecMetafileChunks;
 constexpr int kChunkHeaderSize = 110;
 constexpr int kMaxChunkPayload = 60000;
 constexpr int kMaxPictureColors = 256;

@@ -30,9 +30,7 @@ int SlotCount()
     if (!g_directoryData) {
         return 0;
     }
-    std::int16_t count;
-    std::memcpy(&count, g_directoryData, sizeof count);
-    return count;
+    return reinterpret_cast<const BlockStoreDirectory*>(g_directoryData)->slotCount;
 }
 
 StoreRuntime* Runtime(int slot)
@@ -227,7 +225,7 @@ int OpenStore(LPCSTR path, HFILE file, int* slot, LONG base, int* versionMark, B
 
 StoreDescriptor* StoreImage(int slot)
 {
-    return reinterpret_cast<StoreDescriptor*>(g_directoryData + 2 + static_cast<std::size_t>(slot) * kDescriptorSize);
+    return &reinterpret_cast<BlockStoreDirectory*>(g_directoryData)->images[0] + slot;
 }
 
 HFILE StoreFile(int slot)

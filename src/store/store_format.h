@@ -7,9 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// A block store is one file (or a region of one, from a base offset) holding records named by
+// A block store (BlockStore) is one file (or a region of one, from a base offset) holding records named by
 // (type, id), both 0..32767, under a two-level sorted index, with its own free-space
-// bookkeeping and a second index tree that is the undo journal of the open checkpoint.
+// bookkeeping and a second index tree that is the undo journal of the open checkpoint (StoreCheckpoint). A store
+// is named everywhere by its slot in the BlockStoreDirectory.
 // Integers are little-endian. Every offset counts from the base offset, where the
 // StoreDescriptor lies. Space is handed out in units of 2^shift bytes (shift 0-10, fixed at
 // formatting); a block occupies its size rounded up to whole units, R(size), and starts on a
@@ -47,6 +48,38 @@
 //  6. The file is base + end mark bytes long (one byte more is accepted).
 //  7. Runtime fields (descriptor file handle, header slot, cached-block fields of entries) have
 //     no meaning in the file; reading clears or sets them and never trusts them.
+
+// The record types of the program's stores (ids of the document records below).
+enum RecordType : short {
+    RecOldOptions = 51,          // 100-102: an older version's options, read once and converted
+    RecDocument = 100,           // the document records, ids below
+    RecObjectList = 110,         // id 0
+    RecZOrderList = 111,         // id 0
+    RecBitmapChunks = 112,       // a run of consecutive ids per picture
+    RecMetafileChunks = 113,     // a run of consecutive ids per picture
+    RecTextBlock = 114,
+    RecLinkIndex = 115,          // id 0
+    RecConnectorSegments = 116,
+    RecAttachment = 117,
+    RecGroupTable = 118,         // id 0
+    RecOutlinePoints = 119,
+    RecLineArrayData = 120,
+    RecLibraryTable = 200,       // 0 item table, 1 library information, 2 preview picture
+    RecLibraryPicture = 201,     // item number and the ids after it
+    RecLibraryName = 202,        // item number
+    RecLibraryObjects = 203,     // item number
+};
+
+// Ids of the document records (type RecDocument).
+enum DocumentRecordId : short {
+    RecDocumentStateId = 101,
+    RecPrinterSetupId = 102,     // the printer driver's DEVMODE
+    RecFontMapId = 103,
+    RecFontListId = 104,
+    RecDrawingId = 105,
+    RecColorListId = 106,
+    RecPreviewId = 107,          // a template's preview picture
+};
 
 constexpr int kDescriptorSize = 202;
 constexpr int kBlockHeaderSize = 16;
@@ -118,6 +151,15 @@ static_assert(offsetof(StoreDescriptor, mainRoot) == 24);
 static_assert(offsetof(StoreDescriptor, backupRoot) == 38);
 static_assert(offsetof(StoreDescriptor, freeSpace) == 52);
 static_assert(offsetof(StoreDescriptor, reserved3) == 66);
+
+// The table of open stores: a movable block, zero-filled at start-up and locked until
+// shut-down. A slot whose image has flags 0 is free. After the images the directory keeps, per
+// slot, what a 16-bit descriptor field cannot hold (the 32-bit file handle and file length).
+struct BlockStoreDirectory {
+    std::int16_t slotCount;
+    StoreDescriptor images[1];  // slotCount images
+};
+static_assert(offsetof(BlockStoreDirectory, images) == 2);
 
 struct BlockHeader {
     std::int16_t key;        // record id; type number of a type page; -1, -2, -3 for top pages
