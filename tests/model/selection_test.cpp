@@ -267,3 +267,26 @@ TEST_F(ModelTest, TextHolderOfALabelledLineIsItsLabelAndAStoredRowOutsideTheList
     (*objects)[line].classFlags = 0;
     EXPECT_EQ(line, ResolveTextHolderIndex(objects.get(), line));
 }
+
+TEST(Selection, ScrollRangesReadBackAsGivenAndAnEmptyRangeHidesTheBarOnEveryVersion)
+{
+    const int savedVersion = g_windowsMajorVersion;
+    for (int version : {3, 4}) {
+        g_windowsMajorVersion = version;
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_HSCROLL | WS_VSCROLL, 0, 0, 300, 200, nullptr,
+                                      nullptr, nullptr, nullptr);
+        ASSERT_TRUE(window);
+        int minimum = -1, maximum = -1;
+        SetScrollRangeCompat(window, SB_HORZ, 0, 1000, 100, FALSE);
+        GetScrollRangeCompat(window, SB_HORZ, &minimum, &maximum);
+        EXPECT_EQ(0, minimum) << "version " << version;
+        EXPECT_EQ(1000, maximum) << "version " << version;
+        SetScrollRangeCompat(window, SB_HORZ, 0, 0, 100, FALSE);
+        GetScrollRangeCompat(window, SB_HORZ, &minimum, &maximum);
+        EXPECT_EQ(0, minimum) << "version " << version;
+        EXPECT_EQ(0, maximum) << "version " << version;
+        EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & WS_HSCROLL) << "version " << version;
+        DestroyWindow(window);
+    }
+    g_windowsMajorVersion = savedVersion;
+}
