@@ -171,10 +171,20 @@ void RenderPage(HDC dc, HGLOBAL drawingHandle, const RECT* clip, BOOL drawHandle
         return;
     HDC measure = dc;
     HDC screen = nullptr;
+    int screenSaved = 0;
     if (g_renderingMetafile) {
         screen = GetDC(drawing->viewWindow);
         if (screen) {
-            SetLogicalUnits(screen, 0, kDrawingUnitsPerInch);
+            // SetLogicalUnits sets only the mapping mode while a metafile is recorded, and
+            // GetDeviceDpi answers the fallback then: the screen's own resolution is set here.
+            screenSaved = SaveDC(screen);
+            auto dpi = [&](int axis) {
+                const int value = GetDeviceCaps(screen, axis);
+                return value > 1000 ? value : RoundDisplayDpi(value);
+            };
+            SetMapMode(screen, MM_ANISOTROPIC);
+            SetWindowExtEx(screen, kDrawingUnitsPerInch, kDrawingUnitsPerInch, nullptr);
+            SetViewportExtEx(screen, dpi(LOGPIXELSX), dpi(LOGPIXELSY), nullptr);
             measure = screen;
         }
     }
@@ -252,8 +262,10 @@ void RenderPage(HDC dc, HGLOBAL drawingHandle, const RECT* clip, BOOL drawHandle
             shapes(dc, drawing.get(), &frame, g == currentGroup ? -1 : -2, OM_DRAWHANDLES, 0, 0, nullptr);
         }
     }
-    if (screen)
+    if (screen) {
+        RestoreDC(screen, screenSaved);
         ReleaseDC(drawing->viewWindow, screen);
+    }
     RestoreDC(dc, saved);
 }
 

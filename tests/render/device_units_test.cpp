@@ -100,6 +100,37 @@ TEST_F(DeviceUnits, ColoursFollowTheDevicesAbilities)
     g_printing = TRUE;   // the 16-colour rules are for the screen only
     EXPECT_EQ(0x02000000u | RGB(130, 200, 30), MapColorForDevice(dc, RGB(130, 200, 30), FALSE));
     g_printing = FALSE;
+
+    // Pens take the nearest colour a 16-colour device has; one that would vanish as white is
+    // drawn light grey instead.
+    struct Vga {
+        BITMAPINFOHEADER header;
+        RGBQUAD table[16];
+    } vga = {{sizeof(BITMAPINFOHEADER), 8, 8, 1, 4, BI_RGB, 0, 0, 0, 16, 0}, {}};
+    const COLORREF palette[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                  0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                  0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    for (int i = 0; i < 16; ++i)
+        vga.table[i] = RGBQUAD{GetBValue(palette[i]), GetGValue(palette[i]), GetRValue(palette[i]), 0};
+    void* pixels = nullptr;
+    HBITMAP fourBit = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&vga), DIB_RGB_COLORS,
+                                       &pixels, nullptr, 0);
+    ASSERT_TRUE(fourBit);
+    HGDIOBJ old = SelectObject(dc, fourBit);
+    const struct { COLORREF pen, drawn; } pens[] = {
+        {RGB(255, 255, 200), RGB(192, 192, 192)},   // light yellow, nearest white
+        {RGB(250, 10, 0), RGB(255, 0, 0)},
+        {RGB(130, 0, 0), RGB(128, 0, 0)},
+        {RGB(255, 255, 255), RGB(255, 255, 255)},   // white itself stays white
+    };
+    for (const auto& c : pens)
+        EXPECT_EQ(0x02000000u | c.drawn, MapColorForDevice(dc, c.pen, TRUE)) << std::hex << c.pen;
+    // Into a metafile the frame window's screen (true colour here) answers, not the metafile.
+    g_renderingMetafile = TRUE;
+    EXPECT_EQ(0x02000000u | RGB(255, 255, 200), MapColorForDevice(dc, RGB(255, 255, 200), TRUE));
+    g_renderingMetafile = FALSE;
+    SelectObject(dc, old);
+    DeleteObject(fourBit);
     g_sixteenColorDisplay = FALSE;
 
     g_monochromeDisplay = TRUE;

@@ -110,6 +110,11 @@ TEST_F(RenderPass, ShadowCopiesGoOnePixelApart)
     EXPECT_EQ((V{{6, -6, shadow}, {12, -12, shadow}}), paints(3, 12, -12));
     // A zero offset still gives one copy, in place.
     EXPECT_EQ((V{{0, 0, shadow}}), paints(3, 0, 0));
+    // Into a metafile the copies are measured on the screen at 600 units per inch (Xvfb's 96
+    // pixels per inch count as 100), not in the metafile's own units.
+    g_renderingMetafile = TRUE;
+    EXPECT_EQ((V{{6, -6, shadow}, {12, -12, shadow}}), paints(3, 12, -12));
+    g_renderingMetafile = FALSE;
     EXPECT_EQ((V{{12, -12, shadow}}), paints(4, 12, -12));
     EXPECT_EQ((V{{6, 6, shadow}, {-6, -6, light}, {0, 0, line}}), paints(1, 6, 0));
     EXPECT_EQ((V{{6, 6, light}, {-6, -6, shadow}, {0, 0, line}}), paints(2, 0, -6));
