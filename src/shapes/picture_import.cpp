@@ -281,7 +281,14 @@ int ImportMetafileFile(HWND view, Drawing* drawing, HFILE file, const POINT* dro
     }
     if (int result = ReadPlaceableMetafile(file, &sizeRect, &bits, &box, &size))
         return result;
-    PlacePicture(view, drawing, &sizeRect, drop);
+    // A file goes to its drop point or the paste position; the context menu's paste point
+    // belongs to pastes only.
+    POINT at;
+    if (drop)
+        at = *drop;
+    else
+        GetPastePosition(drawing, &sizeRect, &at);
+    OffsetRect(&sizeRect, at.x - sizeRect.left, at.y - sizeRect.top);
     source.frame = box;
     return AddPictureObject(view, drawing, kMetafileChunkType, bits, &sizeRect, &source);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/edit_services.h"
 #include "frame/frame_services.h"
 #include "metafile_records.h"
 #include "shape_fixture.h"
@@ -191,6 +192,23 @@ TEST_F(ShapeClass, PlaceableFilesBecomePicturesAtTheirSize)
     EXPECT_EQ(10013, ImportMetafileFile(view_, d.get(), clipped.get(), &drop));
     Locked<ObjectList> after(d->objectList);
     EXPECT_EQ(count, after->count);
+    after.Unlock();
+
+    // Without a drop point a file goes to the paste position, whatever point a context-menu
+    // paste left behind.
+    {
+        TempFile file(Placeable(1440, 720, 1440, BoxBits()));
+        const RECT size600 = {0, 0, 600, 300};
+        POINT expected;
+        GetPastePosition(d.get(), &size600, &expected);
+        PendingPastePoint = POINT{400, 400};
+        const int result = ImportMetafileFile(view_, d.get(), file.get(), nullptr);
+        PendingPastePoint = POINT{-1, 0};
+        ASSERT_EQ(0, result);
+        Locked<ObjectList> objects(d->objectList);
+        ExpectRect(RECT{expected.x, expected.y, expected.x + 600, expected.y + 300},
+                   (*objects)[objects->count - 1].frame);
+    }
 }
 
 // A 1-bit packed DIB of w x h pixels, all set.
