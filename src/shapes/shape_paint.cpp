@@ -372,7 +372,8 @@ void DrawShapeOutline(HDC dc, const RECT* frameIn, const RECT* centre, int ringW
         BuildShapeOutline(rect, rect, param, kind, frame.bottom - rect.bottom, custom, points, &n);
     else
         BuildShapeOutline(rect, frame, param, kind, 0, custom, points, &n);
-    MirrorOutline(frame, kind, options, points, n);
+    // Mirrored inside the rectangle it was built in, so that it keeps to the same pixels.
+    MirrorOutline(rect, kind, options, points, n);
     if (n > 0)
         Polygon(dc, points, n);
     if (ringWidth < 2)

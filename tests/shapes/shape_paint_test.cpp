@@ -171,6 +171,35 @@ TEST(ShapePaintPixels, BorderAndFillLandWhereTheGeometrySays)
     DeleteObject(bitmap);
 }
 
+TEST(ShapePaintPixels, MirroredPolygonsCoverTheSamePixels)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 300, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT frame = {600, 600, 1200, 1200};   // pixels 100..200
+    // A document shape's sides are upright: with a hairline border they lie on the first and
+    // the last pixel column of the frame, mirrored or not.
+    for (DWORD options : {DWORD{0}, DWORD{OptMirrorH}}) {
+        SetMapMode(dc, MM_TEXT);
+        PatBlt(dc, 0, 0, 300, 300, WHITENESS);
+        SetLogicalUnits(dc, 0, 600);   // 6 units a pixel
+        DrawStyledShape(dc, ShapeDocument, 0, RGB(0, 0, 0), 1, 1, RGB(255, 255, 255), 0, 0.0,
+                        nullptr, TRUE, &frame, options);
+        SetMapMode(dc, MM_TEXT);
+        SCOPED_TRACE(options);
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 100, 150));
+        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 101, 150));
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 199, 150));
+        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 200, 150));
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
+
 TEST(ShapeGeometry, AttachmentMarksAndHandleLayouts)
 {
     const struct { RECT update, mark; } marks[] = {
