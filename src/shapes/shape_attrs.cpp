@@ -111,8 +111,9 @@ void SetShapeFillColor(Drawing* drawing, void* objects, int row, BOOL force, COL
     if (!force) {
         if (shape->fillPattern == 0)
             return;
-        const COLORREF fill = shape->fillColor == kNoColor ? kWhite : shape->fillColor;
-        if ((shape->state & StateAttachedLabel) && fill == BackgroundOf(drawing))
+        // A label on the background's own colour stays so; one without a fill colour of its
+        // own takes the new colour.
+        if ((shape->state & StateAttachedLabel) && shape->fillColor == BackgroundOf(drawing))
             return;
     }
     if (color == kNoColor) {

@@ -130,6 +130,26 @@ TEST_F(ShapeClass, FillPatternAndColourRules)
     EXPECT_EQ(0, Send(row, OM_SETFILLCOLOR, 1, 0, &blue));
     EXPECT_EQ(1, Object(row).fillPattern);
     EXPECT_EQ(blue, Object(row).fillColor);
+
+    // An attached label keeps a fill of the background's colour (white when the background has
+    // none) unless forced; a label without a fill colour of its own takes the new one.
+    const COLORREF grey = RGB(1, 2, 3), white = RGB(255, 255, 255);
+    struct Label {
+        COLORREF background, fill;
+        BOOL force;
+        COLORREF want;
+    } labels[] = {
+        {none, white, FALSE, white}, {none, none, FALSE, blue},  {grey, grey, FALSE, grey},
+        {grey, white, FALSE, blue},  {none, white, TRUE, blue},
+    };
+    for (const Label& c : labels) {
+        Change(row, [&](DrawObject& s, Drawing& d) {
+            s.state |= StateAttachedLabel, s.fillPattern = 4, s.fillColor = c.fill;
+            d.style.backgroundColor = c.background;
+        });
+        EXPECT_EQ(0, Send(row, OM_SETFILLCOLOR, c.force, 0, &blue));
+        EXPECT_EQ(c.want, Object(row).fillColor) << c.background << " " << c.fill << " " << c.force;
+    }
 }
 
 TEST_F(ShapeClass, ShadowStylesOneAndTwoNarrowTheInnerRect)
