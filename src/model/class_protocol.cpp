@@ -1,6 +1,7 @@
 // The class handler table and the dispatch of protocol messages by object class.
 #include "model/class_protocol.h"
 
+#include "shapes/shape_class.h"
 #include "text/object_text.h"
 
 ClassHandlerTable g_classHandlers = {};
@@ -19,6 +20,8 @@ LONG CALLBACK UnbuiltClassHandler(HDC, Drawing*, void*, int, int, int, int, void
 
 int InstallClassHandlers()
 {
+    // A slot that already holds a handler keeps it.
+    if (!g_classHandlers.classes[ClassShape]) g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
     for (ObjectClassHandler& slot : g_classHandlers.classes) {
         if (!slot) slot = UnbuiltClassHandler;
     }

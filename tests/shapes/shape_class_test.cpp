@@ -18,6 +18,19 @@
 
 namespace {
 
+// Start-up fills slot 0 with the shape class, so type-level queries reach it through the table.
+TEST(ClassHandlerTable, ShapesAnswerFromSlotZero)
+{
+    RemoveClassHandlers();
+    ASSERT_EQ(0, InstallClassHandlers());
+    EXPECT_EQ(SED_ShapeHandler, HandlerForClass(ClassShape));
+    double range[3] = {};
+    EXPECT_EQ(0, SendTypeQuery(ClassShape, OM_PARAMRANGE, 7, 0, range));
+    EXPECT_EQ(0.1, range[0]);
+    EXPECT_EQ(3, SendTypeQuery(ClassShape, OM_TYPEHANDLES, ShapeCircle, 0, nullptr));
+    RemoveClassHandlers();
+}
+
 TEST_F(ShapeClass, NewShapesTakeTheKindsDefaultsAndRects)
 {
     const int row = Add(ShapeRightArrow, RECT{100, 100, 1100, 500});
