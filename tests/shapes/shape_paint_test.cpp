@@ -148,56 +148,68 @@ TEST_F(ShapePaint, ShadowCopiesFollowTheShadowRules)
     EXPECT_TRUE(rects(Standalone(0, 0), OM_DRAWSHADOW, offset).empty());
 }
 
-TEST(ShapePaintPixels, BorderAndFillLandWhereTheGeometrySays)
+// A white 300 x 300 pixel canvas at 6 units a pixel, read back in device pixels.
+class ShapePaintPixels : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dc_ = CreateCompatibleDC(nullptr);
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 300, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+    }
+    void TearDown() override
+    {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    void Clear()
+    {
+        SetMapMode(dc_, MM_TEXT);
+        PatBlt(dc_, 0, 0, 300, 300, WHITENESS);
+        SetLogicalUnits(dc_, 0, 600);
+    }
+    COLORREF Pixel(int x, int y)
+    {
+        SetMapMode(dc_, MM_TEXT);
+        return GetPixel(dc_, x, y);
+    }
+
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    const RECT frame_ = {600, 600, 1200, 1200};   // pixels 100..200
+};
+
+TEST_F(ShapePaintPixels, BorderAndFillLandWhereTheGeometrySays)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 300, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, 300, 300, WHITENESS);
-    SetLogicalUnits(dc, 0, 600);   // 6 units a pixel
-    const RECT frame = {600, 600, 1200, 1200};   // pixels 100..200
-    DrawStyledShape(dc, ShapeRectangle, 0, RGB(0, 0, 0), 12, 1, RGB(255, 0, 0), 1, 0.0, nullptr,
-                    FALSE, &frame, 0);
-    SetMapMode(dc, MM_TEXT);   // read back in device pixels
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 150, 150));
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 100, 150));    // a 12-unit border is 2 pixels inside
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 101, 150));
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 102, 150));
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 99, 150));
-    DeleteDC(dc);
-    DeleteObject(bitmap);
+    Clear();
+    DrawStyledShape(dc_, ShapeRectangle, 0, RGB(0, 0, 0), 12, 1, RGB(255, 0, 0), 1, 0.0, nullptr,
+                    FALSE, &frame_, 0);
+    EXPECT_EQ(RGB(255, 0, 0), Pixel(150, 150));
+    EXPECT_EQ(RGB(0, 0, 0), Pixel(100, 150));    // a 12-unit border is 2 pixels inside
+    EXPECT_EQ(RGB(0, 0, 0), Pixel(101, 150));
+    EXPECT_EQ(RGB(255, 0, 0), Pixel(102, 150));
+    EXPECT_EQ(RGB(255, 255, 255), Pixel(99, 150));
 }
 
-TEST(ShapePaintPixels, MirroredPolygonsCoverTheSamePixels)
+TEST_F(ShapePaintPixels, MirroredPolygonsCoverTheSamePixels)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 300, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT frame = {600, 600, 1200, 1200};   // pixels 100..200
     // A document shape's sides are upright: with a hairline border they lie on the first and
     // the last pixel column of the frame, mirrored or not.
     for (DWORD options : {DWORD{0}, DWORD{OptMirrorH}}) {
-        SetMapMode(dc, MM_TEXT);
-        PatBlt(dc, 0, 0, 300, 300, WHITENESS);
-        SetLogicalUnits(dc, 0, 600);   // 6 units a pixel
-        DrawStyledShape(dc, ShapeDocument, 0, RGB(0, 0, 0), 1, 1, RGB(255, 255, 255), 0, 0.0,
-                        nullptr, TRUE, &frame, options);
-        SetMapMode(dc, MM_TEXT);
+        Clear();
+        DrawStyledShape(dc_, ShapeDocument, 0, RGB(0, 0, 0), 1, 1, RGB(255, 255, 255), 0, 0.0,
+                        nullptr, TRUE, &frame_, options);
         SCOPED_TRACE(options);
-        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 100, 150));
-        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 101, 150));
-        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 199, 150));
-        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 200, 150));
+        EXPECT_EQ(RGB(0, 0, 0), Pixel(100, 150));
+        EXPECT_EQ(RGB(255, 255, 255), Pixel(101, 150));
+        EXPECT_EQ(RGB(0, 0, 0), Pixel(199, 150));
+        EXPECT_EQ(RGB(255, 255, 255), Pixel(200, 150));
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
 }
 
 TEST(ShapeGeometry, AttachmentMarksAndHandleLayouts)
