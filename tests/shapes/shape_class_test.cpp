@@ -207,6 +207,17 @@ TEST_F(ShapeClass, RotationMessages)
     EXPECT_TRUE(RotationRefused);
     EXPECT_EQ(0, Object(small).angle);
     EXPECT_EQ(0, Send(small, OM_EXTRAHANDLE, 2, static_cast<int>(reinterpret_cast<INT_PTR>(&p)), &r));
+
+    // A hooked shape offers none unless it hangs on a fixed point (an array member) or the
+    // caller asks for it anyway.
+    const struct {
+        int holderCode, flags, code;
+    } hooked[] = {{5, 0, 0}, {5, 0x2, 140}, {305, 0, 140}};
+    for (const auto& h : hooked) {
+        Change(wide, [&](DrawObject& o, Drawing&) { o.hookCount = 1, o.hooks[0].holderCode = h.holderCode; });
+        EXPECT_EQ(h.code, Send(wide, OM_EXTRAHANDLE, h.flags, static_cast<int>(reinterpret_cast<INT_PTR>(&p)), &r))
+            << h.holderCode << " " << h.flags;
+    }
 }
 
 TEST_F(ShapeClass, OutlineAsLinePieces)
