@@ -148,6 +148,54 @@ TEST(MetafilePlayback, FontsPensAndBrushesAreRewritten)
     DeleteObject(blue);
 }
 
+TEST(MetafilePlayback, ClipsFontsAndPolygonSetsFollowTheTransform)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        IntersectClipRect(dc, 10, 20, 60, 80);
+        ExcludeClipRect(dc, 0, 0, 5, 5);
+        HFONT font = CreateFontA(20, 0, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+        SelectObject(dc, font);
+        const POINT points[] = {{0, 0}, {10, 0}, {0, 10}, {20, 20}, {30, 20}, {20, 30}, {20, 40}};
+        const INT counts[] = {3, 4};
+        PolyPolygon(dc, points, counts, 2);
+    });
+    const RECT box = {0, 0, 100, 100};
+    auto plain = Play(bits, box, box);
+    EXPECT_EQ((Shorts{{10, 20, 60, 80}}), Rects(plain, MetaIntersectClipRect));
+    EXPECT_EQ(1u, OfFunction(plain, MetaExcludeClipRect).size());
+    // The polygons and their points are drawn in reverse order.
+    const auto sets = OfFunction(plain, MetaPolyPolygon);
+    ASSERT_EQ(1u, sets.size());
+    const std::vector<short> reversed = {2, 4, 3, 20, 40, 20, 30, 30, 20, 20, 20, 0, 10, 10, 0, 0, 0};
+    ASSERT_GE(sets[0].params.size(), reversed.size());   // the record may carry padding
+    EXPECT_EQ(reversed, std::vector<short>(sets[0].params.begin(), sets[0].params.begin() + reversed.size()));
+
+    // Rotated by 45 degrees: clip rectangles are ignored and text turns with the escapement.
+    auto turned = Play(bits, box, box, 0, 450);
+    EXPECT_TRUE(OfFunction(turned, MetaIntersectClipRect).empty());
+    EXPECT_TRUE(OfFunction(turned, MetaExcludeClipRect).empty());
+    const auto fonts = OfFunction(turned, MetaCreateFontIndirect);
+    ASSERT_EQ(1u, fonts.size());
+    EXPECT_EQ(550, fonts[0].params[2]);
+}
+
+TEST(MetafilePlayback, WindowOriginsAndSavedStatesMoveTheFrame)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        SaveDC(dc);
+        SetWindowOrgEx(dc, 50, 50, nullptr);
+        SetWindowExtEx(dc, 50, 50, nullptr);
+        Rectangle(dc, 50, 50, 100, 100);
+        OffsetWindowOrgEx(dc, 10, 0, nullptr);
+        Rectangle(dc, 60, 50, 70, 60);
+        RestoreDC(dc, -1);
+        Rectangle(dc, 0, 0, 10, 10);
+    });
+    const RECT box = {0, 0, 100, 100};
+    // Inside the save the frame starts at (50, 50) at scale 2; after the restore it is back.
+    EXPECT_EQ((Shorts{{0, 0, 100, 100}, {0, 0, 20, 20}, {0, 0, 10, 10}}), Rects(Play(bits, box, box)));
+}
+
 
 TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
 {
