@@ -7,7 +7,7 @@
 #include "model/drawing_records.h"
 
 // The messages. a, b and p are the sixth, seventh and eighth arguments of the call.
-enum ObjectMessage {
+enum ObjectClassProtocol {
     OM_DRAW = 1,
     OM_HITTEST = 2,
     OM_DRAWHANDLES = 3,
