@@ -305,8 +305,13 @@ int GetClipboardMetafile(HGLOBAL* bits, RECT* objectRect, RECT* frame, int* colo
     const auto* picture = static_cast<const METAFILEPICT*>(GlobalLock(pictureBlock));
     if (!picture)
         return 1;
-    LONG w = picture->xExt * 600 / 2540, h = picture->yExt * 600 / 2540;
-    *objectRect = RECT{0, 0, w > 0 ? w : 50, h > 0 ? h : 50};
+    // The extents come from another program: computed without overflow and held within the
+    // drawing area's frame limit.
+    auto units = [](LONG himetric) -> LONG {
+        const LONGLONG v = static_cast<LONGLONG>(himetric) * 600 / 2540;
+        return v <= 0 ? 50 : static_cast<LONG>(v > 32000 ? 32000 : v);
+    };
+    *objectRect = RECT{0, 0, units(picture->xExt), units(picture->yExt)};
     HMETAFILE copy = CopyMetaFileA(picture->hMF, nullptr);
     GlobalUnlock(pictureBlock);
     if (!copy)

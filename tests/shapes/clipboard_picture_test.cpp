@@ -70,6 +70,12 @@ TEST(ClipboardPictures, MetafilesAreSizedAndScanned)
     EXPECT_EQ(50, c.object.right);
     EXPECT_EQ(50, c.object.bottom);
 
+    // Extents that would overflow are held at the frame limit.
+    PutMetafile(RecordBits([](HDC dc) { Rectangle(dc, 0, 0, 10, 10); }), 0x7FFFFFFF, 254000);
+    c = Read();
+    EXPECT_EQ(32000, c.object.right);
+    EXPECT_EQ(32000, c.object.bottom);
+
     // A clip region makes the metafile unsuitable.
     const WORD clipped[] = {1, 9, 0x300, 16, 0, 0, 4, 0, 0, 4, 0, 0x012C, 0, 3, 0, 0};
     PutMetafile(std::vector<BYTE>(reinterpret_cast<const BYTE*>(clipped),
