@@ -319,34 +319,34 @@ int CollectMoveSet(Drawing* drawing, int row, BOOL withSelection, BOOL withHooke
     if (result) FreeObjectVector(vector, objects.get());
     if (result || bare) return result;
 
-    // The rest of every group that has a member in the set, each group found by its id.
+    // The rest of every group that has a member in the set, each group found by its id. The
+    // groups are noted here rather than by their 0x20 flag: propagation keeps that flag set on
+    // every group while it runs, and a set collected then must still take its groups whole.
     Locked<GroupTable> groups(drawing->groupTable);
     if (!groups) return ErrOutOfMemory;
-    std::vector<int> taken;
+    std::vector<bool> taken(groups->count, false);
+    bool any = false;
     for (int i = 0; i < (*vector)->count; ++i) {
         DrawObject& object = (*objects)[(*vector)->rows[i]];
         if (object.groupId == 0) continue;
         int index = FindGroupEntry(groups.get(), object.groupId, object.groupRow, 0);
-        if (index < 0 || ((*groups)[index].flags & GroupFramesPending)) continue;
-        (*groups)[index].flags |= GroupFramesPending;
-        taken.push_back(index);
+        if (index < 0) continue;
+        taken[index] = true;
+        any = true;
     }
-    if (!taken.empty()) {
-        for (int r = 0; r < objects->count && !result; ++r) {
-            DrawObject& object = (*objects)[r];
-            if (object.groupId == 0 || (object.state & StateInMoveSet)) continue;
-            int index = FindGroupEntry(groups.get(), object.groupId, object.groupRow, 0);
-            if (index < 0 || !((*groups)[index].flags & GroupFramesPending)) continue;
-            object.groupRow = index;
-            if ((*vector)->count >= (*vector)->capacity) {
-                result = 1;
-                break;
-            }
-            // The tables stay locked: the locks nest and nothing here resizes them.
-            result = CollectLinkedObjects(drawing, r, vector, CollectAlone, bounds);
-            object.state |= StateInMoveSet;
+    for (int r = 0; any && r < objects->count && !result; ++r) {
+        DrawObject& object = (*objects)[r];
+        if (object.groupId == 0 || (object.state & StateInMoveSet)) continue;
+        int index = FindGroupEntry(groups.get(), object.groupId, object.groupRow, 0);
+        if (index < 0 || !taken[index]) continue;
+        object.groupRow = index;
+        if ((*vector)->count >= (*vector)->capacity) {
+            result = 1;
+            break;
         }
-        for (int index : taken) (*groups)[index].flags &= ~static_cast<DWORD>(GroupFramesPending);
+        // The tables stay locked: the locks nest and nothing here resizes them.
+        result = CollectLinkedObjects(drawing, r, vector, CollectAlone, bounds);
+        object.state |= StateInMoveSet;
     }
     if (result) FreeObjectVector(vector, objects.get());
     return result;

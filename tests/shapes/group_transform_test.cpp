@@ -37,30 +37,6 @@ protected:
         ShapeClass::SetUp();
         g_messageBoxPrompt = AnswerBox;
     }
-    int MakeGroup(int groupId, std::initializer_list<int> rows)
-    {
-        Locked<Drawing> d(state_->drawing);
-        int index;
-        {
-            Locked<GroupTable> probe(d->groupTable);
-            index = probe->count;
-        }
-        EXPECT_EQ(0, ResizeRecord(&d->groupTable, GroupTable::SizeFor(index + 1)));
-        {
-            Locked<GroupTable> table(d->groupTable);
-            (*table)[index] = GroupEntry{};
-            (*table)[index].groupId = groupId;
-            table->count = index + 1;
-            Locked<ObjectList> objects(d->objectList);
-            for (int row : rows) {
-                (*objects)[row].groupId = groupId;
-                (*objects)[row].groupRow = index;
-                (*objects)[row].groupFrame = (*objects)[row].frame;
-            }
-        }
-        UpdateGroupBounds(d.get(), index, nullptr);
-        return index;
-    }
     GroupEntry Group(int index)
     {
         Locked<Drawing> d(state_->drawing);

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "documents/document_state.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
+#include "model/groups.h"
 #include "model/objects.h"
 #include "shapes/shape_class.h"
 #include "store/block_store.h"
@@ -98,6 +100,32 @@ protected:
         GlobalUnlock(block);
         ReleaseBlock(block);
         return bytes.substr(16);
+    }
+    // Adds a group entry with members `rows`, each keeping its frame as its grouped frame, and
+    // recomputes the group; returns its index.
+    int MakeGroup(int groupId, std::initializer_list<int> rows)
+    {
+        Locked<Drawing> d(state_->drawing);
+        int index;
+        {
+            Locked<GroupTable> probe(d->groupTable);
+            index = probe->count;
+        }
+        EXPECT_EQ(0, ResizeRecord(&d->groupTable, GroupTable::SizeFor(index + 1)));
+        {
+            Locked<GroupTable> table(d->groupTable);
+            (*table)[index] = GroupEntry{};
+            (*table)[index].groupId = groupId;
+            table->count = index + 1;
+            Locked<ObjectList> objects(d->objectList);
+            for (int row : rows) {
+                (*objects)[row].groupId = groupId;
+                (*objects)[row].groupRow = index;
+                (*objects)[row].groupFrame = (*objects)[row].frame;
+            }
+        }
+        UpdateGroupBounds(d.get(), index, nullptr);
+        return index;
     }
     template <typename F>
     void Change(int row, F change)
