@@ -310,6 +310,9 @@ int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHold
                 if (message == OM_SETANGLE && object.groupId != 0) continue;
                 const RECT before = object.frame;
                 err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
+                // A frame changed through the selection (a border, a text fit) moves the points its
+                // hooked objects hang on: flag them so the propagation below lets them follow.
+                if (!err && !EqualRect(&before, &object.frame)) FlagObjectLinks(drawing.get(), objects.get(), row);
                 if (!err && object.groupId != 0 && !EqualRect(&before, &object.frame))
                     err = ResizeGroupForMember(view, drawing.get(), objects.get(), row, before);
                 if (err || message != OM_SETANGLE) continue;

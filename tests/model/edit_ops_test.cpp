@@ -7,6 +7,7 @@
 
 #include "frame/frame_services.h"
 #include "model/edit_ops.h"
+#include "model/links.h"
 #include "model/move_set.h"
 #include "model/selection.h"
 #include "model/undo.h"
@@ -397,4 +398,36 @@ TEST_F(EditOps, ParameterAndReshapeStepsUndoByteForByte)
     ASSERT_EQ(0, ReshapeObject(view_, row, &rect, 4, FALSE, TRUE));
     ASSERT_EQ(1u, g_recorder.Messages(OM_DRAGHANDLE).size());
     EXPECT_EQ(4, g_recorder.log.front().a);
+}
+
+int GrowOnTextFit(int message, DrawObject* object)
+{
+    if (message == OM_SETTEXTFIT && object && object->objClass == ClassShape) object->frame.right += 300;
+    return 0;
+}
+
+TEST_F(EditOps, ApplyToSelectionLetsHookedObjectsFollowAChangedFrame)
+{
+    int shape = Add(ClassShape);
+    int line = Add(ClassLine, 1800, 600);
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), line, -1, shape, 2, 600, 300));
+    }
+    Change([&](Drawing& d, ObjectList& objects) {
+        objects[shape].state |= StateSelected;
+        d.selectedCount = 1;
+    });
+    g_recorder.Clear();
+    g_recorder.answer = GrowOnTextFit;
+    ASSERT_EQ(0, ApplyToSelection(view_, OM_SETTEXTFIT, 1, nullptr, FALSE));
+    // The propagation asked the shape where the line's hook point now lies.
+    EXPECT_EQ(std::vector<int>({Object(shape).objId}), g_recorder.Messages(OM_MAPHOOKPOINT));
+
+    // An attribute that leaves the frame alone flags nothing.
+    g_recorder.Clear();
+    g_recorder.answer = nullptr;
+    COLORREF color = RGB(1, 2, 3);
+    ASSERT_EQ(0, ApplyToSelection(view_, OM_SETFILLCOLOR, 0, &color, FALSE));
+    EXPECT_TRUE(g_recorder.Messages(OM_MAPHOOKPOINT).empty());
 }
