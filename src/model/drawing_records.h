@@ -165,14 +165,14 @@ static_assert(offsetof(RulerSettings, shownValue) == 20);
 // The defaults of new objects (60 bytes), the same fields in the Drawing and in the program's
 // settings.
 struct ObjectDefaults {
-    INT32 borderWidth;
-    INT32 lineWidth;
-    INT32 textSize;
-    INT32 textStyle;
-    INT32 textAlignH;
-    INT32 textAlignV;
-    INT32 fontKey;
-    char face[32];
+    INT32 defaultBorderWidth;
+    INT32 defaultLineWidth;
+    INT32 defaultTextSize;
+    INT32 defaultTextStyle;
+    INT32 defaultTextAlignH;
+    INT32 defaultTextAlignV;
+    INT32 defaultFontKey;
+    char defaultFace[32];
 };
 static_assert(sizeof(ObjectDefaults) == 60);
 

@@ -29,7 +29,7 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
                    bool selected)
 {
     o = DrawObject{};
-    o.lineWidth = d.defaults.borderWidth;
+    o.lineWidth = d.defaults.defaultBorderWidth;
     o.objId = id;
     o.frame = rect;
     o.objType = objType;
@@ -37,8 +37,8 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
     o.fillPattern = d.defaultFillPattern;
     o.arrowSize = 1;
     o.dataType = o.dataId = o.textId = -1;
-    o.textAlignH = d.defaults.textAlignH;
-    o.textAlignV = d.defaults.textAlignV;
+    o.textAlignH = d.defaults.defaultTextAlignH;
+    o.textAlignV = d.defaults.defaultTextAlignV;
     o.createdWidth = rect.right - rect.left;
     o.createdHeight = rect.bottom - rect.top;
     o.textMargins = {24, 24, 24, 24};

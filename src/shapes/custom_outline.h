@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kOutlineRecordType = 119;
+#include "store/store_format.h"
+
+constexpr int kOutlineRecordType = RecOutlinePoints;
 
 #pragma pack(push, 1)
 // One vertex of the chain: the descriptor of the piece that ends here (coming from the

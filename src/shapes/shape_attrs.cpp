@@ -13,7 +13,6 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kNoColor = static_cast<COLORREF>(-1);
-constexpr int kTextBlockType = 114;
 
 COLORREF BackgroundOf(const Drawing* drawing)
 {
@@ -25,7 +24,7 @@ COLORREF BackgroundOf(const Drawing* drawing)
 int StoreTextEffect(Drawing* drawing, const DrawObject* shape)
 {
     HGLOBAL block = nullptr;
-    if (int result = LoadRecord(drawing->header.slot, kTextBlockType, shape->textId, &block))
+    if (int result = LoadRecord(drawing->header.slot, RecTextBlock, shape->textId, &block))
         return result;
     int result = BeginRecordChange(block);
     if (result == 0) {
@@ -61,7 +60,7 @@ int SetShapeBorderWidth(Drawing* drawing, void* objects, int row, BOOL forceSoli
 {
     DrawObject* shape = AddressedObject(objects, row);
     if (drawing)
-        drawing->defaults.borderWidth = width;
+        drawing->defaults.defaultBorderWidth = width;
     shape->lineWidth = width;
     if (forceSolid)
         shape->lineStyle = 1;
@@ -81,7 +80,7 @@ void SetObjectLineColor(Drawing* drawing, void* objects, int row, BOOL addBorder
     DrawObject* shape = AddressedObject(objects, row);
     shape->lineColor = color;
     if (shape->lineWidth == 0 && addBorder) {
-        const int width = drawing && drawing->defaults.borderWidth != 0 ? drawing->defaults.borderWidth : 12;
+        const int width = drawing && drawing->defaults.defaultBorderWidth != 0 ? drawing->defaults.defaultBorderWidth : 12;
         SetShapeBorderWidth(drawing, objects, row, addBorder, width);
     }
 }

@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int kTextBlockType = 114;
 
 int StoreSlotOf(const Drawing* drawing)
 {
@@ -62,10 +61,10 @@ int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
     shape->createdHeight = 54;
     const int slot = StoreSlotOf(drawing);
     int id = 0;
-    if (int result = NextFreeRecordId(slot, kTextBlockType, &id))
+    if (int result = NextFreeRecordId(slot, RecTextBlock, &id))
         return result;
     HGLOBAL record = nullptr;
-    if (int result = AddRecord(slot, kTextBlockType, id, 16, &record))
+    if (int result = AddRecord(slot, RecTextBlock, id, 16, &record))
         return result;
     int result = 0;
     if (sourceText) {
@@ -125,7 +124,7 @@ HGLOBAL LoadCustomOutline(int slot, const DrawObject* shape)
     if (shape->objType != ShapeCustom || slot < 0)
         return nullptr;
     HGLOBAL block = nullptr;
-    if (LoadRecord(slot, kShapeOutlineRecordType, shape->dataId, &block))
+    if (LoadRecord(slot, RecOutlinePoints, shape->dataId, &block))
         return nullptr;
     return block;
 }
@@ -166,7 +165,7 @@ int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLO
             int slot, id, type;
             if (GetBlockIdentity(block, &slot, &id, &type) == 0) {
                 shape->dataId = id;
-                shape->dataType = kShapeOutlineRecordType;
+                shape->dataType = RecOutlinePoints;
                 shape->dataCount = 1;
             }
         }
@@ -193,7 +192,7 @@ void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind)
     if (shape->state & StateTextOnly) {
         shape->textMargins = RECT{24, 24, 24, 24};
         if (shape->lineWidth == 0 && drawing) {
-            shape->lineWidth = drawing->defaults.borderWidth;
+            shape->lineWidth = drawing->defaults.defaultBorderWidth;
             shape->lineColor = drawing->style.borderColor;
         }
         shape->state &= ~StateTextOnly;
@@ -268,7 +267,7 @@ DWORD GetShapeCapabilities(const DrawObject* shape)
         caps |= 0x2;
     if (!(shape->classFlags & 0x10))
         caps |= 0x4;
-    if (hasData && shape->dataType != kShapeOutlineRecordType) {
+    if (hasData && shape->dataType != RecOutlinePoints) {
         caps |= 0x100;
         if (shape->dataType == kMetafileChunkType)
             caps |= 0x800;

@@ -9,7 +9,6 @@
 struct PictureSource;
 
 // Record type of a custom outline's OutlinePointBlock.
-constexpr int kShapeOutlineRecordType = 119;
 
 // The exported class handler of shapes and pictures (object class 0).
 extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* objects, int row,

@@ -135,7 +135,7 @@ bool IsRectangleKind(int kind)
 // Hollow shapes with a border and nothing inside are clicked through.
 bool IsClickThrough(const DrawObject* shape)
 {
-    const bool onlyOutline = shape->dataId < 0 || shape->dataType == kShapeOutlineRecordType;
+    const bool onlyOutline = shape->dataId < 0 || shape->dataType == RecOutlinePoints;
     return shape->fillColor == static_cast<COLORREF>(-1) && shape->lineWidth != 0 &&
            shape->textId < 0 && onlyOutline;
 }

@@ -68,7 +68,7 @@ int StoreSlot(const Drawing* drawing)
 
 bool HasPictureData(const DrawObject* shape)
 {
-    return shape->dataCount > 0 && shape->dataType != kShapeOutlineRecordType;
+    return shape->dataCount > 0 && shape->dataType != RecOutlinePoints;
 }
 
 // A metafile picture that takes the shape's colours.

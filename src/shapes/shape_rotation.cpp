@@ -248,7 +248,7 @@ int ShapeOutlineToPieces(Drawing* drawing, ObjectList* objects, int row, HGLOBAL
     if (shape->objType == ShapeCustom) {
         // A copy of the stored block, its vertices scaled from design units to the frame.
         HGLOBAL stored = nullptr;
-        if (int result = LoadRecord(StoreSlotOf(drawing), kShapeOutlineRecordType,
+        if (int result = LoadRecord(StoreSlotOf(drawing), RecOutlinePoints,
                                     shape->dataId, &stored))
             return result;
         const SIZE_T size = GlobalSize(stored);

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kTextBlockType = 114;
 constexpr int kLargestSize = 144;
 constexpr int kSmallestSize = 4;
 constexpr INT32 kWrapOption = 0x2;
@@ -47,33 +46,33 @@ void ApplyToRun(Drawing* drawing, TextRun* run, int message, const TextFormatReq
         if (request.mask & 0x8) {
             SetRunSize(run, request.size);
             if (defaults)
-                defaults->textSize = request.size;
+                defaults->defaultTextSize = request.size;
         }
         if (request.mask & 0x10) {
             SetStyleBits(&run->style, request.setBits);
             if (defaults)
-                defaults->textStyle |= request.setBits;
+                defaults->defaultTextStyle |= request.setBits;
         }
         if (request.mask & 0x20) {
             ClearStyleBits(&run->style, request.clearBits);
             if (defaults)
-                defaults->textStyle &= ~request.clearBits;
+                defaults->defaultTextStyle &= ~request.clearBits;
         }
         break;
     case OM_TEXTSIZE:
         SetRunSize(run, request.size);
         if (defaults)
-            defaults->textSize = request.size;
+            defaults->defaultTextSize = request.size;
         break;
     case OM_TEXTSTYLESET:
         SetStyleBits(&run->style, request.setBits);
         if (defaults)
-            defaults->textStyle |= request.setBits;
+            defaults->defaultTextStyle |= request.setBits;
         break;
     case OM_TEXTSTYLECLEAR:
         ClearStyleBits(&run->style, request.clearBits);
         if (defaults)
-            defaults->textStyle &= ~request.clearBits;
+            defaults->defaultTextStyle &= ~request.clearBits;
         break;
     case OM_TEXTCOLOR:
         run->color = request.color;
@@ -110,8 +109,8 @@ void ApplyToBlock(Drawing* drawing, DrawObject* object, BYTE* payload, LONG payl
     switch (message) {
     case OM_TEXTALIGN:
         if (drawing) {
-            drawing->defaults.textAlignH = request.alignment;
-            drawing->defaults.textAlignV = request.verticalAlign;
+            drawing->defaults.defaultTextAlignH = request.alignment;
+            drawing->defaults.defaultTextAlignV = request.verticalAlign;
         }
         for (int i = 0; i < view.formatCount; ++i)
             formats[i].alignment = request.alignment;
@@ -163,7 +162,7 @@ int ApplyObjectTextFormat(Drawing* drawing, ObjectList* objects, int row, int me
     if (object->textId < 0)
         return 0;
     HGLOBAL record = nullptr;
-    if (int result = LoadRecord(drawing ? drawing->header.slot : -1, kTextBlockType,
+    if (int result = LoadRecord(drawing ? drawing->header.slot : -1, RecTextBlock,
                                 object->textId, &record))
         return result;
     int result = BeginRecordChange(record);

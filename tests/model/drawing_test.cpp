@@ -28,7 +28,7 @@ TEST_F(ModelTest, NewDrawingHasEmptyTwentyByteTablesAndNoCurrentObject)
     EXPECT_EQ(1, d->defaultFillPattern);
     EXPECT_EQ(1, d->defaultArrowSize);
     EXPECT_EQ(1, d->reserved236);
-    EXPECT_EQ(12, d->defaults.borderWidth);
+    EXPECT_EQ(12, d->defaults.defaultBorderWidth);
     EXPECT_DOUBLE_EQ(100.0, d->rulerSettings.scaleBase);
     EXPECT_EQ(30000, d->pageWidth);
 }

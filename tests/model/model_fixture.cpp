@@ -66,9 +66,9 @@ void ModelTest::SetUp()
 
     settings_ = {};
     settings_.flags = SetSnap | SetLinesLink;
-    settings_.defaults.borderWidth = 12;
-    settings_.defaults.textAlignH = 6;
-    settings_.defaults.textAlignV = 6;
+    settings_.defaults.defaultBorderWidth = 12;
+    settings_.defaults.defaultTextAlignH = 6;
+    settings_.defaults.defaultTextAlignV = 6;
     settings_.ruler.screenUnit = 1;
     settings_.ruler.scaleBase = 100.0;
     settings_.ruler.divisions = 12;

@@ -70,7 +70,7 @@ TEST_F(ShapeClass, BorderMessagesSetTheDrawingDefaults)
     EXPECT_EQ(1, Object(row).lineWidth);
     {
         Locked<Drawing> d(state_->drawing);
-        EXPECT_EQ(1, d->defaults.borderWidth);
+        EXPECT_EQ(1, d->defaults.defaultBorderWidth);
     }
     pair[1] = 36;
     EXPECT_EQ(0, Send(row, OM_SETBORDERWIDTH, 1, 0, pair));
@@ -79,7 +79,7 @@ TEST_F(ShapeClass, BorderMessagesSetTheDrawingDefaults)
     EXPECT_TRUE(Same(RECT{636, 636, 1164, 864}, Object(row).innerRect));
 
     // A colour with the add-border flag on a borderless shape, default width 0: 12, solid.
-    Change(row, [](DrawObject& s, Drawing& d) { s.lineWidth = 0, s.lineStyle = 3, d.defaults.borderWidth = 0; });
+    Change(row, [](DrawObject& s, Drawing& d) { s.lineWidth = 0, s.lineStyle = 3, d.defaults.defaultBorderWidth = 0; });
     COLORREF red = RGB(255, 0, 0);
     EXPECT_EQ(0, Send(row, OM_SETBORDERCOLOR, 1, 0, &red));
     EXPECT_EQ(red, Object(row).lineColor);

@@ -29,7 +29,7 @@ protected:
         g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
         ASSERT_EQ(0, InstallClassHandlers());
         settings_ = {};
-        settings_.defaults.borderWidth = 12;
+        settings_.defaults.defaultBorderWidth = 12;
         g_settings = &settings_;
 
         char dir[MAX_PATH], name[MAX_PATH];
