@@ -156,6 +156,14 @@ int ResizeMember(HWND view, Drawing* drawing, ObjectList* objects, int row, cons
             RECT target = placed;
             target.right += dw;
             target.bottom += dh;
+            if (group.angle != 0) {
+                // The reference lies where the member was before the group turned; the member
+                // itself went round with the group, its centre turned about the group's centre.
+                POINT centre = RotationCentre(&reference);
+                const POINT unturned = centre;
+                RotatePoints(&group.frame, group.angle, &centre, 1);
+                OffsetRect(&target, centre.x - unturned.x, centre.y - unturned.y);
+            }
             POINT outline[4] = {{own.left, own.top}, {own.right, own.top}, {own.right, own.bottom}, {own.left, own.bottom}};
             RotatePoints(&own, member.groupAngle, outline, 4);
             RECT turned;

@@ -168,4 +168,34 @@ TEST_F(GroupTransform, ResizeScalesFromTheGroupedFrameAndKeepsFiftyFourUnits)
     EXPECT_LT(Object(b).frame.left, 3054);
 }
 
+TEST_F(GroupTransform, ResizingATurnedGroupToItsOwnFrameLeavesEveryMemberInPlace)
+{
+    // Members turned by no angle, by a right angle and freely when the group was made; the
+    // class leaves the resize of each of them to the group code.
+    const struct {
+        const char* name;
+        int angle;
+    } cases[] = {{"upright", 0}, {"quarter turn", 900}, {"freely turned", 300}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const int a = Add(ShapeRectangle, RECT{3000, 3000, 3600, 3300});
+        const int b = Add(ShapeRectangle, RECT{4200, 3600, 4800, 3900});
+        Change(b, [&c](DrawObject& s, Drawing&) { s.angle = c.angle; });
+        const int group = MakeGroup(7, {a, b});
+        Change(b, [&c](DrawObject& s, Drawing&) { s.groupAngle = c.angle; });
+        ASSERT_EQ(0, Rotate(group, 90.005));
+        ASSERT_EQ(900, Group(group).angle);
+        const RECT turned = Object(b).frame;
+        RECT same = Group(group).frame;
+        ASSERT_EQ(0, ResizeGroup(view_, group, &same, 4, FALSE));
+        const RECT after = Object(b).frame;
+        EXPECT_NEAR(turned.left, after.left, 2) << after;
+        EXPECT_NEAR(turned.top, after.top, 2) << after;
+        EXPECT_NEAR(turned.right, after.right, 2) << after;
+        EXPECT_NEAR(turned.bottom, after.bottom, 2) << after;
+    }
+}
+
 }  // namespace
