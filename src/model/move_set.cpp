@@ -80,8 +80,10 @@ private:
     void PushHolders(int row, int mode, int depth) { stack_.push_back({Holders, row, -1, mode, depth, false}); }
     void PushTargets(int row, int depth, bool root) { stack_.push_back({Targets, row, 0, 3, depth, root}); }
 
-    int StepHolders(Frame& frame);
-    int StepTargets(Frame& frame);
+    // The two walks, each taking one step of its frame on the stack: the holders hooked to a
+    // target, and the targets an object is hooked to.
+    int CollectLinkHolders(Frame& frame);
+    int CollectHookedTargets(Frame& frame);
     int Run();
 
     Drawing* drawing_;
@@ -123,14 +125,14 @@ int Collector::Run()
 {
     while (!stack_.empty()) {
         Frame& top = stack_.back();
-        int result = top.kind == Holders ? StepHolders(top) : StepTargets(top);
+        int result = top.kind == Holders ? CollectLinkHolders(top) : CollectHookedTargets(top);
         if (result) return result;
     }
     return 0;
 }
 
 // Takes the next holder of the frame's object, or pops the frame when there is none.
-int Collector::StepHolders(Frame& frame)
+int Collector::CollectLinkHolders(Frame& frame)
 {
     const int targetId = (*objects_)[frame.row].objId;
     Locked<LinkIndex> index(drawing_->linkIndex);
@@ -189,7 +191,7 @@ int Collector::StepHolders(Frame& frame)
 }
 
 // Takes the next hooked target of the frame's object, or pops the frame.
-int Collector::StepTargets(Frame& frame)
+int Collector::CollectHookedTargets(Frame& frame)
 {
     DrawObject& object = (*objects_)[frame.row];
     while (frame.pos < HookSlotsInUse(object)) {
