@@ -287,6 +287,10 @@ int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int
         Locked<Drawing> drawing(drawingBlock);
         if (!drawing) return ErrOutOfMemory;
         view = drawing->viewWindow;
+        // No group, no edit: nothing is journaled or marked changed.
+        Locked<GroupTable> groups(drawing->groupTable);
+        if (!groups) return ErrOutOfMemory;
+        if (groupIndex < 0 || groupIndex >= groups->count) return 0;
     }
     if (!callerHoldsCheckpoint) {
         if (int err = SaveUndoState(view, UndoRotate)) return err;
@@ -294,17 +298,19 @@ int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int
     int err = 0;
     {
         Locked<Drawing> drawing(drawingBlock);
-        if (!drawing) return ErrOutOfMemory;
+        if (!drawing) return callerHoldsCheckpoint ? ErrOutOfMemory : FinishEdit(view, ErrOutOfMemory, FALSE);
         err = BeginChanges(drawing.get(), drawingBlock);
         Locked<ObjectList> objects(drawing->objectList);
         GroupEntry group = {};
         if (!err && !objects) err = ErrOutOfMemory;
         if (!err) {
             Locked<GroupTable> groups(drawing->groupTable);
-            if (!groups) return ErrOutOfMemory;
-            if (groupIndex < 0 || groupIndex >= groups->count) return 0;
-            group = (*groups)[groupIndex];
-            (*groups)[groupIndex].flags &= ~static_cast<DWORD>(GroupHooked);
+            if (!groups) {
+                err = ErrOutOfMemory;
+            } else {
+                group = (*groups)[groupIndex];
+                (*groups)[groupIndex].flags &= ~static_cast<DWORD>(GroupHooked);
+            }
         }
         // Links inside a turned group would pull its members apart again.
         if (!err && (group.flags & GroupHooked)) err = UnlinkGroupMembers(drawing.get(), objects.get(), group.groupId);

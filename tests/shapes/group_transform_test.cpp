@@ -93,6 +93,17 @@ TEST_F(GroupTransform, RotationSnapsToFifteenDegreesAndUndoesByteForByte)
         EXPECT_TRUE(before == Records()) << c.drag;
     }
 
+    // A group that does not exist is no edit: nothing journaled, the last undo step kept.
+    ASSERT_EQ(0, Rotate(group, 30));
+    const std::string turnedOnce = Records();
+    EXPECT_EQ(0, RotateGroup(state_, group + 1, 8, 0, 0, FALSE));
+    EXPECT_EQ(UndoRotate, state_->undoLabel);
+    ASSERT_EQ(0, UndoLastChange(view_, TRUE));
+    EXPECT_NE(turnedOnce, Records());   // the undo still takes back the real turn
+    ASSERT_EQ(0, UndoLastChange(view_, TRUE));
+    EXPECT_EQ(turnedOnce, Records());
+    ASSERT_EQ(0, UndoLastChange(view_, TRUE));
+
     // Without snapping a quarter turn carries the left member's centre below the group's centre.
     Change(a, [](DrawObject&, Drawing& d) { d.drawingFlags &= ~static_cast<DWORD>(DrawSnap); });
     ASSERT_EQ(0, Rotate(group, 90.005));
