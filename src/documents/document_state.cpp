@@ -29,6 +29,23 @@ void MarkDocumentModified(DocumentState* state)
     NotifyOleDataChanged(state);
 }
 
+// The view holds its state while the drawing is made or opened, since the drawing reads it
+// through the view; when that fails the view is left without a state and the block is freed.
+template <typename MakeDrawing>
+int AttachDrawing(HWND view, HGLOBAL stateBlock, MakeDrawing make)
+{
+    SetWindowLongA(view, kViewStateLong, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
+    HGLOBAL drawing = nullptr;
+    if (int err = make(&drawing)) {
+        SetWindowLongA(view, kViewStateLong, 0);
+        GlobalFree(stateBlock);
+        return err;
+    }
+    Locked<DocumentState> state(stateBlock);
+    state->drawing = drawing;
+    return 0;
+}
+
 int CreateNewDocumentState(HWND view, int storeSlot)
 {
     HGLOBAL drawingRecord = nullptr, stateRecord = nullptr;
@@ -38,7 +55,10 @@ int CreateNewDocumentState(HWND view, int storeSlot)
     int err = AddRecord(storeSlot, RecDocument, RecDocumentStateId, kDocumentStateRecordSize, &stateRecord);
     if (!err) {
         Locked<DocumentState> state(stateBlock);
-        if (!state) return 10004;
+        if (!state) {
+            GlobalFree(stateBlock);
+            return 10004;
+        }
         state->version = 4;
         state->storeSlot = storeSlot;
         state->savedBackground = -1;
@@ -55,17 +75,9 @@ int CreateNewDocumentState(HWND view, int storeSlot)
         GlobalFree(stateBlock);
         return err;
     }
-    SetWindowLongA(view, kViewStateLong, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
-    HGLOBAL drawing = nullptr;
-    err = CreateDrawing(view, storeSlot, 0, kDefaultArea, kDefaultArea, 0, &drawing);
-    if (err) {
-        SetWindowLongA(view, kViewStateLong, 0);
-        GlobalFree(stateBlock);
-        return err;
-    }
-    Locked<DocumentState> state(stateBlock);
-    state->drawing = drawing;
-    return 0;
+    return AttachDrawing(view, stateBlock, [&](HGLOBAL* drawing) {
+        return CreateDrawing(view, storeSlot, 0, kDefaultArea, kDefaultArea, 0, drawing);
+    });
 }
 
 int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
@@ -91,16 +103,12 @@ int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
         state->storeSlot = storeSlot;
     }
     ReleaseBlock(record);
-    SetWindowLongA(view, kViewStateLong, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
-    HGLOBAL drawing = nullptr;
-    int err = OpenDrawing(view, storeSlot, 0, 0, &drawing);
-    if (err) {
-        SetWindowLongA(view, kViewStateLong, 0);
-        GlobalFree(stateBlock);
+    if (int err = AttachDrawing(view, stateBlock, [&](HGLOBAL* drawing) {
+            return OpenDrawing(view, storeSlot, 0, 0, drawing);
+        }))
         return err;
-    }
     Locked<DocumentState> state(stateBlock);
-    state->drawing = drawing;
+    HGLOBAL drawing = state->drawing;
     state->flags &= ~static_cast<DWORD>(DocModified);
     Locked<Drawing> d(drawing);
     d->pageWidth = state->areaWidth;

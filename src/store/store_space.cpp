@@ -2,6 +2,7 @@
 // growth at the end mark, and lost bytes when both lists are full.
 #include "store/store_space.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/flags.h"
@@ -20,17 +21,7 @@ void MarkPageChanged(BYTE* freePage)
 // First place in list[0, count) whose size is at least `size`.
 int FirstAtLeast(const FreeExtent* list, int count, std::int64_t size)
 {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        int middle = low + (high - low) / 2;
-        if (list[middle].size < size) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low;
+    return static_cast<int>(std::ranges::lower_bound(list, list + count, size, {}, &FreeExtent::size) - list);
 }
 
 // Puts `extent` into list[0, count) before the first extent at least as large.
@@ -90,16 +81,7 @@ int FindExtentByOffset(const BYTE* freePage, std::int64_t offset, BOOL* found)
     BYTE* page = const_cast<BYTE*>(freePage);
     int count = FreePageOf(page)->count;
     const FreeExtent* list = OffsetList(page);
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        int middle = low + (high - low) / 2;
-        if (list[middle].offset < offset) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
+    int low = static_cast<int>(std::ranges::lower_bound(list, list + count, offset, {}, &FreeExtent::offset) - list);
     *found = low < count && list[low].offset == offset;
     return low;
 }

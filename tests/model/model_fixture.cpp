@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "group_helper.h"
 #include "model/groups.h"
 #include "model/objects.h"
 #include "store/block_store.h"
@@ -169,25 +170,7 @@ std::vector<GroupEntry> ModelTest::Groups() const
 int ModelTest::MakeGroup(int groupId, const std::vector<int>& rows)
 {
     Locked<Drawing> d = LockDrawing();
-    int index;
-    {
-        Locked<GroupTable> probe(d->groupTable);
-        index = probe->count;
-    }
-    EXPECT_EQ(0, ResizeRecord(&d->groupTable, GroupTable::SizeFor(index + 1)));
-    {
-        Locked<GroupTable> table(d->groupTable);
-        (*table)[index] = GroupEntry{};
-        (*table)[index].groupId = groupId;
-        table->count = index + 1;
-        Locked<ObjectList> objects(d->objectList);
-        for (int row : rows) {
-            (*objects)[row].groupId = groupId;
-            (*objects)[row].groupRow = index;
-        }
-    }
-    UpdateGroupBounds(d.get(), index, nullptr);
-    return index;
+    return AddTestGroup(d.get(), groupId, rows, false);
 }
 
 std::string ModelTest::RecordBytes(int type, int id) const

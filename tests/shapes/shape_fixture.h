@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "../model/group_helper.h"
 #include "documents/document_state.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
@@ -106,26 +107,7 @@ protected:
     int MakeGroup(int groupId, std::initializer_list<int> rows)
     {
         Locked<Drawing> d(state_->drawing);
-        int index;
-        {
-            Locked<GroupTable> probe(d->groupTable);
-            index = probe->count;
-        }
-        EXPECT_EQ(0, ResizeRecord(&d->groupTable, GroupTable::SizeFor(index + 1)));
-        {
-            Locked<GroupTable> table(d->groupTable);
-            (*table)[index] = GroupEntry{};
-            (*table)[index].groupId = groupId;
-            table->count = index + 1;
-            Locked<ObjectList> objects(d->objectList);
-            for (int row : rows) {
-                (*objects)[row].groupId = groupId;
-                (*objects)[row].groupRow = index;
-                (*objects)[row].groupFrame = (*objects)[row].frame;
-            }
-        }
-        UpdateGroupBounds(d.get(), index, nullptr);
-        return index;
+        return AddTestGroup(d.get(), groupId, rows, true);
     }
     template <typename F>
     void Change(int row, F change)
