@@ -8,6 +8,8 @@
 #include <string>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
+#include "frame/object_classes.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/edit_ops.h"
@@ -18,6 +20,7 @@
 #include "shapes/shape_class.h"
 #include "shapes/shape_kinds.h"
 #include "store/block_store.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -25,19 +28,16 @@ struct World {
     HWND view = nullptr;
     int slot = -1;
     HGLOBAL stateBlock = nullptr;
-    std::string path;
+    TempFolder folder;
 };
 
 bool Open(World* w)
 {
-    char dir[MAX_PATH], name[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    GetTempFileNameA(dir, "VXB", 0, name);
-    w->path = name;
+    if (w->folder.path().empty()) return false;
     OFSTRUCT of;
-    HFILE file = OpenFile(name, &of, OF_READWRITE | OF_SHARE_DENY_WRITE);
+    HFILE file = OpenFile(w->folder.File("bench.tmp").c_str(), &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_WRITE);
     if (file == HFILE_ERROR || CreateStoreAt(file, &w->slot, 0, 6, 200)) return false;
-    for (int type : {100, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 120}) AddRecordType(w->slot, type);
+    if (AddDocumentRecordTypes(w->slot)) return false;
     w->view = CreateWindowA("VexlorLinkBench", "view", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
     if (!w->view || CreateNewDocumentState(w->view, w->slot)) return false;
@@ -54,7 +54,6 @@ void Close(World* w)
     GlobalFree(w->stateBlock);
     DestroyWindow(w->view);
     CloseStore(w->slot);
-    DeleteFileA(w->path.c_str());
 }
 
 HGLOBAL DrawingOf(const World& w)
@@ -188,7 +187,7 @@ int main()
     wc.cbWndExtra = 8;
     RegisterClassA(&wc);
     g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
-    InstallClassHandlers();
+    InstallObjectClasses();
     for (int hooked : {100, 1000, 5000}) Hub(hooked, 0);
     Hub(1000, 10000);
     EdgeHub(1000, 0);

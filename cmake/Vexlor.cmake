@@ -7,10 +7,11 @@ function(vexlor_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
-# One GoogleTest executable registered as one ctest entry.
-#   vexlor_test(NAME n SOURCES a.cpp ... [LIBS t ...] [RESOURCES] [LOCK res ...] [NO_MAIN])
+# One GoogleTest executable registered as one ctest entry. SUPPORT links the test-support
+# library and the tests' main with its process-wide environment.
+#   vexlor_test(NAME n SOURCES a.cpp ... [LIBS t ...] [RESOURCES] [SUPPORT] [LOCK res ...] [NO_MAIN])
 function(vexlor_test)
-  cmake_parse_arguments(T "RESOURCES;NO_MAIN" "NAME" "SOURCES;LIBS;LOCK" ${ARGN})
+  cmake_parse_arguments(T "RESOURCES;NO_MAIN;SUPPORT" "NAME" "SOURCES;LIBS;LOCK" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   vexlor_warnings(${T_NAME})
   # Test code is mostly assertion macros: optimising it costs build time and gains nothing (the
@@ -24,7 +25,10 @@ function(vexlor_test)
     target_precompile_headers(vexlor_test_pch PRIVATE <gtest/gtest.h>)
   endif()
   target_precompile_headers(${T_NAME} REUSE_FROM vexlor_test_pch)
-  if(T_NO_MAIN)
+  if(T_SUPPORT)
+    target_sources(${T_NAME} PRIVATE $<TARGET_OBJECTS:vxtestmain>)
+    target_link_libraries(${T_NAME} PRIVATE vxtestsupport gtest ${T_LIBS})
+  elseif(T_NO_MAIN)
     target_link_libraries(${T_NAME} PRIVATE gtest ${T_LIBS})
   else()
     target_link_libraries(${T_NAME} PRIVATE gtest gtest_main ${T_LIBS})

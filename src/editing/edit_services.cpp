@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "documents/document_state.h"
+#include "documents/settings.h"
 #include "frame/frame_services.h"
 #include "model/drawing.h"
 #include "model/groups.h"

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "model/resource_strings.h"
 #include "model/window_utils.h"
 
 HWND g_frameWindow = nullptr;

@@ -1,35 +1,35 @@
 // The class handler table and the dispatch of protocol messages by object class.
 #include "model/class_protocol.h"
 
-#include "shapes/shape_class.h"
-#include "text/object_text.h"
+#include "store/results.h"
 
 ClassHandlerTable g_classHandlers = {};
 BOOL RotationRefused = FALSE;
 
 namespace {
 
-// Holds a class slot until that class's own handler is installed there: every message is
-// answered with 0 and nothing changes.
-LONG CALLBACK UnbuiltClassHandler(HDC, Drawing*, void*, int, int, int, int, void*)
-{
-    return 0;
-}
+// What start-up registered, copied into the live table by InstallClassHandlers.
+ClassHandlerTable g_registered = {};
 
 }  // namespace
 
+void RegisterClassHandler(int objClass, ObjectClassHandler handler)
+{
+    if (objClass >= 0 && objClass < ClassCount) g_registered.classes[objClass] = handler;
+}
+
+void RegisterTextBackgroundProc(TextBackgroundProc proc)
+{
+    g_registered.textBackground = proc;
+}
+
 int InstallClassHandlers()
 {
-    // A slot that already holds a handler keeps it.
-    if (!g_classHandlers.classes[ClassShape]) g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
-    for (ObjectClassHandler& slot : g_classHandlers.classes) {
-        if (!slot) slot = UnbuiltClassHandler;
-    }
-    g_classHandlers.textBackground = SED_TENProc;
+    g_classHandlers = g_registered;
     for (ObjectClassHandler slot : g_classHandlers.classes) {
-        if (!slot) return 10004;
+        if (!slot) return ErrOutOfMemory;
     }
-    return g_classHandlers.textBackground ? 0 : 10004;
+    return g_classHandlers.textBackground ? 0 : ErrOutOfMemory;
 }
 
 void RemoveClassHandlers()

@@ -104,7 +104,7 @@ typedef LONG(CALLBACK* ObjectClassHandler)(HDC dc, Drawing* drawing, void* objec
 // The in-place text editor's background callback (slot 4), three arguments of its own.
 typedef LONG(CALLBACK* TextBackgroundProc)(HWND editor, HDC dc, void* tenState);
 
-// Process-wide, filled by InstallClassHandlers: slots 0-3 by object class, slot 4 the editor's
+// Process-wide, filled by InstallClassHandlers from the registered handlers: slots 0-3 by object class, slot 4 the editor's
 // background callback.
 struct ClassHandlerTable {
     ObjectClassHandler classes[ClassCount];
@@ -122,7 +122,12 @@ struct ShadowPaint {
 // Set by a class that refuses a rotation or a flip; the commands clear it before they send.
 extern BOOL RotationRefused;
 
-// Fills the five slots once at start-up: 0, or 10004 when a slot stays empty.
+// Start-up code above the classes registers each class's handler (slots 0-3 by object class)
+// and the text editor's background callback (slot 4) before it installs them.
+void RegisterClassHandler(int objClass, ObjectClassHandler handler);
+void RegisterTextBackgroundProc(TextBackgroundProc proc);
+// Fills the five slots from what was registered, once at start-up: 0, or 10004
+// (ErrOutOfMemory) when a slot stays empty.
 int InstallClassHandlers();
 // Clears the five slots at shut-down.
 void RemoveClassHandlers();

@@ -187,3 +187,8 @@ void DeflateRectBy(RECT* rect, const RECT* amounts)
     rect->right -= amounts->right;
     rect->bottom -= amounts->bottom;
 }
+
+int TimesFour(int value)
+{
+    return value * 4;
+}

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+
 // Units per inch of drawing coordinates.
 constexpr int kDrawingUnitsPerInch = 600;
 
@@ -49,3 +50,6 @@ void SetRectNormalized(RECT* rect, int x1, int y1, int x2, int y2);
 // Moves each side out (InflateRectBy) or in (DeflateRectBy) by the amount of that side.
 void InflateRectBy(RECT* rect, const RECT* amounts);
 void DeflateRectBy(RECT* rect, const RECT* amounts);
+
+// Bytes of a colour table of `value` entries.
+int TimesFour(int value);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "documents/document_state.h"
+#include "documents/options.h"
 #include "store/block_store.h"
 
 namespace {

@@ -294,10 +294,3 @@ using LinkIndex = RecordTable<LinkEntry>;     // record 115
 using GroupTable = RecordTable<GroupEntry>;   // record 118
 
 #pragma pack(pop)
-
-// The hook slots of an object that walks may read: stored counts are checked on open, and a
-// count outside 0..2 never lets a walk leave the two slots.
-inline int HookSlotsInUse(const DrawObject& object)
-{
-    return object.hookCount < 0 ? 0 : (object.hookCount > 2 ? 2 : object.hookCount);
-}

@@ -6,17 +6,20 @@
 #include <initializer_list>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
 #include "editing/edit_services.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
+#include "model/document_changes.h"
 #include "model/drawing.h"
 #include "model/group_transform.h"
 #include "model/groups.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/selection.h"
 #include "model/undo.h"
-#include "shapes/real_math.h"
+#include "geometry/real_math.h"
 #include "store/results.h"
 #include "store/store_records.h"
 

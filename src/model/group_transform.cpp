@@ -6,16 +6,18 @@
 #include <cmath>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/edit_ops.h"
 #include "model/groups.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "model/undo.h"
-#include "shapes/point_geometry.h"
-#include "shapes/real_math.h"
+#include "geometry/point_geometry.h"
+#include "geometry/real_math.h"
 #include "store/results.h"
 #include "store/store_records.h"
 

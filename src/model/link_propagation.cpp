@@ -27,6 +27,7 @@
 #include "model/drawing.h"
 #include "model/edit_ops.h"
 #include "model/groups.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/selection.h"

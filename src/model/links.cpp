@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "documents/document_state.h"
+#include "documents/options.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"

@@ -10,6 +10,13 @@
 
 #include "model/drawing_records.h"
 
+// The hook slots of an object that walks may read: stored counts are checked on open, and a
+// count outside 0..2 never lets a walk leave the two slots.
+inline int HookSlotsInUse(const DrawObject& object)
+{
+    return object.hookCount < 0 ? 0 : (object.hookCount > 2 ? 2 : object.hookCount);
+}
+
 // Row of the object with `id`: the hint when it is within the list and carries the id, else
 // the first row that does; -1 when absent.
 int FindObjectById(ObjectList* objects, int id, int rowHint);

@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
+#include "documents/options.h"
 #include "editing/edit_services.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
+#include "model/document_changes.h"
 #include "model/drawing.h"
 #include "model/groups.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "model/undo.h"

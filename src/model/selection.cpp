@@ -1,5 +1,5 @@
-// Redraw in drawing units, document change marks, owners, extents, shadows, handle rects and
-// the selection summaries for menus, dialogs and the text toolbar.
+// Owners, extents, shadows, handle rects and the selection summaries for menus, dialogs and the
+// text toolbar.
 #include "model/selection.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <set>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
@@ -79,41 +80,6 @@ HGLOBAL DrawingOfView(HWND view)
 }
 
 }  // namespace
-
-void InvalidateLogicalRect(HWND window, const RECT* rect)
-{
-    if (!rect) {
-        InvalidateRect(window, nullptr, FALSE);
-        return;
-    }
-    POINT corners[2] = {{rect->left, rect->top}, {rect->right, rect->bottom}};
-    HDC dc = GetDC(window);
-    LPtoDP(dc, corners, 2);
-    ReleaseDC(window, dc);
-    RECT device = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    if (device.right == device.left) {
-        --device.left;
-        ++device.right;
-    }
-    if (device.bottom == device.top) {
-        --device.top;
-        ++device.bottom;
-    }
-    InvalidateRect(window, &device, FALSE);
-}
-
-void MarkDocumentChanged(HWND view, DocumentState* state, BOOL whole)
-{
-    MarkDocumentModified(state);
-    if (whole) InvalidateRect(view, nullptr, FALSE);
-    state->flags |= DocRedraw;
-}
-
-int RollBackEdit(HWND view)
-{
-    UndoLastChange(view, FALSE);
-    return 0;
-}
 
 int FindOwnerObject(ObjectList* objects, int row, BOOL ownerSelected)
 {
@@ -252,37 +218,6 @@ void FitRectInUnitBox(RECT* rect, POINT* point)
     point->y = static_cast<LONG>(point->y * factor);
     rect->right = static_cast<LONG>(rect->right * factor);
     rect->bottom = static_cast<LONG>(rect->bottom * factor);
-}
-
-int ClassifyLineDirection(int x1, int y1, int x2, int y2, int mode)
-{
-    int w = std::abs(x2 - x1);
-    int h = std::abs(y2 - y1);
-    if (w > 0 && h == 0) return 0;
-    if (h > 0 && w == 0) return 2;
-    if (w == 0 && h == 0) return 0;
-    if (mode == 0) return (w < 6 && 3 * h > w) ? 2 : 1;
-    double r = static_cast<double>(h) / std::max(w, 6);
-    if (r > 22) return 2;
-    return r >= 0.04 ? 1 : 0;
-}
-
-int GetPasteFormat()
-{
-    UINT token = RegisterClipboardFormatA("VXPICT");
-    UINT noToken = RegisterClipboardFormatA("VXNPICT");
-    if (!OpenClipboard(nullptr)) return 0;
-    int id = 0;
-    if (IsClipboardFormatAvailable(token))
-        id = 3002;
-    else if (IsClipboardFormatAvailable(noToken))
-        id = 0;
-    else if (IsClipboardFormatAvailable(CF_METAFILEPICT))
-        id = 3004;
-    else if (IsClipboardFormatAvailable(CF_DIB) || IsClipboardFormatAvailable(CF_BITMAP))
-        id = 3003;
-    CloseClipboard();
-    return id;
 }
 
 DWORD GetSelectionMenuFlags(Drawing* drawing)
@@ -424,7 +359,4 @@ int UpdateTextStyleControls(HWND view)
     return any;
 }
 
-int TimesFour(int value)
-{
-    return value * 4;
-}
+//END

@@ -1,23 +1,10 @@
-// Shared operations on the drawing model: redraw in drawing units, marking a document changed,
-// rolling back a failed edit, selection summaries, owners, extents, shadows, handle rects.
+// The selection and what is measured around objects: owners, extents, shadows, handle rects,
+// the selection's menu flags and its attribute summaries.
 #pragma once
 
 #include <windows.h>
 
 #include "model/drawing_records.h"
-
-struct DocumentState;
-
-// Invalidates a rect in logical units (none: the whole client area), without erasing; a rect
-// empty in width or height still covers one device pixel either side.
-void InvalidateLogicalRect(HWND window, const RECT* rect);
-
-// Marks the document modified (and tells OLE), sets its redraw flag; `whole` invalidates the
-// view's whole client area.
-void MarkDocumentChanged(HWND view, DocumentState* state, BOOL whole);
-
-// Restores the store from the checkpoint of a failed edit and forgets it.
-int RollBackEdit(HWND view);
 
 // Row of the object this one belongs to (an attached label's host, else the first line array
 // one of its hooks is on); -1 when none, or, with `ownerSelected`, when that owner is not
@@ -37,12 +24,6 @@ void GetHandleRect(const DrawObject* object, RECT* rect, int handleCode, const P
 
 // Moves rect and point so the rect's top-left is the origin, scaling both down into 600 units.
 void FitRectInUnitBox(RECT* rect, POINT* point);
-
-// 0 horizontal, 1 diagonal, 2 vertical.
-int ClassifyLineDirection(int x1, int y1, int x2, int y2, int mode);
-
-// String id of the Edit menu's Paste item for what the clipboard holds (0 the plain item).
-int GetPasteFormat();
 
 // Capability bits of the selection for menus; 0 when nothing is selected.
 DWORD GetSelectionMenuFlags(Drawing* drawing);
@@ -68,4 +49,4 @@ int CollectSelectionAttributes(HWND view, int message, DrawObject* summary, Text
 // Sends the merged character style of the selection's texts to the toolbar palette.
 int UpdateTextStyleControls(HWND view);
 
-int TimesFour(int value);
+//END

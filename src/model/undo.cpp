@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "documents/document_state.h"
+#include "documents/document_life.h"
 #include "exchange/exchange_services.h"
 #include "frame/frame_services.h"
 #include "model/drawing.h"

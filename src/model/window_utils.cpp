@@ -1,21 +1,7 @@
-// String-table access for the whole program.
+// Window, dialog and message utilities shared by the whole program.
 #include "model/window_utils.h"
 
 #include "frame/frame_services.h"
-
-HINSTANCE g_hInstance = nullptr;
-
-int LoadResString(UINT id, char* buffer)
-{
-    buffer[0] = '\0';
-    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
-    // LoadStringA counts the terminating zero in its buffer size: 261 holds 260 characters.
-    if (LoadStringA(instance, id, buffer, 261) <= 0) {
-        buffer[0] = '\0';
-        return 10001;  // string-table text missing
-    }
-    return 0;
-}
 
 void CenterWindowOver(HWND window, HWND other)
 {

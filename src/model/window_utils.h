@@ -1,13 +1,7 @@
-// Small services of the window layer shared by the whole program: string-table texts.
+// Small services of the window layer shared by the whole program: centring, dialog fonts, the
+// active document, message parameters, scroll ranges and the view's ViewInfo.
 #pragma once
 #include <windows.h>
-
-// The program's instance handle, set once at start-up; resources are loaded from it.
-extern HINSTANCE g_hInstance;
-
-// Loads string-table text `id` into `buffer` (at least 261 bytes): at most 260 characters
-// and a terminating zero. The buffer is emptied first; 10001 when nothing was loaded.
-int LoadResString(UINT id, char* buffer);
 
 // Moves the window, keeping its size, so that its centre lies over the other's centre, with
 // both coordinates at least 0; no repaint.

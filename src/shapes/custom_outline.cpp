@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "shapes/real_math.h"
+#include "geometry/real_math.h"
 #include "shapes/shape_kinds.h"
 
 int UsableOutlineVertices(const OutlinePointBlock* block, SIZE_T size)

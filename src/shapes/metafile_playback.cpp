@@ -7,7 +7,8 @@
 
 #include "exchange/exchange_services.h"
 #include "shapes/metafile_format.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
 #include "shapes/shape_kinds.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "model/class_protocol.h"
 #include "model/links.h"
 #include "model/render.h"
-#include "shapes/point_geometry.h"
-#include "shapes/real_math.h"
+#include "geometry/point_geometry.h"
+#include "geometry/real_math.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"
 

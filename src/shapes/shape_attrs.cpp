@@ -2,7 +2,8 @@
 #include "shapes/shape_attrs.h"
 
 #include "model/class_protocol.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"
 #include "store/store_records.h"

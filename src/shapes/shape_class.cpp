@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "documents/document_state.h"
+#include "documents/options.h"
 #include "model/class_protocol.h"
 #include "model/links.h"
 #include "shapes/connection_points.h"
@@ -14,7 +15,7 @@
 #include "shapes/shape_attrs.h"
 #include "shapes/shape_flip.h"
 #include "shapes/shape_hittest.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_paint.h"
 #include "shapes/shape_rects.h"

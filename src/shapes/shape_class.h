@@ -8,8 +8,6 @@
 
 struct PictureSource;
 
-// Record type of a custom outline's OutlinePointBlock.
-
 // The exported class handler of shapes and pictures (object class 0).
 extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* objects, int row,
                                           int message, int a, int b, void* p);

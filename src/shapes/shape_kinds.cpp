@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "shapes/real_math.h"
+#include "geometry/real_math.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "shapes/custom_outline.h"
-#include "shapes/real_math.h"
+#include "geometry/real_math.h"
 
 void HalfEllipsePoints(POINT* points, int n, const RECT& rect, int a, int b, int c, int d,
                        bool fromRight)

@@ -9,8 +9,9 @@
 #include "model/class_protocol.h"
 #include "model/edit_ops.h"
 #include "model/selection.h"
-#include "shapes/point_geometry.h"
-#include "shapes/real_math.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
+#include "geometry/real_math.h"
 #include "shapes/shape_kinds.h"
 #include "text/object_text.h"
 

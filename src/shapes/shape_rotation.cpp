@@ -4,13 +4,15 @@
 #include <cstring>
 #include <vector>
 
+#include "geometry/line_direction.h"
 #include "model/class_protocol.h"
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "shapes/custom_outline.h"
-#include "shapes/point_geometry.h"
-#include "shapes/real_math.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
+#include "geometry/real_math.h"
 #include "shapes/shape_class.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"

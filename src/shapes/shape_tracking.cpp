@@ -3,7 +3,7 @@
 
 #include "editing/edit_services.h"
 #include "model/class_protocol.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
 #include "shapes/shape_adjust.h"
 #include "shapes/shape_class.h"
 #include "shapes/shape_paint.h"

@@ -6,6 +6,7 @@
 
 #include "documents/document_state.h"
 #include "model/drawing.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "store/block_store.h"

@@ -3,6 +3,7 @@
 
 #include "model/class_protocol.h"
 #include "model/edit_ops.h"
+#include "model/invalidate.h"
 #include "model/selection.h"
 #include "store/results.h"
 #include "store/store_format.h"

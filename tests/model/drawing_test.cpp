@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "model/objects.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 #include "store/block_store.h"
 
 TEST_F(ModelTest, NewDrawingHasEmptyTwentyByteTablesAndNoCurrentObject)

@@ -6,21 +6,16 @@
 #include <vector>
 
 #include "frame/frame_services.h"
+#include "model/document_changes.h"
 #include "model/edit_ops.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/selection.h"
 #include "model/undo.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 #include "store/block_store.h"
 
 namespace {
-
-// Error boxes of failed edits are answered in place of a person.
-int AnswerBox(HWND, LPCSTR, LPCSTR, UINT)
-{
-    return IDOK;
-}
 
 // A move set of `rows` in a plain block of the record layout.
 struct MoveSet {
@@ -40,12 +35,6 @@ struct MoveSet {
 
 class EditOps : public ModelTest {
 protected:
-    void SetUp() override
-    {
-        ModelTest::SetUp();
-        g_messageBoxPrompt = AnswerBox;
-    }
-
     template <typename F>
     void Change(F f)
     {

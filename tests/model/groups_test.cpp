@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/groups.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 
 TEST_F(ModelTest, StaleGroupHintFindsTheEntryByIdAndOrsTheFlags)
 {

@@ -8,7 +8,7 @@
 
 #include "model/links.h"
 #include "model/objects.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 #include "store/block_store.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "model/links.h"
 #include "model/move_set.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 
 namespace {
 

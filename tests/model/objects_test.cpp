@@ -3,7 +3,7 @@
 
 #include "model/groups.h"
 #include "model/objects.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 #include "store/block_store.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "documents/document_state.h"
+#include "documents/settings.h"
 #include "model/drawing_records.h"
 #include "model/window_utils.h"
 

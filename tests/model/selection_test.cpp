@@ -4,12 +4,14 @@
 
 #include "editing/edit_services.h"
 #include "frame/frame_services.h"
+#include "geometry/line_direction.h"
+#include "model/invalidate.h"
 #include "model/links.h"
 #include "model/objects.h"
 #include "model/selection.h"
 #include "model/window_utils.h"
 #include "text/object_text.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 
 TEST(Selection, ClassifyLineDirection)
 {

@@ -9,7 +9,8 @@
 #include "frame/frame_services.h"
 #include "model/links.h"
 #include "model/objects.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
+#include "support/prompt_answerer.h"
 #include "store/block_store.h"
 
 TEST(Services, HandleCodeAtPointTestsCornersBeforeSides)
@@ -41,31 +42,11 @@ TEST_F(ModelTest, SnapGoesToTheNearestSubdivision)
     }
 }
 
-namespace {
-
-std::vector<std::string> g_shown;
-
-int RecordMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT)
-{
-    g_shown.push_back(std::string(caption) + ": " + text);
-    return IDOK;
-}
-
-int RecordInfoDialog(LPCSTR name, int)
-{
-    g_shown.push_back(name);
-    return 1;
-}
-
-}  // namespace
-
 TEST(Services, EditErrorsShowTheirTextsThroughTheProgramsPrompt)
 {
     HWND frame = CreateWindowA("STATIC", "frame", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     g_frameWindow = frame;
-    g_messageBoxPrompt = RecordMessageBox;
-    g_infoDialogPrompt = RecordInfoDialog;
-    g_shown.clear();
+    PromptAnswerer prompts;
     for (int code : {10009, 10010, 10011, 10013, 12}) ReportEditError(code);
     g_warningsSuppressed = TRUE;
     ReportEditError(10010);   // suppressed: nothing shown
@@ -80,7 +61,7 @@ TEST(Services, EditErrorsShowTheirTextsThroughTheProgramsPrompt)
         "INFO_BADMETA",
         "Vexlor: Disk or memory error occurred. Unable to complete this operation.",
     };
-    EXPECT_EQ(expected, g_shown);
+    EXPECT_EQ(expected, prompts.shown());
     g_frameWindow = nullptr;
     DestroyWindow(frame);
 }

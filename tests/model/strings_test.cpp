@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "model/resource_strings.h"
 #include "model/window_utils.h"
 
 namespace {

@@ -1,9 +1,10 @@
 // Undo and redo by swapping the store, roll-back of failed edits, and ending text edits.
 #include <gtest/gtest.h>
 
+#include "model/resource_strings.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 #include "store/block_store.h"
 
 namespace {

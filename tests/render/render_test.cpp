@@ -9,7 +9,7 @@
 #include "exchange/exchange_services.h"
 #include "model/device_units.h"
 #include "model/render.h"
-#include "model_fixture.h"
+#include "support/model_fixture.h"
 
 namespace {
 

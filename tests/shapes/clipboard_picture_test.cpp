@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "metafile_records.h"
+#include "support/metafile_recorder.h"
 #include "shapes/picture_import.h"
 
 namespace {

@@ -14,29 +14,10 @@
 #include "shapes/shape_kinds.h"
 #include "shape_fixture.h"
 
-inline bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-inline std::ostream& operator<<(std::ostream& out, const RECT& r)
-{
-    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-
 namespace {
-
-int AnswerBox(HWND, LPCSTR, LPCSTR, UINT)
-{
-    return IDOK;
-}
 
 class GroupTransform : public ShapeClass {
 protected:
-    void SetUp() override
-    {
-        ShapeClass::SetUp();
-        g_messageBoxPrompt = AnswerBox;
-    }
     GroupEntry Group(int index)
     {
         Locked<Drawing> d(state_->drawing);

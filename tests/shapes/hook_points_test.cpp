@@ -19,11 +19,6 @@
 
 namespace {
 
-int AnswerBox(HWND, LPCSTR, LPCSTR, UINT)
-{
-    return IDOK;
-}
-
 using Edges = std::vector<LONG>;
 Edges EdgesOf(const RECT& r)
 {
@@ -576,7 +571,6 @@ TEST_F(HookPoints, RingsOfHooksEnd)
 
 TEST_F(HookPoints, ASetAsWideAsThePageCannotBePulledBack)
 {
-    g_messageBoxPrompt = AnswerBox;
     int width = 0;
     {
         Locked<Drawing> d(state_->drawing);

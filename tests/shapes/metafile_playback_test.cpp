@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "metafile_records.h"
+#include "support/metafile_recorder.h"
 #include "shapes/metafile_format.h"
 #include "shapes/metafile_playback.h"
 

@@ -9,7 +9,7 @@
 
 #include "editing/edit_services.h"
 #include "frame/frame_services.h"
-#include "metafile_records.h"
+#include "support/metafile_recorder.h"
 #include "shape_fixture.h"
 #include "shapes/metafile_format.h"
 #include "shapes/picture_chunks.h"

@@ -2,7 +2,8 @@
 // outlines and where the rotation handle sits.
 #include <gtest/gtest.h>
 
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
 #include "shapes/shape_kinds.h"
 
 namespace {
@@ -131,10 +132,10 @@ TEST(RotationHandle, PlacedOnTheLongerSideOfALargeEnoughFrame)
     };
     const Case cases[] = {
         {{0, 0, 269, 200}, 0, 0, {}},
-        {{0, 0, 269, 200}, 0x2, kRotateHandleBottom, {134, 134}},
-        {{1000, 1000, 1270, 1200}, 0, kRotateHandleRight, {1204, 1100}},
-        {{1000, 1000, 1300, 1400}, 0, kRotateHandleBottom, {1150, 1334}},
-        {{0, 0, 200, 300}, 0, kRotateHandleBottom, {100, 234}},
+        {{0, 0, 269, 200}, 0x2, HandleRotateBottom, {134, 134}},
+        {{1000, 1000, 1270, 1200}, 0, HandleRotateRight, {1204, 1100}},
+        {{1000, 1000, 1300, 1400}, 0, HandleRotateBottom, {1150, 1334}},
+        {{0, 0, 200, 300}, 0, HandleRotateBottom, {100, 234}},
     };
     for (const Case& c : cases) {
         POINT p{-1, -1};
@@ -154,10 +155,10 @@ TEST(RotationHandle, PlacedOnTheLongerSideOfALargeEnoughFrame)
     const RECT f{1000, 1000, 1270, 1200};
     POINT p;
     RECT r;
-    EXPECT_EQ(kRotateHandleRight, PlaceRotationHandle(f, 900, 0x1, &p, &r));
+    EXPECT_EQ(HandleRotateRight, PlaceRotationHandle(f, 900, 0x1, &p, &r));
     EXPECT_EQ(1135, p.x);
     EXPECT_EQ(1031, p.y);
-    EXPECT_EQ(kRotateHandleRight, PlaceRotationHandle(f, 900, 0, &p, &r));
+    EXPECT_EQ(HandleRotateRight, PlaceRotationHandle(f, 900, 0, &p, &r));
     EXPECT_EQ(1204, p.x);
 }
 

@@ -8,7 +8,7 @@
 #include "model/links.h"
 #include "model/undo.h"
 #include "shape_fixture.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
 #include "shapes/shape_adjust.h"
 #include "shapes/shape_kinds.h"
 

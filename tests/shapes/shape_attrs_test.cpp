@@ -7,7 +7,7 @@
 #include "model/edit_ops.h"
 #include "model/undo.h"
 #include "shape_fixture.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
 #include "shapes/shape_kinds.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "shape_fixture.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
+#include "shapes/shape_geometry.h"
 #include "shapes/shape_hittest.h"
 #include "shapes/shape_kinds.h"
 #include "store/store_records.h"
@@ -158,7 +159,7 @@ TEST_F(ShapeHit, HandlesOfASelectedShapeComeFirst)
     RECT rect;
     const DrawObject shape = Object(row);
     const int code = PlaceRotationHandle(shape.frame, shape.angle, 1, &at, &rect);
-    ASSERT_EQ(kRotateHandleRight, code);
+    ASSERT_EQ(HandleRotateRight, code);
     EXPECT_EQ(code, Hit(row, at.x, at.y));
 }
 
@@ -190,7 +191,7 @@ TEST_F(ShapeHit, StandaloneRecordsHitOnlyTheirHandles)
     record.state |= StateSelected;
     POINT at;
     RECT rect;
-    ASSERT_EQ(kRotateHandleRight, PlaceRotationHandle(record.frame, 0, 1, &at, &rect));
+    ASSERT_EQ(HandleRotateRight, PlaceRotationHandle(record.frame, 0, 1, &at, &rect));
     struct Case {
         POINT point;
         LONG want;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "exchange/exchange_services.h"
-#include "metafile_records.h"
+#include "support/metafile_recorder.h"
 #include "model/class_protocol.h"
 #include "model/device_units.h"
 #include "model/render.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "shape_fixture.h"
-#include "shapes/point_geometry.h"
+#include "geometry/point_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_tracking.h"
 #include "store/store_records.h"

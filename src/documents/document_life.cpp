@@ -1,21 +1,30 @@
-// The document state of a drawing view: its creation for a new drawing, its loading from a
-// store, and the modified mark.
-#include "documents/document_state.h"
+// The document state of a drawing view: the record types of a drawing store, its creation for
+// a new drawing, its loading from a store, and the modified mark.
+#include "documents/document_life.h"
 
 #include <cstring>
 
 #include "exchange/exchange_services.h"
+#include "documents/options.h"
 #include "model/drawing.h"
 #include "store/block_store.h"
-
-Settings* g_settings = nullptr;
-HGLOBAL g_styleTable = nullptr;
 
 namespace {
 
 constexpr int kDefaultArea = 30000;   // 50 x 50 inches
 
 }  // namespace
+
+int AddDocumentRecordTypes(int storeSlot)
+{
+    static const int kTypes[] = {RecDocument, RecObjectList, RecLinkIndex, RecZOrderList, RecBitmapChunks,
+                                 RecMetafileChunks, RecTextBlock, RecConnectorSegments, RecAttachment,
+                                 RecOutlinePoints, RecLineArrayData, RecGroupTable};
+    for (int type : kTypes) {
+        if (int err = AddRecordType(storeSlot, type)) return err;
+    }
+    return 0;
+}
 
 HGLOBAL GetDocumentStateHandle(HWND view)
 {
@@ -51,13 +60,13 @@ int CreateNewDocumentState(HWND view, int storeSlot)
     HGLOBAL drawingRecord = nullptr, stateRecord = nullptr;
     if (int err = AddRecord(storeSlot, RecDocument, RecDrawingId, sizeof(Drawing), &drawingRecord)) return err;
     HGLOBAL stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DocumentState));
-    if (!stateBlock) return 10004;
+    if (!stateBlock) return ErrOutOfMemory;
     int err = AddRecord(storeSlot, RecDocument, RecDocumentStateId, kDocumentStateRecordSize, &stateRecord);
     if (!err) {
         Locked<DocumentState> state(stateBlock);
         if (!state) {
             GlobalFree(stateBlock);
-            return 10004;
+            return ErrOutOfMemory;
         }
         state->version = 4;
         state->storeSlot = storeSlot;
@@ -85,13 +94,13 @@ int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
     *converted = FALSE;
     HGLOBAL record = nullptr;
     if (int err = LoadRecord(storeSlot, RecDocument, RecDocumentStateId, &record)) return err;
-    if (GetBlockSize(record) < kDocumentStateRecordSize) return 10003;
+    if (GetBlockSize(record) < kDocumentStateRecordSize) return ErrFileIO;
     HGLOBAL stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DocumentState));
-    if (!stateBlock) return 10004;
+    if (!stateBlock) return ErrOutOfMemory;
     {
         Locked<DocumentState> state(stateBlock);
         Locked<BYTE> image(record);
-        if (!state || !image) return 10004;   // nothing is locked when the locks failed
+        if (!state || !image) return ErrOutOfMemory;   // nothing is locked when the locks failed
         std::memcpy(state.get(), image.get() + kBlockHeaderSize, sizeof(DocumentState));
         state->printerIC = nullptr;
         state->palette = state->previousPalette = nullptr;

@@ -1,11 +1,10 @@
-// Rotation, mirroring, bounds and drag angles of point lists; shape outlines in place.
-#include "shapes/point_geometry.h"
+// Rotation, mirroring, bounds and drag angles of point lists.
+#include "geometry/point_geometry.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "shapes/real_math.h"
-#include "shapes/shape_outline.h"
+#include "geometry/real_math.h"
 
 POINT RotationCentre(const RECT* rect)
 {
@@ -20,15 +19,15 @@ POINT SidePointOfRect(const RECT& r, int code)
     const LONG mx = r.left + (r.right - r.left) / 2;
     const LONG my = r.top + (r.bottom - r.top) / 2;
     switch (code) {
-    case 1: return POINT{r.left, r.top};
-    case 2: return POINT{r.right, r.top};
-    case 3: return POINT{r.left, r.bottom};
-    case 5: return POINT{mx, r.top};
-    case 6:
-    case kRotateHandleBottom: return POINT{mx, r.bottom};
-    case 7: return POINT{r.left, my};
-    case 8:
-    case kRotateHandleRight: return POINT{r.right, my};
+    case HandleLeftTop: return POINT{r.left, r.top};
+    case HandleRightTop: return POINT{r.right, r.top};
+    case HandleLeftBottom: return POINT{r.left, r.bottom};
+    case HandleTopMiddle: return POINT{mx, r.top};
+    case HandleBottomMiddle:
+    case HandleRotateBottom: return POINT{mx, r.bottom};
+    case HandleLeftMiddle: return POINT{r.left, my};
+    case HandleRightMiddle:
+    case HandleRotateRight: return POINT{r.right, my};
     default: return POINT{r.right, r.bottom};
     }
 }
@@ -123,35 +122,4 @@ int AngleFromDrag(int cx, int cy, int sx, int sy, int ex, int ey)
 int SnapAngle(int angle)
 {
     return angle >= 0 ? (angle + 75) / 150 * 150 : (angle - 75) / 150 * 150;
-}
-
-void GetShapeOutlinePoints(const RECT& frame, const RECT* centre, double param, int kind,
-                           int angle, HGLOBAL custom, POINT* points, int* count, int options)
-{
-    BuildShapeOutline(frame, frame, param, kind, 0, custom, points, count);
-    if (options & 0x18)
-        FlipPoints(frame, options, points, *count);
-    RotatePoints(centre, angle, points, *count);
-}
-
-int PlaceRotationHandle(const RECT& frame, int angle, int flags, POINT* point, RECT* rect)
-{
-    const LONG w = frame.right - frame.left;
-    const LONG h = frame.bottom - frame.top;
-    if (!(flags & 0x2) && w < kRotateHandleMinSide && h < kRotateHandleMinSide)
-        return 0;
-    const POINT c = RotationCentre(&frame);
-    int code;
-    if (w < kRotateHandleMinSide || w < h) {
-        *point = POINT{c.x, frame.bottom - kRotateHandleInset};
-        code = kRotateHandleBottom;
-    } else {
-        *point = POINT{frame.right - kRotateHandleInset, c.y};
-        code = kRotateHandleRight;
-    }
-    if (angle != 0 && (flags & 0x1))
-        RotatePoints(&frame, angle, point, 1);
-    *rect = RECT{point->x - kRotateHandleHalf, point->y - kRotateHandleHalf,
-                 point->x + kRotateHandleHalf, point->y + kRotateHandleHalf};
-    return code;
 }
