@@ -3,6 +3,8 @@
 
 PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix xvfb xauth fonts-wine fonts-liberation
           cmake ninja-build python3 googletest g++ clang-14 libclang-rt-14-dev libsqlite3-dev imagemagick)
+# Only on machines whose kernel runs no 32-bit programs (see ensure_i386_exec).
+EMULATOR_PACKAGES=(qemu-user-static)
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -19,6 +21,33 @@ install_packages() {
   as_root apt-get -o DPkg::Lock::Timeout=300 update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     -o DPkg::Lock::Timeout=300 "${PACKAGES[@]}"
+}
+
+# Wine runs 32-bit Windows programs through its 32-bit Linux loader. Some kernels run no 32-bit
+# programs at all (execve answers "Exec format error"); there the loader runs under qemu's
+# user-mode emulator, registered for 32-bit x86 programs through binfmt_misc. Much slower, but
+# the same Wine, the same prefix and the same results.
+ensure_i386_exec() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  local p missing=()
+  for p in "${EMULATOR_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} != 0 ]; then
+    echo "This kernel runs no 32-bit programs; installing ${missing[*]} to run Wine's loader"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      -o DPkg::Lock::Timeout=300 "${EMULATOR_PACKAGES[@]}"
+  fi
+  [ -e /proc/sys/fs/binfmt_misc/register ] || as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e /proc/sys/fs/binfmt_misc/vexlor-i386 ]; then
+    # ELF, 32-bit, little-endian, executables and shared objects, machine i386.
+    printf '%s' ':vexlor-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      | as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
+  fi
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "32-bit programs do not run here, even through qemu: Wine cannot start" >&2
+    return 1
+  fi
 }
 
 # The program and its tests, cross-built for 32-bit Windows.
@@ -41,31 +70,49 @@ winpath() {
 
 wine_env() {  # PREFIX
   export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
-  # No Mono or Gecko prompts; a missing help file would otherwise block on a modal box.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winhlp32.exe=d"
+  # No Mono or Gecko prompts; a missing help file would otherwise block on a modal box; no
+  # desktop menu entries for what the prefix installs.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winhlp32.exe=d;winemenubuilder.exe=d"
 }
+
+# Prefixes of the same set-up are kept between builds (a fresh one costs seconds natively but
+# most of an hour under emulation) and copied into a build folder, which then owns its copy.
+PREFIX_CACHE=${VEXLOR_PREFIX_CACHE:-/var/tmp/vexlor-wine-prefixes}
 
 # Makes the prefix when it is missing or its setup inputs changed: fonts copied in, the
 # Arial / Times New Roman / Courier New replacements, and a PostScript file printer.
 # Needs DISPLAY. MODE is "test" (windows draw their own frames) or "run".
 ensure_prefix() {  # PREFIX MODE PRINTER_NAME PRINTER_OUTPUT
-  local prefix=$1 mode=$2 printer=$3 output=$4 stamp
-  stamp=$( { cat "$ROOT/scripts/prefix-fonts.reg" "$ROOT/scripts/prefix-test.reg" "$ROOT/tools/mkprinter.cpp";
-             echo "$mode $printer $output"; wine --version; } | sha256sum | cut -c1-64)
+  local prefix=$1 mode=$2 printer=$3 output=$4 base stamp cached
+  base=$( { cat "$ROOT/scripts/prefix-fonts.reg" "$ROOT/scripts/prefix-test.reg"; echo "$mode";
+            wine --version; } | sha256sum | cut -c1-32)
+  stamp=$( { echo "$base"; cat "$ROOT/tools/mkprinter.cpp"; echo "$printer $output"; } | sha256sum | cut -c1-64)
   if [ -f "$prefix/.vexlor-stamp" ] && [ "$(cat "$prefix/.vexlor-stamp")" = "$stamp" ]; then
     return 0
   fi
-  echo "Setting up the Wine prefix $prefix"
   wine_env "$prefix"
   wineserver -k 2>/dev/null || true
   rm -rf "$prefix"
-  mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
-  wine regedit /S "$(winpath "$ROOT/scripts/prefix-fonts.reg")"
-  if [ "$mode" = test ]; then
-    wine regedit /S "$(winpath "$ROOT/scripts/prefix-test.reg")"
+  cached="$PREFIX_CACHE/$mode-$base"
+  if [ -f "$cached/.vexlor-base" ]; then
+    echo "Copying the Wine prefix $prefix from $cached"
+    cp -a "$cached" "$prefix"
+  else
+    echo "Setting up the Wine prefix $prefix"
+    mkdir -p "$prefix"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+    wine regedit /S "$(winpath "$ROOT/scripts/prefix-fonts.reg")"
+    if [ "$mode" = test ]; then
+      wine regedit /S "$(winpath "$ROOT/scripts/prefix-test.reg")"
+    fi
+    wineserver -w
+    touch "$prefix/.vexlor-base"
+    # Kept for the next build folder; a copy half made by a concurrent run is never used.
+    if mkdir -p "$PREFIX_CACHE" 2>/dev/null && cp -a "$prefix" "$cached.$$" 2>/dev/null; then
+      mv -T "$cached.$$" "$cached" 2>/dev/null || rm -rf "$cached.$$"
+    fi
   fi
   wine "$BUILD/win/tools/mkprinter.exe" "$printer" "$output"
   wineserver -w

@@ -11,6 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 mkdir -p "$BUILD"
 install_packages
+ensure_i386_exec
 build_windows
 # A prefix of its own, so a running program and a test run never share one.
 ensure_prefix "$BUILD/run-prefix" run "PostScript File" "$BUILD/printout.ps"

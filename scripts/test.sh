@@ -18,7 +18,12 @@ if ! flock -n 9; then
 fi
 
 install_packages
+ensure_i386_exec
 JOBS=$(nproc)
+# Tests run in a random order; the seed is printed so that an order can be repeated.
+export GTEST_SHUFFLE=1
+export GTEST_RANDOM_SEED=${VEXLOR_TEST_SEED:-$(( (RANDOM % 99999) + 1 ))}
+echo "Test order seed: $GTEST_RANDOM_SEED (repeat it with VEXLOR_TEST_SEED=$GTEST_RANDOM_SEED)"
 build_windows
 if [ $# = 0 ]; then
   build_native

@@ -55,6 +55,12 @@ int wmain(int argc, wchar_t** argv)
     info.pDriverName = const_cast<wchar_t*>(name);
     info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
     info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    // A prefix copied from another build folder may hold the printer with another output file.
+    HANDLE old = nullptr;
+    if (OpenPrinterW(const_cast<wchar_t*>(name), &old, nullptr)) {
+        DeletePrinter(old);
+        ClosePrinter(old);
+    }
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     if (!printer) {
         std::fprintf(stderr, "mkprinter: AddPrinter failed (%lu)\n", GetLastError());
