@@ -23,10 +23,26 @@ install_packages() {
     -o DPkg::Lock::Timeout=300 "${PACKAGES[@]}"
 }
 
-# Wine runs 32-bit Windows programs through its 32-bit Linux loader. Some kernels run no 32-bit
-# programs at all (execve answers "Exec format error"); there the loader runs under qemu's
-# user-mode emulator, registered for 32-bit x86 programs through binfmt_misc. Much slower, but
-# the same Wine, the same prefix and the same results.
+# Whether the kernel itself runs 32-bit x86 programs (Wine's loader is one). Some kernels run
+# none: execve answers "Exec format error". An emulator registered through binfmt_misc is set
+# aside for the moment of the probe.
+native_i386() {
+  local e rc disabled=()
+  for e in /proc/sys/fs/binfmt_misc/*; do
+    case ${e##*/} in register|status) continue ;; esac
+    if [ -f "$e" ] && grep -q '^interpreter .*qemu-i386' "$e" && grep -q '^enabled' "$e"; then
+      echo 0 | as_root tee "$e" >/dev/null && disabled+=("$e")
+    fi
+  done
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+  rc=$?
+  for e in "${disabled[@]}"; do echo 1 | as_root tee "$e" >/dev/null; done
+  return $rc
+}
+
+# Where the kernel runs no 32-bit programs, Wine's loader can run under qemu's user-mode
+# emulator, registered for 32-bit x86 programs through binfmt_misc: the same Wine and prefix,
+# but far slower (a prefix takes most of an hour) and not always stable.
 ensure_i386_exec() {
   /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
   local p missing=()

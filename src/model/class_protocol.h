@@ -112,7 +112,7 @@ struct ClassHandlerTable {
 };
 extern ClassHandlerTable g_classHandlers;
 
-// Shadow record of messages 31 and 32 (argument b points to it).
+// Shadow record of OM_DRAWSHADOW and OM_DRAWSHADOWOFFSET (argument b points to it).
 struct ShadowPaint {
     INT32 dx;
     INT32 dy;

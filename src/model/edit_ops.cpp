@@ -43,7 +43,7 @@ HWND ViewOfState(const DocumentState* state)
     return drawing ? drawing->viewWindow : nullptr;
 }
 
-// Step 5 of the edit pattern: the object's own links and group, and when it hangs on exactly one
+// Step 5 of the edit transaction (edit_ops.h): the object's own links and group, and when it hangs on exactly one
 // target, that target's links too, so the target's other holders follow.
 void FlagObjectLinks(Drawing* drawing, ObjectList* objects, int row)
 {

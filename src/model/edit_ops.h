@@ -1,5 +1,21 @@
 // Edits of a drawing's objects as undoable steps: reshape, parameter and rotation messages,
 // moves, pulling objects back onto the page, and attribute messages over the selection.
+//
+// The edit transaction. Every change to a drawing's objects (these operations, the group
+// rotation and resizing, adding and deleting) runs these steps:
+//   1. Show the busy cursor.
+//   2. Unless the caller holds the checkpoint: SaveUndoState with the operation's UndoLabel.
+//   3. BeginRecordChange on the Drawing, the ObjectList and every other table to be changed
+//      (the group table, the ZOrderList), so that the checkpoint holds their old contents.
+//   4. For each object changed: invalidate its old updateRect, send the class message,
+//      invalidate its new updateRect.
+//   5. Flag the links (MarkLinksChanged, 0x10): the object's id and its group; when it holds
+//      exactly one hook, also that hook's target (when it still exists) and the target's group.
+//   6. Unless the caller holds the checkpoint: PropagateLinks, so that hooked objects follow.
+//   7. On success MarkDocumentChanged; on an error RollBackEdit (the whole store returns to the
+//      checkpoint), UndoLabel 0 and ReportEditError. When the caller holds the checkpoint,
+//      steps 6 and 7 are the caller's.
+// An error after step 2 therefore leaves no trace in the store.
 #pragma once
 
 #include <windows.h>
@@ -9,12 +25,12 @@
 struct DocumentState;
 struct ObjectVector;
 
-// Step 7 of the edit pattern, with the drawing unlocked (a roll-back reopens it): on success the
+// Step 7 of the edit transaction, with the drawing unlocked (a roll-back reopens it): on success the
 // document is marked changed (the whole window with `whole`); on an error the store is rolled
 // back, the undo label cleared and the error shown. Returns `err`.
 int FinishEdit(HWND view, int err, BOOL whole);
 
-// Sets one object's frame: handle code 0 sends message 10 with `rect`, any other message 6 with
+// Sets one object's frame: handle code 0 sends OM_SETFRAME with `rect`, any other OM_DRAGHANDLE with
 // the code; `rotated` rides along as the second integer. Takes no checkpoint of its own: unless
 // the caller holds one, the caller's checkpoint is rolled back on an error.
 int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rotated,
@@ -27,7 +43,7 @@ int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* 
 // (label 58).
 int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point);
 
-// Gives the attached label of the object at `row` the angle its class names for it (message 72,
+// Gives the attached label of the object at `row` the angle its class names for it (OM_LABELANCHOR,
 // then 25 to the label); 0, or the label's error.
 int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row);
 
@@ -46,6 +62,6 @@ int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects
 // drawing has no view, or the view no document.
 int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row);
 
-// Sends one attribute message to every selected object (label 48, 58 for message 25) and keeps
+// Sends one attribute message to every selected object (label 48, 58 for OM_SETANGLE) and keeps
 // the colour messages' value as the drawing's default.
 int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint);

@@ -186,7 +186,7 @@ int Propagation::Settle(int pos, bool* settled)
         }
         targetRow = live.targetRow;
         if (live.flags & LinkRefit) {
-            // Message 41 only reads: the index stays locked, and its lock nests.
+            // OM_GETHOOKPOINTS only reads: the index stays locked, and its lock nests.
             RefitAttachPoint(drawing_, objects_, targetRow, (*objects_)[holder].hooks[slot]);
             (*index)[pos].flags &= ~static_cast<DWORD>(LinkRefit);
         }

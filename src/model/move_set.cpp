@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr DWORD kFollowsSingleHook = 0x80;   // class flag of message 44
+constexpr DWORD kFollowsSingleHook = 0x80;   // class flag of OM_GETCLASSFLAGS
 
 bool IsAttachedLabel(const DrawObject& object)
 {

@@ -9,7 +9,7 @@
 int NextObjectId(Drawing* drawing);
 
 // Adds an object of `objClass` with frame `rect` and the drawing's defaults, then lets the
-// class initialise it (message 11 with a, b, p). A rect under 24 units both ways creates
+// class initialise it (OM_INIT with a, b, p). A rect under 24 units both ways creates
 // nothing. `report`: mark the document changed, show errors; `select`: deselect everything
 // first. Without `callerHoldsCheckpoint` the edit takes its own undo step and rolls back a
 // failure.

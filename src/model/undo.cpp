@@ -12,6 +12,7 @@
 #include "model/selection.h"
 #include "model/window_utils.h"
 #include "store/block_store.h"
+#include "store/results.h"
 #include "text/object_text.h"
 
 namespace {
@@ -54,7 +55,7 @@ HWND ActiveDocumentView()
 int SaveUndoState(HWND view, int label)
 {
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    if (!stateBlock) return 1;
+    if (!stateBlock) return kNoDocumentState;
     Locked<DocumentState> state(stateBlock);
     if (!state) return 10004;
     state->undoLabel = 0;
@@ -80,7 +81,7 @@ int SaveUndoState(HWND view, int label)
 int UndoLastChange(HWND view, BOOL keepRedo)
 {
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    if (!stateBlock) return 1;
+    if (!stateBlock) return kNoDocumentState;
     int err = 0;
     {
         Locked<DocumentState> state(stateBlock);

@@ -16,7 +16,7 @@ constexpr int kFirstExactCode = 305;
 constexpr int kMaxHookPoints = 16;
 constexpr int kBoxSide = 600;
 
-// The class flags every shape answers to message 44.
+// The class flags every shape answers to OM_GETCLASSFLAGS.
 constexpr LONG kShapeClassFlags = 0x21;
 
 // The box point of an anchor code 201-209; FALSE for any other code.
@@ -26,21 +26,21 @@ BOOL AnchorBoxPoint(int code, POINT* point);
 // (count 0-16), or the error of loading the chunk.
 int LoadCustomHookPoints(const Drawing* drawing, const DrawObject* shape, POINT* points, int* count);
 
-// Message 41: the connection points of the shape's kind, in box units (room for 16). A custom
+// OM_GETHOOKPOINTS: the connection points of the shape's kind, in box units (room for 16). A custom
 // outline reads *count: 0 returns the remembered outline point, anything else projects the
 // drawing point in points[0] onto the outline along `direction` and remembers it.
 void GetShapeHookPoints(Drawing* drawing, DrawObject* shape, int direction, INT32* count, POINT* points);
 
-// Message 43: XOR rings of 18 units round each drawing position.
+// OM_DRAWHOOKMARKS: XOR rings of 18 units round each drawing position.
 void DrawLinkPointMarks(HDC dc, int count, const POINT* points);
 
-// Message 44: with both arguments, the two opposite corners in points[0..1] become the eight
+// OM_GETCLASSFLAGS: with both arguments, the two opposite corners in points[0..1] become the eight
 // frame points in handle order and *count 8. Always 0x21.
 LONG GetStandardFramePoints(INT32* count, POINT* points);
 
-// Message 45: the points offered while a line end is dragged: the eight frame points in handle
-// order with option 0x40 or for a custom outline, else the list of message 41.
+// OM_GETSNAPPOINTS: the points offered while a line end is dragged: the eight frame points in handle
+// order with option 0x40 or for a custom outline, else the list of OM_GETHOOKPOINTS.
 void GetShapeSnapPoints(Drawing* drawing, DrawObject* shape, INT32* count, POINT* points);
 
-// Message 51: 1 when the drawing lets shapes link (drawing flag 0x10).
+// OM_CANLINK: 1 when the drawing lets shapes link (drawing flag 0x10).
 LONG ShapesMayLink(const Drawing* drawing);

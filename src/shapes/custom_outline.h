@@ -31,13 +31,13 @@ static_assert(offsetof(OutlineVertex, x) == 20);
 // Its size is 28 + 28 x count; a block may have room for more vertices than it counts. The
 // chain is closed by its last vertex lying near the first; there is no closing vertex.
 struct OutlinePointBlock {
-    std::uint8_t header[16]; // the store's block header
+    std::uint8_t header[kBlockHeaderSize]; // the store's block header
     std::int32_t count;
     std::int32_t designWidth;  // read as 1 when below 1
     std::int32_t designHeight; // read as 1 when below 1
 };
 static_assert(sizeof(OutlinePointBlock) == 28);
-static_assert(offsetof(OutlinePointBlock, count) == 16);
+static_assert(offsetof(OutlinePointBlock, count) == kBlockHeaderSize);
 static_assert(offsetof(OutlinePointBlock, designWidth) == 20);
 static_assert(offsetof(OutlinePointBlock, designHeight) == 24);
 #pragma pack(pop)

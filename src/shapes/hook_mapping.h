@@ -16,16 +16,16 @@ constexpr int kProjectHorizontal = 4;
 // corners top-left, top-right, bottom-right and bottom-left, 2 for any other point.
 int CornerIndexOfBoxPoint(POINT point);
 
-// Message 42: the `n` box points become drawing positions on the shape as drawn. `code` is
+// OM_MAPHOOKPOINT: the `n` box points become drawing positions on the shape as drawn. `code` is
 // the holder-side code; 201 and above are fixed points, never mirrored.
 void MapShapeHookPoints(const Drawing* drawing, const DrawObject* shape, int n, int code, POINT* points);
 
-// Message 47: the drawing position of a LinkPointCode. 0, or 1 for an invalid code (a code
+// OM_GETPOINTPOS: the drawing position of a LinkPointCode. 0, or 1 for an invalid code (a code
 // beyond the snap list is invalid), which leaves the point alone. `objects` with `row` -1 is a
 // standalone record.
 int GetShapePointPosition(Drawing* drawing, void* objects, int row, int code, POINT* point);
 
-// Message 84: the position of a LinkPointCode in the 0..600 box over the frame.
+// OM_POINTTOUNIT: the position of a LinkPointCode in the 0..600 box over the frame.
 void ShapePointToBox(Drawing* drawing, void* objects, int row, int code, POINT* point);
 
 // Projects a point onto the shape's drawn outline along `direction`. *count 0 on entry returns

@@ -33,6 +33,6 @@ double ParamFromAdjustPoint(const DrawObject* shape, POINT* point, double* param
 // Outlines the handle's diamond in XOR with a one-unit inside-frame pen, when there is one.
 void DrawAdjustHandle(HDC dc, const DrawObject* shape);
 
-// Message 57: the dragged point (drawing units) sets the parameter, and the frame is applied
+// OM_SETPARAM: the dragged point (drawing units) sets the parameter, and the frame is applied
 // again; its result. A point that gives no parameter changes nothing and returns 0.
 int SetParamFromPoint(Drawing* drawing, ObjectList* objects, int row, const POINT* point);

@@ -29,10 +29,10 @@ int StoreTextEffect(Drawing* drawing, const DrawObject* shape)
         return result;
     int result = BeginRecordChange(block);
     if (result == 0) {
-        if (GlobalSize(block) >= 16 + sizeof(TextBlockHeader)) {
+        if (GlobalSize(block) >= kBlockHeaderSize + sizeof(TextBlockHeader)) {
             auto* bytes = static_cast<BYTE*>(GlobalLock(block));
             if (bytes) {
-                auto* header = reinterpret_cast<TextBlockHeader*>(bytes + 16);
+                auto* header = reinterpret_cast<TextBlockHeader*>(bytes + kBlockHeaderSize);
                 const DrawingStyle& style = drawing->style;
                 if ((style.shadowClassMask & 0x2) && !(shape->options & OptNoTextShadow)) {
                     int kind = style.shadowStyle;

@@ -65,7 +65,7 @@ int InitFreeText(Drawing* drawing, DrawObject* shape, HGLOBAL sourceText)
     if (int result = NextFreeRecordId(slot, RecTextBlock, &id))
         return result;
     HGLOBAL record = nullptr;
-    if (int result = AddRecord(slot, RecTextBlock, id, 16, &record))
+    if (int result = AddRecord(slot, RecTextBlock, id, kBlockHeaderSize, &record))
         return result;
     int result = 0;
     if (sourceText) {

@@ -12,7 +12,7 @@ struct PictureSource;
 extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* objects, int row,
                                           int message, int a, int b, void* p);
 
-// Message 11: initialises the row that AddObject filled. `dataType` is the picture record type
+// OM_INIT: initialises the row that AddObject filled. `dataType` is the picture record type
 // (112, 113) of a picture; `block` is the picture data, the custom outline or the source text
 // by the requested kind; `source` describes a picture.
 int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLOBAL block,
@@ -20,14 +20,14 @@ int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLO
 // The parameter a new shape of `kind` takes: that of the palette tool it is drawn with
 // (the drawing's toolSlot), or the kind's default.
 double NewShapeParam(const Drawing* drawing, int kind);
-// Message 50: a new kind keeping the frame. Pictures and the current kind change nothing.
+// OM_SETSHAPETYPE: a new kind keeping the frame. Pictures and the current kind change nothing.
 void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind);
-// Message 28: folds the shape into a summary whose merged fields start at -2 (unset) and
+// OM_GETATTRS: folds the shape into a summary whose merged fields start at -2 (unset) and
 // become -1 (mixed) where two shapes differ.
 void MergeShapeAttributes(const DrawObject* shape, DrawObject* summary);
-// Message 29: the capability bits for menus and tools.
+// OM_GETCAPS: the capability bits for menus and tools.
 DWORD GetShapeCapabilities(const DrawObject* shape);
-// Message 53: 3 (corners only) for a circle, else 0.
+// OM_TYPEHANDLES: 3 (corners only) for a circle, else 0.
 int GetKindHandleLayout(int kind);
 // The block of the shape's OutlinePointBlock record for kind 26, else none; a load error also
 // gives none. The block belongs to the store.

@@ -80,7 +80,7 @@ int FlipShape(Drawing* drawing, ObjectList* objects, int row, int request)
     }
     const DWORD axes = GetMirrorAxes(shape);
     if (!axes) {
-        // Message 50 always answers 0, whatever re-applying the frame gave.
+        // OM_SETSHAPETYPE always answers 0, whatever re-applying the frame gave.
         const int kind = MirroredKind(shape->objType, request);
         if (kind != shape->objType)
             ChangeShapeKind(drawing, objects, row, kind);

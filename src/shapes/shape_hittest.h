@@ -14,7 +14,7 @@ constexpr int kHitAttachment = 45;
 // The text tool's probe: hollow shapes keep their interior, rectangles are not narrowed.
 constexpr int kHitModeTextProbe = 17;
 
-// Message 2: the part of the shape at `row` (-1: the standalone record `objects`, whose
+// OM_HITTEST: the part of the shape at `row` (-1: the standalone record `objects`, whose
 // adjustment handle, attachment mark and rectangle body are not tested) under (x, y) in
 // drawing units. The caller has already found the point inside the update rectangle.
 int HitTestShape(Drawing* drawing, void* objects, int row, int mode, int x, int y);

@@ -98,9 +98,9 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
     LONG* b = &insets->bottom;
 
     switch (kind) {
-    case 5:
-    case 17:
-    case 18: {
+    case ShapeInputOutput:
+    case ShapeTrapezoid:
+    case ShapeManualOperation: {
         const double c = p * W;
         plain(t);
         plain(b);
@@ -108,7 +108,7 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(r, c + std::sqrt(c * c + H * H), H);
         break;
     }
-    case 6: {
+    case ShapeDecision: {
         const double d = std::sqrt(W * W + H * H);
         side(l, d, H);
         side(r, d, H);
@@ -116,8 +116,8 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(b, d, W);
         break;
     }
-    case 10:
-    case 11: {
+    case ShapeRightArrow:
+    case ShapeLeftArrow: {
         const double c = 2 * p * W;
         const double s = std::sqrt(c * c + H * H);
         plain(kind == 10 ? l : r);
@@ -126,8 +126,8 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(b, H + s, c);
         break;
     }
-    case 12:
-    case 13: {
+    case ShapeTopArrow:
+    case ShapeBottomArrow: {
         const double c = 2 * p * H;
         const double s = std::sqrt(c * c + W * W);
         plain(kind == 12 ? b : t);
@@ -136,8 +136,8 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(r, W + s, c);
         break;
     }
-    case 14:
-    case 15: {
+    case ShapeTriangle:
+    case ShapeReverseTriangle: {
         const double d = static_cast<double>((frame.right - frame.left) / 2);
         const double s = std::sqrt(d * d + H * H);
         plain(kind == 14 ? b : t);
@@ -146,7 +146,7 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(kind == 14 ? t : b, s, d);
         break;
     }
-    case 16: {
+    case ShapeInput: {
         const double c = p * H;
         plain(l);
         plain(r);
@@ -154,7 +154,7 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(t, c + std::sqrt(c * c + W * W), W);
         break;
     }
-    case 21: {
+    case ShapePreparation: {
         const double d = static_cast<double>((frame.bottom - frame.top) / 2);
         const double c = p * W;
         plain(t);
@@ -163,7 +163,7 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(r, std::sqrt(c * c + d * d), d);
         break;
     }
-    case 22: {
+    case ShapeOffPageConnector: {
         const double d = static_cast<double>((frame.right - frame.left) / 2);
         const double c = p * H;
         plain(l);
@@ -172,8 +172,8 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
         side(b, std::sqrt(c * c + d * d), d);
         break;
     }
-    case 23:
-    case 25: {
+    case ShapePentagon:
+    case ShapeDisplay: {
         const double d = static_cast<double>((frame.bottom - frame.top) / 2);
         const double c = p * W;
         plain(t);
@@ -197,81 +197,81 @@ void ComputeShapeTextFractions(int kind, double param, int options, double f[4])
     const bool mirrorH = (options & 0x8) != 0;
     const bool mirrorV = (options & 0x10) != 0;
     switch (kind) {
-    case 3:
+    case ShapeRoundedRect:
         SetAll(f, kC1 * p);
         break;
-    case 4:
-    case 8:
-    case 9:
+    case ShapeOval:
+    case ShapeTerminate:
+    case ShapeCircle:
         SetAll(f, kC2);
         break;
-    case 5:
+    case ShapeInputOutput:
         SetAll(f, p / (p + 1));
         break;
-    case 6:
+    case ShapeDecision:
         SetAll(f, 0.25);
         break;
-    case 19:
+    case ShapeOctagon:
         SetAll(f, 0.5 * p);
         break;
-    case 7:
+    case ShapeDocument:
         f[Left] = f[Right] = 0;
         SetPair(f, Bottom, Top, 2 * p, 0, mirrorV);
         break;
-    case 10:
+    case ShapeRightArrow:
         f[Left] = 0, f[Top] = 0.15, f[Right] = 0.7 * p, f[Bottom] = 0.15;
         break;
-    case 11:
+    case ShapeLeftArrow:
         f[Left] = 0.7 * p, f[Top] = 0.15, f[Right] = 0, f[Bottom] = 0.15;
         break;
-    case 12:
+    case ShapeTopArrow:
         f[Left] = 0.15, f[Top] = 0.7 * p, f[Right] = 0.15, f[Bottom] = 0;
         break;
-    case 13:
+    case ShapeBottomArrow:
         f[Left] = 0.15, f[Top] = 0, f[Right] = 0.15, f[Bottom] = 0.7 * p;
         break;
-    case 14:
+    case ShapeTriangle:
         f[Left] = 0.25, f[Top] = 0.5, f[Right] = 0.25, f[Bottom] = 0;
         break;
-    case 15:
+    case ShapeReverseTriangle:
         f[Left] = 0.25, f[Top] = 0, f[Right] = 0.25, f[Bottom] = 0.5;
         break;
-    case 16:
+    case ShapeInput:
         f[Left] = f[Right] = 0;
         SetPair(f, Top, Bottom, p, 0, mirrorV);
         break;
-    case 17:
+    case ShapeTrapezoid:
         f[Left] = f[Top] = f[Right] = p / (p + 1);
         f[Bottom] = 0;
         break;
-    case 18:
+    case ShapeManualOperation:
         f[Left] = f[Right] = f[Bottom] = p / (p + 1);
         f[Top] = 0;
         break;
-    case 20:
+    case ShapeOnlineStorage:
         f[Top] = f[Bottom] = kC2;
         SetPair(f, Left, Right, kC1 * p, p, mirrorH);
         break;
-    case 21:
+    case ShapePreparation:
         SetAll(f, p / (2 * p + 1));
         break;
-    case 22: {
+    case ShapeOffPageConnector: {
         const double v = p / (2 * p + 1);
         f[Left] = f[Right] = v;
         SetPair(f, Bottom, Top, v, 0, mirrorV);
         break;
     }
-    case 23: {
+    case ShapePentagon: {
         const double v = p / (2 * p + 1);
         f[Top] = f[Bottom] = v;
         SetPair(f, Left, Right, v, 0, mirrorH);
         break;
     }
-    case 24:
+    case ShapeDelay:
         f[Top] = f[Bottom] = kC2;
         SetPair(f, Right, Left, kC1 * p, 0, mirrorH);
         break;
-    case 25:
+    case ShapeDisplay:
         f[Top] = f[Bottom] = kC2;
         SetPair(f, Right, Left, kC1 * p, kC3 * p, mirrorH);
         break;
@@ -289,34 +289,34 @@ RECT TextInsetFromFractions(int kind, const double f[4], bool fromText, int widt
         dL = dR = across;
         dT = dB = down;
         switch (kind) {
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 8:
-        case 9:
-        case 19:
+        case ShapeRoundedRect:
+        case ShapeOval:
+        case ShapeInputOutput:
+        case ShapeDecision:
+        case ShapeTerminate:
+        case ShapeCircle:
+        case ShapeOctagon:
             dL = dT = dR = dB = 1 - 2 * f[Left];
             break;
-        case 7:
+        case ShapeDocument:
             dL = dR = 1;
             break;
-        case 10:
-        case 11:
+        case ShapeRightArrow:
+        case ShapeLeftArrow:
             dT = 1 - 2 * f[Top];
             dB = 1 - 2 * f[Bottom];
             break;
-        case 14:
-        case 17:
+        case ShapeTriangle:
+        case ShapeTrapezoid:
             dL = dR = 1 - 2 * f[Left];
             dT = dB = 1 - f[Top];
             break;
-        case 15:
-        case 18:
+        case ShapeReverseTriangle:
+        case ShapeManualOperation:
             dL = dR = 1 - 2 * f[Left];
             dT = dB = 1 - f[Bottom];
             break;
-        case 16:
+        case ShapeInput:
             dT = 1 - f[Top];
             dL = dR = dB = 1;
             break;

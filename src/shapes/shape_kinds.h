@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // The kind of a shape, kept in its objType. A stored shape has kind 2-26; 0 and 1 exist only
-// as what message 11 is asked to create (the stored kind is then 2 with a state bit).
+// as what OM_INIT is asked to create (the stored kind is then 2 with a state bit).
 enum ShapeKind : int {
     ShapeFreeText = 0,          // request only: a text block in the eight frame points
     ShapePicture = 1,           // request only: an imported picture, no outline
@@ -58,7 +58,7 @@ struct ShapeKindInfo {
 // The row of `kind`, or null outside 0-26.
 const ShapeKindInfo* GetShapeKindInfo(int kind);
 
-// Message 52: default, minimum and maximum parameter of `kind` (0, 0, 0 when it has none or
+// OM_PARAMRANGE: default, minimum and maximum parameter of `kind` (0, 0, 0 when it has none or
 // is unknown). Needs no object. Always 0.
 int GetShapeParamRange(int kind, double* defaultValue, double* minValue, double* maxValue);
 

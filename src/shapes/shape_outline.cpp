@@ -3,8 +3,9 @@
 
 #include <algorithm>
 
-#include "shapes/custom_outline.h"
 #include "geometry/real_math.h"
+#include "shapes/custom_outline.h"
+#include "shapes/shape_kinds.h"
 
 void HalfEllipsePoints(POINT* points, int n, const RECT& rect, int a, int b, int c, int d,
                        bool fromRight)
@@ -68,15 +69,15 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
     Outline o{points};
 
     switch (kind) {
-    case 0:
+    case ShapeFreeText:
         o.Add(L, T), o.Add(R, T), o.Add(R, B), o.Add(L, B);
         o.Add(mx, T), o.Add(R, my), o.Add(mx, B), o.Add(L, my);
         break;
-    case 2:
+    case ShapeRectangle:
         o.Add(L, T), o.Add(R, T), o.Add(R, B), o.Add(L, B), o.Close();
         break;
-    case 3:
-    case 8: {
+    case ShapeRoundedRect:
+    case ShapeTerminate: {
         const int r = kind == 8 ? H / 2 : TruncReal(p * std::min(W, H));
         o.Ellipse(20, L, T, L + r, T + 2 * r, 0, r, true);
         o.Ellipse(20, L, B - 2 * r, L + r, B, r, 0, true);
@@ -85,21 +86,21 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         o.Close();
         break;
     }
-    case 4:
-    case 9:
+    case ShapeOval:
+    case ShapeCircle:
         o.Ellipse(40, L, T, L + W / 2, B, 0, 0, true);
         o.Ellipse(40, R - W / 2, B, R, T, 0, 0, false);
         break;
-    case 5: {
+    case ShapeInputOutput: {
         const int c = ScaleOffset(TruncReal(p * W0), H, H0);
         o.Add(L + c, T), o.Add(R, T), o.Add(R - c, B), o.Add(L, B), o.Close();
         break;
     }
-    case 6:
+    case ShapeDecision:
         o.Add(L + W / 2, T), o.Add(R, T + H / 2), o.Add(L + W / 2, B), o.Add(L, T + H / 2);
         o.Close();
         break;
-    case 7: {
+    case ShapeDocument: {
         const int d = TruncReal(p * H0);
         const int J = B0 - B;
         const int a = d - J / 2;
@@ -119,8 +120,8 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         o.Add(L, B - a);
         break;
     }
-    case 10:
-    case 11: {
+    case ShapeRightArrow:
+    case ShapeLeftArrow: {
         const int s = TruncReal(H0 * 0.15);
         const int h = TruncReal(p * W0);
         const int e = inset != 0 ? inset : T - T0;
@@ -137,8 +138,8 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         }
         break;
     }
-    case 12:
-    case 13: {
+    case ShapeTopArrow:
+    case ShapeBottomArrow: {
         const int s = TruncReal(W0 * 0.15);
         const int h = TruncReal(p * H0);
         const int f = inset != 0 ? inset : L - L0;
@@ -155,34 +156,34 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         }
         break;
     }
-    case 14:
+    case ShapeTriangle:
         o.Add(L + W / 2, T), o.Add(R, B), o.Add(L, B), o.Close();
         break;
-    case 15:
+    case ShapeReverseTriangle:
         o.Add(L, T), o.Add(R, T), o.Add(L + W / 2, B), o.Close();
         break;
-    case 16: {
+    case ShapeInput: {
         const int c = TruncReal(p * H0);
         o.Add(L, T + c), o.Add(R, T), o.Add(R, B), o.Add(L, B), o.Close();
         break;
     }
-    case 17: {
+    case ShapeTrapezoid: {
         const int c = ScaleOffset(TruncReal(p * W0), H, H0);
         o.Add(L + c, T), o.Add(R - c, T), o.Add(R, B), o.Add(L, B), o.Close();
         break;
     }
-    case 18: {
+    case ShapeManualOperation: {
         const int c = ScaleOffset(TruncReal(p * W0), H, H0);
         o.Add(L, T), o.Add(R, T), o.Add(R - c, B), o.Add(L + c, B), o.Close();
         break;
     }
-    case 19: {
+    case ShapeOctagon: {
         const int c = ScaleOffset(std::min(TruncReal(p * W0), TruncReal(p * H0)), H, H0);
         o.Add(L + c, T), o.Add(R - c, T), o.Add(R, T + c), o.Add(R, B - c);
         o.Add(R - c, B), o.Add(L + c, B), o.Add(L, B - c), o.Add(L, T + c), o.Close();
         break;
     }
-    case 20: {
+    case ShapeOnlineStorage: {
         const int c = TruncReal(p * W0);
         const int J = inset;
         o.Add(L + c, B);
@@ -199,8 +200,8 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         o.Add(R, B), o.Add(L + c, B);
         break;
     }
-    case 21:
-    case 23: {
+    case ShapePreparation:
+    case ShapePentagon: {
         const int c = ScaleOffset(TruncReal(p * W0), H / 2, H0 / 2);
         const LONG midY = (B0 + T0) / 2;
         if (kind == 21) {
@@ -212,20 +213,20 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         }
         break;
     }
-    case 22: {
+    case ShapeOffPageConnector: {
         const int c = ScaleOffset(TruncReal(p * H0), W / 2, W0 / 2);
         o.Add(L, B - c), o.Add(L, T), o.Add(R, T), o.Add(R, B - c), o.Add((R0 + L0) / 2, B);
         o.Close();
         break;
     }
-    case 24: {
+    case ShapeDelay: {
         const int c = TruncReal(p * W0);
         o.Add(L, B), o.Add(L, T), o.Add(R - c, T);
         o.Ellipse(40, R - c, T, R, B, 0, 0, false);
         o.Add(R - c, B), o.Add(L, B);
         break;
     }
-    case 25: {
+    case ShapeDisplay: {
         const int c = TruncReal(p * W0);                             // the right bulge
         const int k = H0 / 2 != 0 ? ScaleOffset(c, H / 2, H0 / 2)    // the left point
                                   : TruncReal(p * W);
@@ -234,7 +235,7 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         o.Add(R - c, B), o.Add(L + k, B);
         break;
     }
-    case 26:
+    case ShapeCustom:
         ScaleCustomOutline(rect, custom, points, &o.count);
         break;
     default: // 1 (a picture) and unknown kinds have no outline

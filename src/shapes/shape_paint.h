@@ -8,7 +8,7 @@
 
 struct PictureDrawState;
 
-// Messages 1 (body), 31 (shadow copy), 32 (outline copy) and 33 (shadow base) of the shape
+// OM_DRAW (body), 31 (shadow copy), 32 (outline copy) and 33 (shadow base) of the shape
 // class. For 31 and 32 `b` holds the address of a ShadowPaint. Result 0.
 LONG DrawShape(HDC dc, int message, Drawing* drawing, void* objects, int row, int a, int b, void* p);
 
@@ -31,7 +31,7 @@ void PickPictureFramePenAndBrush(HDC dc, PictureDrawState* state, COLORREF fillC
 // Deletes the pen and brushes of a draw record that are not stock objects.
 void DeletePictureDrawObjects(PictureDrawState* state);
 
-// Message 3: handles, hooked points, the rotation handle. Row -1 is a standalone record drawn
+// OM_DRAWHANDLES: handles, hooked points, the rotation handle. Row -1 is a standalone record drawn
 // as the current object, -2 one drawn as not current.
 LONG DrawShapeSelection(HDC dc, Drawing* drawing, void* objects, int row);
 
@@ -43,5 +43,5 @@ void GetShapeHandleRects(Drawing* drawing, const DrawObject* shape, RECT* rects,
 // corner of its update rectangle, kept inside it.
 void GetAttachmentMarkRect(const DrawObject* object, RECT* rect);
 
-// Draws the object's rotation handle (message 68 of its class) as an XOR ellipse.
+// Draws the object's rotation handle (OM_EXTRAHANDLE of its class) as an XOR ellipse.
 void DrawRotationHandle(HDC dc, Drawing* drawing, void* objects, int row);

@@ -10,14 +10,14 @@
 // the frame holds the extent of the text (the text engine's call on a copy of the shape).
 void ComputeShapeTextMargins(DrawObject* shape, BOOL fromText);
 
-// Message 64 without relayout. With `relayout` a shape with text has it laid out again (the
+// OM_RECALC without relayout. With `relayout` a shape with text has it laid out again (the
 // result is returned); one without gets its text rectangle from the inner rectangle.
 int UpdateShapeRects(Drawing* drawing, DrawObject* shape, BOOL relayout);
 
 // 1 when the object's drop shadow is drawn and counted in its bounds.
 int ObjectHasShadow(Drawing* drawing, const DrawObject* object);
 
-// Messages 6 and 10: the frame of the shape at `row` (-1: the standalone record `objects`)
+// OM_DRAGHANDLE and OM_SETFRAME: the frame of the shape at `row` (-1: the standalone record `objects`)
 // becomes `rect` (at least 24 x 24); a rotated shape keeps the anchor's screen position unless
 // `skipAnchor`, held within 32,000. A shape with text is laid out again from the anchor and
 // kept on the page.

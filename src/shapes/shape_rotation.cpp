@@ -5,17 +5,18 @@
 #include <vector>
 
 #include "geometry/line_direction.h"
+#include "geometry/point_geometry.h"
+#include "geometry/real_math.h"
 #include "model/class_protocol.h"
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/selection.h"
 #include "shapes/custom_outline.h"
-#include "geometry/point_geometry.h"
-#include "shapes/shape_geometry.h"
-#include "geometry/real_math.h"
 #include "shapes/shape_class.h"
+#include "shapes/shape_geometry.h"
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_rects.h"
+#include "store/memory_blocks.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
@@ -118,11 +119,11 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
                       frame.bottom - half};
     const double p = shape->param;
     switch (shape->objType) {
-    case 3:
-    case 8: {
+    case ShapeRoundedRect:
+    case ShapeTerminate: {
         *rect = shrunk;
         const LONG W = shrunk.right - shrunk.left, H = shrunk.bottom - shrunk.top;
-        const LONG r = shape->objType == 8 ? H / 2 : TruncReal(p * (W < H ? W : H));
+        const LONG r = shape->objType == ShapeTerminate ? H / 2 : TruncReal(p * (W < H ? W : H));
         out->Add(r, 0);
         out->Add(W - r, 0);
         out->Elbow(W, r, 3);
@@ -134,8 +135,8 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
         out->Elbow(r, 0, 0);
         break;
     }
-    case 4:
-    case 9: {
+    case ShapeOval:
+    case ShapeCircle: {
         *rect = shrunk;
         const LONG W = shrunk.right - shrunk.left, H = shrunk.bottom - shrunk.top;
         const int turns[5] = {3, 3, 2, 1, 0};
@@ -144,8 +145,21 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
             out->Elbow(diamond[i].x, diamond[i].y, turns[i]);
         break;
     }
-    case 5: case 6: case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17:
-    case 18: case 19: case 21: case 22: case 23: {
+    case ShapeInputOutput:
+    case ShapeDecision:
+    case ShapeRightArrow:
+    case ShapeLeftArrow:
+    case ShapeTopArrow:
+    case ShapeBottomArrow:
+    case ShapeTriangle:
+    case ShapeReverseTriangle:
+    case ShapeInput:
+    case ShapeTrapezoid:
+    case ShapeManualOperation:
+    case ShapeOctagon:
+    case ShapePreparation:
+    case ShapeOffPageConnector:
+    case ShapePentagon: {
         *rect = frame;
         POINT pts[kMaxFixedOutlinePoints];
         int n = 0;
@@ -165,7 +179,7 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
         }
         break;
     }
-    case 7: {
+    case ShapeDocument: {
         *rect = frame;
         const LONG W = frame.right - frame.left, H = frame.bottom - frame.top;
         const LONG c = TruncReal(p * W) - shape->lineWidth / 2;
@@ -177,13 +191,13 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
         out->Add(0, 0, 1, 2);
         break;
     }
-    case 20:
-    case 24:
-    case 25: {
+    case ShapeOnlineStorage:
+    case ShapeDelay:
+    case ShapeDisplay: {
         *rect = frame;
         const LONG W = frame.right - frame.left, H = frame.bottom - frame.top;
         const LONG c = TruncReal(p * W);
-        if (shape->objType == 20) {
+        if (shape->objType == ShapeOnlineStorage) {
             out->Add(c, 0);
             out->Add(W, 0);
             out->Elbow(W - c, H / 2, 0);
@@ -191,7 +205,7 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
             out->Add(c, H);
             out->Elbow(0, H / 2, 1);
             out->Elbow(c, 0, 0);
-        } else if (shape->objType == 24) {
+        } else if (shape->objType == ShapeDelay) {
             out->Add(0, 0);
             out->Add(W - c, 0);
             out->Elbow(W, H / 2, 3);
@@ -209,7 +223,7 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
         }
         break;
     }
-    default: { // 0, 1, 2 and unknown kinds: the frame
+    default: { // free text, pictures, rectangles and unknown kinds: the frame
         *rect = shrunk;
         const LONG W = shrunk.right - shrunk.left, H = shrunk.bottom - shrunk.top;
         out->Add(0, 0);
@@ -222,22 +236,23 @@ void BuildPieces(const DrawObject* shape, Pieces* out, RECT* rect)
     }
 }
 
-// Resizes the caller's block and writes the header and vertices; 1 when it cannot grow.
+// Resizes the caller's block and writes the header and vertices; kBlockNotResized when it
+// cannot grow.
 int WritePieces(HGLOBAL* block, const RECT& rect, const OutlineVertex* vertices, int n,
                 SIZE_T size)
 {
     HGLOBAL resized = GlobalReAlloc(*block, size, GMEM_MOVEABLE);
     if (!resized)
-        return 1;
+        return kBlockNotResized;
     *block = resized;
-    auto* head = static_cast<OutlinePointBlock*>(GlobalLock(resized));
+    BlockLock lock(resized);
+    auto* head = reinterpret_cast<OutlinePointBlock*>(lock.get());
     if (!head)
-        return 1;
+        return kBlockNotResized;
     head->count = n;
     head->designWidth = rect.right - rect.left;
     head->designHeight = rect.bottom - rect.top;
     std::memcpy(head + 1, vertices, n * sizeof(OutlineVertex));
-    GlobalUnlock(resized);
     return 0;
 }
 
@@ -253,16 +268,18 @@ int ShapeOutlineToPieces(Drawing* drawing, ObjectList* objects, int row, HGLOBAL
         if (int result = LoadRecord(StoreSlotOf(drawing), RecOutlinePoints,
                                     shape->dataId, &stored))
             return result;
-        const SIZE_T size = GlobalSize(stored);
-        if (size < sizeof(OutlinePointBlock))
-            return StoreBlockTooSmall;
-        const auto* source = static_cast<const OutlinePointBlock*>(GlobalLock(stored));
-        if (!source)
-            return 1;
-        std::vector<BYTE> copy(reinterpret_cast<const BYTE*>(source),
-                               reinterpret_cast<const BYTE*>(source) + size);
-        GlobalUnlock(stored);
+        // The stored block is copied and released on every way out.
+        std::vector<BYTE> copy;
+        {
+            BlockLock lock(stored);
+            const SIZE_T storedSize = GlobalSize(stored);
+            if (lock && storedSize >= sizeof(OutlinePointBlock))
+                copy.assign(lock.get(), lock.get() + storedSize);
+        }
         ReleaseBlock(stored);
+        if (copy.empty())
+            return StoreBlockTooSmall;
+        const SIZE_T size = copy.size();
         auto* head = reinterpret_cast<OutlinePointBlock*>(copy.data());
         auto* vertices = reinterpret_cast<OutlineVertex*>(head + 1);
         const int n = UsableOutlineVertices(head, size);

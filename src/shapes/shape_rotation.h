@@ -6,18 +6,18 @@
 
 #include "model/drawing_records.h"
 
-// Message 25. Always 0; a fixed shape (option 0x20) sets RotationRefused instead.
+// OM_SETANGLE. Always 0; a fixed shape (option 0x20) sets RotationRefused instead.
 int SetShapeAngle(Drawing* drawing, ObjectList* objects, int row, int angle);
-// Message 67: the handle point of the unrotated frame is turned onto `target`.
+// OM_ROTATETO: the handle point of the unrotated frame is turned onto `target`.
 int RotateShapeToPoint(Drawing* drawing, ObjectList* objects, int row, int handleCode,
                        const POINT* target);
-// Message 68: 140, 141 or 0. Flags 0x1 turn the handle with the shape, 0x2 offer it also for
+// OM_EXTRAHANDLE: 140, 141 or 0. Flags 0x1 turn the handle with the shape, 0x2 offer it also for
 // small or hooked shapes. Row -1 addresses the standalone record `objects`.
 int GetRotationHandle(Drawing* drawing, void* objects, int row, int flags, POINT* point,
                       RECT* rect);
-// Message 69: the rotated, mirrored outline polygon (room for 600 points).
+// OM_GETOUTLINE: the rotated, mirrored outline polygon (room for 600 points).
 void GetShapeOutline(Drawing* drawing, void* objects, int row, POINT* points, int* count);
-// Message 76: the outline as line pieces in the OutlinePointBlock layout, written into the
+// OM_TOOUTLINE: the outline as line pieces in the OutlinePointBlock layout, written into the
 // caller's movable block (resized); `rect` gets the rectangle the vertices are relative to.
 // 0; 1 when the block cannot be resized; a store error of the custom outline.
 int ShapeOutlineToPieces(Drawing* drawing, ObjectList* objects, int row, HGLOBAL* block,

@@ -20,6 +20,11 @@ enum ErrorCode {
     ErrBadMetafile = 10013,      // the metafile holds records the program refuses
 };
 
+// Bare results of 1 that some operations give for conditions of their own.
+constexpr int kNoDocumentState = 1;   // the view holds no DocumentState
+constexpr int kNoIdLeft = 1;          // every object id is in use
+constexpr int kBlockNotResized = 1;   // a memory block could not be resized
+
 // The block store's own results.
 enum StoreError {
     StoreBadShiftOrLength = 1,    // shift outside 0-10, or the file's length could not be set

@@ -123,7 +123,7 @@ int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode
 constexpr UINT TEN_GETMODIFIED = WM_USER + 115;
 constexpr UINT TEN_GETTEXT = WM_USER + 113;
 
-// Draws the object's stored text inside its textRect, rotated with the object, for messages 1
+// Draws the object's stored text inside its textRect, rotated with the object, for OM_DRAW
 // and 31-33 of its class. Text is laid out by the text engine; until it lands nothing is drawn.
 void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,
                     int b, void* p);

@@ -10,17 +10,17 @@
 
 // The pointer argument of the text messages 13-16, 18-20, 22, 23 and 85.
 struct TextFormatRequest {
-    INT32 mask;           // message 13: 4 face, 8 size, 0x10 set style bits, 0x20 clear them
+    INT32 mask;           // OM_TEXTFORMAT: 4 face, 8 size, 0x10 set style bits, 0x20 clear them
     INT32 command;        // not read by the text messages
     INT32 face;           // font slot
     INT32 size;           // points
     INT32 setBits;        // 1 bold, 2 italic, 4 underline
     INT32 clearBits;
-    INT32 wrap;           // message 20: word wrap on or off
-    COLORREF color;       // message 18
+    INT32 wrap;           // OM_TEXTFLAG: word wrap on or off
+    COLORREF color;       // OM_TEXTCOLOR
     INT32 reserved;       // not read by the text messages
-    INT32 alignment;      // message 19: 0, 2, 6 or 32; message 85: the bullet kind 0-4
-    INT32 verticalAlign;  // message 19: 0 top, 8 bottom, 6 middle
+    INT32 alignment;      // OM_TEXTALIGN: 0, 2, 6 or 32; OM_TEXTINDENT: the bullet kind 0-4
+    INT32 verticalAlign;  // OM_TEXTALIGN: 0 top, 8 bottom, 6 middle
 };
 static_assert(sizeof(TextFormatRequest) == 44);
 
