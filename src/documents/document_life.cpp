@@ -8,6 +8,7 @@
 #include "documents/options.h"
 #include "model/drawing.h"
 #include "store/block_store.h"
+#include "store/results.h"
 
 namespace {
 

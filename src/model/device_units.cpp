@@ -3,6 +3,7 @@
 
 #include "exchange/exchange_services.h"
 #include "frame/frame_services.h"
+#include "store/results.h"
 
 int GetDeviceDpi(HDC dc, int axis, int fallback)
 {
@@ -145,7 +146,7 @@ int SplitDeviceString(char* text, char** driver, char** device, char** port)
     *device = nullptr;
     *port = nullptr;
     if (!text)
-        return 10004;
+        return ErrOutOfMemory;
     *device = text;
     int commas = 0;
     for (char* c = text; *c;) {

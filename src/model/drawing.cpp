@@ -7,6 +7,7 @@
 #include "documents/document_state.h"
 #include "documents/options.h"
 #include "store/block_store.h"
+#include "store/results.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ int CreateDrawing(HWND view, int storeSlot, int listId, int pageWidth, int pageH
 
     {
         Locked<Drawing> d(block);
-        if (!d) return 10004;
+        if (!d) return ErrOutOfMemory;
         BlockHeader header = d->header;
         std::memset(reinterpret_cast<BYTE*>(d.get()) + sizeof(BlockHeader), 0,
                     sizeof(Drawing) - sizeof(BlockHeader));
@@ -112,7 +113,7 @@ int CreateDrawing(HWND view, int storeSlot, int listId, int pageWidth, int pageH
     }
     for (HGLOBAL table : tables) {
         Locked<RecordTable<BYTE>> t(table);
-        if (!t) return 10004;
+        if (!t) return ErrOutOfMemory;
         t->count = 0;
     }
     *drawing = block;
@@ -137,7 +138,7 @@ int OpenDrawing(HWND view, int storeSlot, int listId, int pendingMessage, HGLOBA
 
     Locked<Drawing> d(block);
     Locked<ObjectList> list(objects);
-    if (!d || !list) return 10004;
+    if (!d || !list) return ErrOutOfMemory;
     d->viewWindow = view;
     d->storeSlot = storeSlot;
     d->objectList = objects;

@@ -6,6 +6,7 @@
 
 #include "model/drawing_records.h"
 #include "store/memory_blocks.h"
+#include "store/results.h"
 
 // A movable block locked as a record type for the guard's lifetime. A table must not stay
 // locked across a resize of that same table: the store may move its memory.
@@ -25,7 +26,7 @@ private:
 
 // Damaged drawing tables (counts that do not fit their records, a z-order that is not a
 // permutation of the rows, a hook count above 2) are refused like a failed read.
-constexpr int kDamagedDrawing = 10003;
+constexpr int kDamagedDrawing = ErrFileIO;
 
 // Adds the four empty tables (ObjectList, ZOrderList, LinkIndex, group table, each 20 bytes)
 // under `listId` and fills the existing (100, 105) record as a new drawing from the program's

@@ -57,7 +57,7 @@ int SaveUndoState(HWND view, int label)
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return kNoDocumentState;
     Locked<DocumentState> state(stateBlock);
-    if (!state) return 10004;
+    if (!state) return ErrOutOfMemory;
     state->undoLabel = 0;
     state->flags &= ~static_cast<DWORD>(DocRedoPending);
     if (int err = BeginStoreCheckpoint(state->storeSlot)) return err;
@@ -66,7 +66,7 @@ int SaveUndoState(HWND view, int label)
     LONG size = GetBlockSize(record);
     {
         Locked<BYTE> bytes(record);
-        if (!bytes) return 10004;
+        if (!bytes) return ErrOutOfMemory;
         LONG room = size - kBlockHeaderSize;
         std::memcpy(bytes.get() + kBlockHeaderSize, state.get(),
                     room < static_cast<LONG>(sizeof(DocumentState)) ? (room > 0 ? room : 0) : sizeof(DocumentState));
@@ -85,7 +85,7 @@ int UndoLastChange(HWND view, BOOL keepRedo)
     int err = 0;
     {
         Locked<DocumentState> state(stateBlock);
-        if (!state) return 10004;
+        if (!state) return ErrOutOfMemory;
         if (state->undoLabel != 0) {
             CloseDrawing(state->drawing);
             state->drawing = nullptr;
@@ -115,7 +115,7 @@ int UndoLastChange(HWND view, BOOL keepRedo)
         }
     }
     Locked<DocumentState> state(stateBlock);
-    if (!state) return 10004;
+    if (!state) return ErrOutOfMemory;
     InvalidateRect(view, nullptr, FALSE);
     state->flags |= DocRedraw;
     if (!err) NotifyOleDataChanged(state.get());

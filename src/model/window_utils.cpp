@@ -2,6 +2,7 @@
 #include "model/window_utils.h"
 
 #include "frame/frame_services.h"
+#include "store/results.h"
 
 void CenterWindowOver(HWND window, HWND other)
 {
@@ -91,11 +92,11 @@ void GetScrollRangeCompat(HWND window, int bar, int* minimum, int* maximum)
 int CreateViewInfo(HWND view, int width, int height, int zoom, DWORD flags)
 {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(ViewInfo));
-    if (!block) return 10004;
+    if (!block) return ErrOutOfMemory;
     auto* info = static_cast<ViewInfo*>(GlobalLock(block));
     if (!info) {
         GlobalFree(block);
-        return 10004;
+        return ErrOutOfMemory;
     }
     info->width = width;
     info->height = height;
