@@ -9,6 +9,7 @@
 #include "documents/document_state.h"
 #include "documents/document_life.h"
 #include "frame/frame_services.h"
+#include "geometry/handle_codes.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/links.h"
@@ -166,12 +167,12 @@ void GetHandleRect(const DrawObject* object, RECT* rect, int code, const POINT* 
     bool noTopBottom = hw < 192 && object->handleLayout != 2;
     bool noSides = hh < 192 && object->handleLayout != 1;
     static const int kPointOf[9] = {0, 0, 1, 3, 2, 4, 6, 7, 5};
-    if (code >= 1 && code <= 8) {
-        if ((code == 5 || code == 6) && noTopBottom) {
+    if (code >= HandleLeftTop && code <= HandleRightMiddle) {
+        if ((code == HandleTopMiddle || code == HandleBottomMiddle) && noTopBottom) {
             SetRectEmpty(rect);
             return;
         }
-        if ((code == 7 || code == 8) && noSides) {
+        if ((code == HandleLeftMiddle || code == HandleRightMiddle) && noSides) {
             SetRectEmpty(rect);
             return;
         }
@@ -180,14 +181,14 @@ void GetHandleRect(const DrawObject* object, RECT* rect, int code, const POINT* 
             return;
         }
         switch (code) {
-        case 1: square(u.left, u.top); break;
-        case 2: square(u.right - 54, u.top); break;
-        case 3: square(u.left, u.bottom - 54); break;
-        case 4: square(u.right - 54, u.bottom - 54); break;
-        case 5: square(u.left + hw, u.top); break;
-        case 6: square(u.left + hw, u.bottom - 54); break;
-        case 7: square(u.left, u.top + hh); break;
-        case 8: square(u.right - 54, u.top + hh); break;
+        case HandleLeftTop: square(u.left, u.top); break;
+        case HandleRightTop: square(u.right - 54, u.top); break;
+        case HandleLeftBottom: square(u.left, u.bottom - 54); break;
+        case HandleRightBottom: square(u.right - 54, u.bottom - 54); break;
+        case HandleTopMiddle: square(u.left + hw, u.top); break;
+        case HandleBottomMiddle: square(u.left + hw, u.bottom - 54); break;
+        case HandleLeftMiddle: square(u.left, u.top + hh); break;
+        case HandleRightMiddle: square(u.right - 54, u.top + hh); break;
         }
         return;
     }
