@@ -81,9 +81,11 @@ void RefitAttachPoint(Drawing* drawing, ObjectList* objects, int targetRow, Hook
                      static_cast<int>(reinterpret_cast<INT_PTR>(&count)), points);
     if (count < 2) return;
     if (count > 16) count = 16;
+    // Every candidate is measured against the point the hook had before the search.
+    const POINT from = {hook.attachX, hook.attachY};
     LONG best = kFarDistance;
     for (int i = 0; i < count; ++i) {
-        LONG distance = labs(points[i].x - hook.attachX) + labs(points[i].y - hook.attachY);
+        LONG distance = labs(points[i].x - from.x) + labs(points[i].y - from.y);
         if (distance < best) {
             best = distance;
             hook.attachX = points[i].x;

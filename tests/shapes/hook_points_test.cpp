@@ -462,6 +462,36 @@ TEST_F(HookPoints, ShapesHookedByOnePointFollowTheirTarget)
     EXPECT_EQ(2, passes);   // one that settles, one that finds nothing
 }
 
+TEST_F(HookPoints, ARefitTakesTheHookPointNearestToWhereTheHookWas)
+{
+    struct Case {
+        POINT from, expected;
+    };
+    // A rectangle offers a point every 150 units round its box.
+    const Case cases[] = {
+        {{290, 10}, {300, 0}},
+        {{600, 280}, {600, 300}},
+        {{440, 590}, {450, 600}},
+        {{225, 0}, {150, 0}},   // equally near: the first listed wins
+        {{0, 0}, {0, 0}},
+    };
+    const int target = Add(ShapeRectangle, RECT{1200, 1200, 1800, 1800});
+    const int holder = Add(ShapeRectangle, RECT{600, 1350, 1200, 1650});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from.x << ", " << c.from.y);
+        {
+            // Rotating, flipping or reshaping the target flags its links for a refit.
+            Locked<Drawing> d(state_->drawing);
+            ASSERT_EQ(0, AttachHook(d.get(), holder, 0, target, 7, c.from.x, c.from.y));
+            MarkLinksChanged(d.get(), Object(target).objId, LinkChanged | LinkRefit, 0, -1);
+        }
+        int passes = 0;
+        ASSERT_EQ(0, Propagate(&passes));
+        const HookEntry hook = Object(holder).hooks[0];
+        EXPECT_EQ((Edges{c.expected.x, c.expected.y}), (Edges{hook.attachX, hook.attachY}));
+    }
+}
+
 TEST_F(HookPoints, AHolderHookedAtBothEndsIsReshapedAtTheEndThatMovedAndPassesItOn)
 {
     struct Case {
