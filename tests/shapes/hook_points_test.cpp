@@ -312,6 +312,8 @@ TEST_F(HookPoints, PointsProjectOntoTheOutlineAlongTheirDirection)
         {"up and down", ShapeRectangle, 0, 0, false, kProjectVertical, 1, {620, 1000}, {620, 1200}},
         {"no edge in reach", ShapeDecision, 0, 0, false, kProjectVertical, 1, {2000, 900}, {2000, 900}},
         {"slanted edge", ShapeDecision, 0, 0, false, 0, 1, {700, 700}, {700, 800}},
+        // The oval's halves meet at its bottom point, which is no edge of its own.
+        {"oval, on the centre line", ShapeOval, 0, 0, false, 0, 1, {900, 1100}, {900, 1200}},
         {"answered in the box", ShapeRectangle, 0, 0, false, 0, 0, {700, 650}, {100, 0}},
         {"on the grid line", ShapeRectangle, 0, 0, true, 0, 0, {820, 640}, {300, 0}},
         {"the grid is for hooking only", ShapeRectangle, 0, 0, true, 0, 1, {820, 640}, {820, 600}},
