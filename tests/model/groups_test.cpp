@@ -1,6 +1,7 @@
 // The group table: lookup by id and hint, recomputation from members, dissolving.
 #include <gtest/gtest.h>
 
+#include "geometry/point_geometry.h"
 #include "model/groups.h"
 #include "support/model_fixture.h"
 
@@ -100,4 +101,32 @@ TEST_F(ModelTest, AGroupOfLabelsAloneIsRemoved)
     Locked<Drawing> d = LockDrawing();
     EXPECT_EQ(-1, FindGroupIndex(d.get(), 6, 0, 0));
     (void)c;
+}
+
+TEST_F(ModelTest, ARotatedGroupsBoundsHoldItsFrameTurnedAsEveryRotationTurnsIt)
+{
+    int a = Add(ClassShape, 600, 600, 300, 300), b = Add(ClassShape, 900, 900, 300, 300);
+    MakeGroup(4, {a, b});
+    const RECT members = {570, 570, 1230, 1230};
+    for (int angle : {450, -300, 1350, 900}) {
+        {
+            Locked<Drawing> d = LockDrawing();
+            Locked<GroupTable> table(d->groupTable);
+            (*table)[0].angle = angle;
+            table.Unlock();
+            UpdateGroupBounds(d.get(), 0, nullptr);
+        }
+        const GroupEntry g = Groups()[0];
+        POINT corners[4] = {{g.frame.left, g.frame.top}, {g.frame.right, g.frame.top},
+                            {g.frame.right, g.frame.bottom}, {g.frame.left, g.frame.bottom}};
+        RotatePoints(&g.frame, angle, corners, 4);
+        RECT expected;
+        BoundsOfPoints(&expected, corners, 4);
+        InflateRect(&expected, 30, 30);
+        UnionRect(&expected, &expected, &members);
+        EXPECT_EQ(expected, g.bounds) << angle;
+        if (angle == 450) {
+            EXPECT_EQ(445, g.bounds.left);   // 900 - 424.26, truncated after the centre is added
+        }
+    }
 }
