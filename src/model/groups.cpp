@@ -61,11 +61,17 @@ int FindGroupIndex(Drawing* drawing, int groupId, int indexHint, DWORD flagBits)
     return FindGroupEntry(table.get(), groupId, indexHint, flagBits);
 }
 
+int GroupIndexOfObject(Drawing* drawing, const DrawObject& object)
+{
+    if (object.groupId == 0) return -1;
+    return FindGroupIndex(drawing, object.groupId, object.groupRow, 0);
+}
+
 int GetCurrentGroupIndex(Drawing* drawing, ObjectList* objects)
 {
     int row = drawing->currentRow;
-    if (row < 0 || row >= objects->count || (*objects)[row].groupId == 0) return -1;
-    return FindGroupIndex(drawing, (*objects)[row].groupId, (*objects)[row].groupRow, 0);
+    if (row < 0 || row >= objects->count) return -1;
+    return GroupIndexOfObject(drawing, (*objects)[row]);
 }
 
 void UpdateGroupBounds(Drawing* drawing, int groupIndex, const POINT* offset)

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "geometry/point_geometry.h"
+#include "model/edit_ops.h"
 #include "model/groups.h"
+#include "model/render.h"
+#include "model/selection.h"
 #include "support/model_fixture.h"
 
 TEST_F(ModelTest, StaleGroupHintFindsTheEntryByIdAndOrsTheFlags)
@@ -129,4 +132,33 @@ TEST_F(ModelTest, ARotatedGroupsBoundsHoldItsFrameTurnedAsEveryRotationTurnsIt)
             EXPECT_EQ(445, g.bounds.left);   // 900 - 424.26, truncated after the centre is added
         }
     }
+}
+
+// A label keeps the id of a group that went; any id that names no group is no group: such an
+// object gets handles of its own, turns with the selection and is a unit of its own in menus.
+TEST_F(ModelTest, AGroupIdThatNamesNoGroupCountsAsNotGrouped)
+{
+    int a = Add(ClassShape), b = Add(ClassShape, 1200, 600);
+    for (int row : {a, b}) {
+        Change(row, [](DrawObject& o, Drawing& d) {
+            o.groupId = 6;
+            o.groupRow = 0;
+            o.state |= StateSelected;
+            ++d.selectedCount;
+        });
+    }
+    const std::vector<int> both = {Object(a).objId, Object(b).objId};
+
+    g_recorder.Clear();
+    HDC dc = CreateCompatibleDC(nullptr);
+    RenderPage(dc, DrawingHandle(), nullptr, TRUE, FALSE, FALSE);
+    DeleteDC(dc);
+    EXPECT_EQ(both, g_recorder.Messages(OM_DRAWHANDLES));
+    {
+        Locked<Drawing> d = LockDrawing();
+        EXPECT_EQ(0x1000u, GetSelectionMenuFlags(d.get()) & 0x1000u);   // two units
+    }
+    g_recorder.Clear();
+    ASSERT_EQ(0, ApplyToSelection(view_, OM_SETANGLE, 450, nullptr, FALSE));
+    EXPECT_EQ(both, g_recorder.Messages(OM_SETANGLE));
 }
