@@ -1,5 +1,5 @@
 // The stored records of a drawing: Drawing, ObjectList and DrawObject, ZOrderList, HookEntry,
-// LinkIndex and the group table. They are memory images of store records and file formats.
+// LinkIndex, the group table and a line array's data. They are memory images of store records and file formats.
 #pragma once
 
 #include <windows.h>
@@ -275,6 +275,39 @@ enum GroupFlags : DWORD {
     GroupBoundsStale = 0x2000,
     GroupMemberLeft = 0x4000,
 };
+
+// A line array's data record (record 120, one per array, named by the array's dataId), written
+// to drawing files unchanged. It has room for memberCount member entries and three more; the
+// first entryCount are in use: the leading ones without a member (trunk, feed and tail stubs
+// once laid out), then one per member in member order.
+struct ArrayEntry {
+    RECT segment;       // drawn from (left, top) to (right, bottom), relative to the layout origin
+    INT32 memberId;     // at 16, kNoMember for an entry without a member
+    INT32 memberRow;    // hint; -1 or 0 when none
+    INT32 extent;       // trunk, feed or tail length; a member's size along the trunk
+};
+static_assert(sizeof(ArrayEntry) == 28);
+static_assert(offsetof(ArrayEntry, memberId) == 16);
+static_assert(offsetof(ArrayEntry, memberRow) == 20);
+
+constexpr int kNoMember = 0xFFFF;
+
+struct ArrayData {
+    BlockHeader header;
+    DWORD style;          // at 16
+    INT32 branchAngle;    // degrees: 0, 45 or 135
+    INT32 branchLength;   // never negative
+    INT32 gap;            // never negative
+    INT32 memberCount;    // at 32
+    INT32 entryCount;     // at 36
+
+    ArrayEntry* Entries() { return reinterpret_cast<ArrayEntry*>(reinterpret_cast<BYTE*>(this) + sizeof(ArrayData)); }
+    ArrayEntry& operator[](int i) { return Entries()[i]; }
+};
+static_assert(sizeof(ArrayData) == 40);
+static_assert(offsetof(ArrayData, style) == 16);
+static_assert(offsetof(ArrayData, memberCount) == 32);
+static_assert(offsetof(ArrayData, entryCount) == 36);
 
 // The four tables share one layout: the block header, an i32 count, then the entries. A table
 // may be longer than its count needs; readers go by the count.

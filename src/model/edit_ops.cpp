@@ -92,11 +92,11 @@ int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Cha
 
 // A grouped member's frame changed: the whole group is resized by the member's factors instead,
 // moved as the member's top-left moved but kept on the drawing, and the member's own frame is
-// put back first.
+// put back first. Nothing for an object in no group.
 int ResizeGroupForMember(HWND view, Drawing* drawing, ObjectList* objects, int row, const RECT& before)
 {
     DrawObject& member = (*objects)[row];
-    int index = FindGroupIndex(drawing, member.groupId, member.groupRow, 0);
+    int index = GroupIndexOfObject(drawing, member);
     if (index < 0) return 0;
     member.groupRow = index;
     GroupEntry group;
@@ -310,14 +310,15 @@ int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHold
                 DrawObject& object = (*objects)[row];
                 if (!(object.state & StateSelected)) continue;
                 // Grouped objects turn only with their group (Group Rotate).
-                if (message == OM_SETANGLE && object.groupId != 0) continue;
+                if (message == OM_SETANGLE && GroupIndexOfObject(drawing.get(), object) >= 0) continue;
                 const RECT before = object.frame;
                 err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
                 // A frame changed through the selection (a border, a text fit) moves the points its
                 // hooked objects hang on: flag them so the propagation below lets them follow.
-                if (!err && !EqualRect(&before, &object.frame)) FlagObjectLinks(drawing.get(), objects.get(), row);
-                if (!err && object.groupId != 0 && !EqualRect(&before, &object.frame))
+                if (!err && !EqualRect(&before, &object.frame)) {
+                    FlagObjectLinks(drawing.get(), objects.get(), row);
                     err = ResizeGroupForMember(view, drawing.get(), objects.get(), row, before);
+                }
                 if (err || message != OM_SETANGLE) continue;
                 if (object.labelId == kNoLabel || (object.state & StateAttachedLabel)) continue;
                 int label = FindObjectById(objects.get(), object.labelId, object.labelRow);

@@ -1,12 +1,12 @@
 // The group table: lookup and recomputation of group entries.
 #include "model/groups.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "model/class_protocol.h"
 #include "model/drawing.h"
+#include "geometry/point_geometry.h"
 
 namespace {
 
@@ -16,29 +16,14 @@ bool OffRightAngle(int angle)
     return std::abs(angle % 900) > 3 && (std::abs(angle) + 3) % 900 > 3;
 }
 
-// Bounds of the rectangle's outline turned by `angle` tenths of a degree (counter-clockwise on
-// screen) about its centre, truncating toward zero.
+// Bounds of the rectangle's outline turned by `angle` about its centre: the same rotation the
+// group's resize and its members use, so that the bounds agree with them to the unit.
 RECT RotatedBounds(const RECT& r, int angle)
 {
-    double theta = angle * 3.14159265358979323846 / 1800.0;
-    double c = std::cos(theta), s = std::sin(theta);
-    int cx = r.left + (r.right - r.left) / 2;
-    int cy = r.top + (r.bottom - r.top) / 2;
     POINT corners[4] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
-    RECT out = {};
-    for (int i = 0; i < 4; ++i) {
-        double dx = corners[i].x - cx, dy = corners[i].y - cy;
-        LONG x = cx + static_cast<LONG>(dx * c + dy * s);
-        LONG y = cy + static_cast<LONG>(dy * c - dx * s);
-        if (i == 0) {
-            out = {x, y, x, y};
-        } else {
-            if (x < out.left) out.left = x;
-            if (x > out.right) out.right = x;
-            if (y < out.top) out.top = y;
-            if (y > out.bottom) out.bottom = y;
-        }
-    }
+    RotatePoints(&r, angle, corners, 4);
+    RECT out;
+    BoundsOfPoints(&out, corners, 4);
     return out;
 }
 
@@ -76,11 +61,17 @@ int FindGroupIndex(Drawing* drawing, int groupId, int indexHint, DWORD flagBits)
     return FindGroupEntry(table.get(), groupId, indexHint, flagBits);
 }
 
+int GroupIndexOfObject(Drawing* drawing, const DrawObject& object)
+{
+    if (object.groupId == 0) return -1;
+    return FindGroupIndex(drawing, object.groupId, object.groupRow, 0);
+}
+
 int GetCurrentGroupIndex(Drawing* drawing, ObjectList* objects)
 {
     int row = drawing->currentRow;
-    if (row < 0 || row >= objects->count || (*objects)[row].groupId == 0) return -1;
-    return FindGroupIndex(drawing, (*objects)[row].groupId, (*objects)[row].groupRow, 0);
+    if (row < 0 || row >= objects->count) return -1;
+    return GroupIndexOfObject(drawing, (*objects)[row]);
 }
 
 void UpdateGroupBounds(Drawing* drawing, int groupIndex, const POINT* offset)

@@ -12,6 +12,11 @@ int FindGroupEntry(GroupTable* table, int groupId, int indexHint, DWORD flagBits
 // The same, locking the drawing's table around the call.
 int FindGroupIndex(Drawing* drawing, int groupId, int indexHint, DWORD flagBits);
 
+// Index of the group the object belongs to; -1 when it belongs to none, also when its group id
+// names no group any more (a label that outlived its group keeps the id). Every "is it grouped"
+// question goes through here.
+int GroupIndexOfObject(Drawing* drawing, const DrawObject& object);
+
 // Group index of the drawing's current object; -1 when there is none or it is not grouped.
 int GetCurrentGroupIndex(Drawing* drawing, ObjectList* objects);
 

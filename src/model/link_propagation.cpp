@@ -17,6 +17,10 @@
 //     pull each other round in a ring can never settle, and must not hang the program. Entries
 //     still flagged then are cleared.
 //  6. A holder moves with its group only when its group (by id) is another than its target's.
+//  7. The pull-back moves objects after the passes, flagging their links again; passes of their
+//     own (bounded as in 5) settle those. An object these push off the page once more is not
+//     pulled back again: its mark goes. No entry leaves a propagation flagged 0x10, or every
+//     later edit, and every Undo back to it, would chase it again.
 #include "model/link_propagation.h"
 
 #include <set>
@@ -81,9 +85,11 @@ void RefitAttachPoint(Drawing* drawing, ObjectList* objects, int targetRow, Hook
                      static_cast<int>(reinterpret_cast<INT_PTR>(&count)), points);
     if (count < 2) return;
     if (count > 16) count = 16;
+    // Every candidate is measured against the point the hook had before the search.
+    const POINT from = {hook.attachX, hook.attachY};
     LONG best = kFarDistance;
     for (int i = 0; i < count; ++i) {
-        LONG distance = labs(points[i].x - hook.attachX) + labs(points[i].y - hook.attachY);
+        LONG distance = labs(points[i].x - from.x) + labs(points[i].y - from.y);
         if (distance < best) {
             best = distance;
             hook.attachX = points[i].x;
@@ -99,6 +105,7 @@ public:
 
     int Passes(int* passes);
     int PullBack();
+    void ClearPushedOff();
     bool pullBackDue = false;
 
 private:
@@ -312,6 +319,12 @@ int Propagation::PullBack()
     return 0;
 }
 
+void Propagation::ClearPushedOff()
+{
+    for (int row = 0; row < objects_->count; ++row) (*objects_)[row].state &= ~static_cast<DWORD>(StatePushedOff);
+    pullBackDue = false;
+}
+
 // Every stale group is recomputed once, found again by its id: recomputing one may dissolve
 // another and shift the table.
 void RecomputeStaleGroups(Drawing* drawing)
@@ -347,6 +360,22 @@ void RecomputeStaleGroups(Drawing* drawing)
         groups.Unlock();
         InvalidateLogicalRect(drawing->viewWindow, &bounds);
     }
+}
+
+// Clears the changed flag of every entry: what the passes could not settle stays where it is.
+void ClearChangedLinks(Drawing* drawing)
+{
+    bool cleared = false;
+    {
+        Locked<LinkIndex> index(drawing->linkIndex);
+        if (!index) return;
+        for (int i = 0; i < index->count; ++i) {
+            if (!((*index)[i].flags & LinkChanged)) continue;
+            (*index)[i].flags &= ~static_cast<DWORD>(LinkChanged);
+            cleared = true;
+        }
+    }
+    if (cleared) MarkBlockDirty(drawing->linkIndex);
 }
 
 // Drops the links flagged for dropping, from the last entry to the first.
@@ -414,8 +443,16 @@ int PropagateLinksCounted(Drawing* drawing, int* passes)
         if (!objects) return ErrOutOfMemory;
         Propagation propagation(drawing, objects.get());
         result = propagation.Passes(passes);
-        if (!result && propagation.pullBackDue) result = propagation.PullBack();
+        if (!result && propagation.pullBackDue) {
+            propagation.pullBackDue = false;
+            result = propagation.PullBack();
+            int settling = 0;
+            if (!result) result = propagation.Passes(&settling);
+            *passes += settling;
+        }
+        if (propagation.pullBackDue || result) propagation.ClearPushedOff();
     }
+    ClearChangedLinks(drawing);
     RecomputeStaleGroups(drawing);
     return result;
 }

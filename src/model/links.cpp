@@ -1,6 +1,7 @@
 // The link graph: hooks in their holders, the LinkIndex beside them, and their upkeep.
 #include "model/links.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,9 +14,6 @@
 #include "store/block_store.h"
 
 namespace {
-
-constexpr int kArrayDataHeader = 40;   // ArrayData: header, style, angle, L, G, M, N
-constexpr int kArrayEntrySize = 28;    // segment rect, member id, member row, extent
 
 BOOL g_shapeHookHintPosted = FALSE;
 BOOL g_lineHookHintPosted = FALSE;
@@ -403,21 +401,18 @@ int RebuildLinkIndex(Drawing* drawing)
             if (!result) result = err;
             continue;
         }
-        LONG size = GetBlockSize(data);
-        Locked<BYTE> bytes(data);
-        if (bytes && size >= kArrayDataHeader) {
-            INT32 entries;
-            std::memcpy(&entries, bytes.get() + 36, 4);
-            for (int e = 0; e >= 0 && e < entries && kArrayDataHeader + kArrayEntrySize * (e + 1) <= size; ++e) {
-                BYTE* at = bytes.get() + kArrayDataHeader + kArrayEntrySize * e;
-                INT32 memberId, memberRow;
-                std::memcpy(&memberId, at + 16, 4);
-                std::memcpy(&memberRow, at + 20, 4);
-                if (memberId == kNoLabel) continue;
-                memberRow = FindObjectById(objects.get(), memberId, memberRow);
-                std::memcpy(at + 20, &memberRow, 4);
+        const LONG size = GetBlockSize(data);
+        Locked<ArrayData> record(data);
+        if (record && size >= static_cast<LONG>(sizeof(ArrayData))) {
+            // A stored count is trusted only as far as the record holds entries.
+            const int fit = static_cast<int>((size - sizeof(ArrayData)) / sizeof(ArrayEntry));
+            const int entries = std::min(record->entryCount, fit);
+            for (int e = 0; e < entries; ++e) {
+                ArrayEntry& entry = (*record)[e];
+                if (entry.memberId == kNoMember) continue;
+                entry.memberRow = FindObjectById(objects.get(), entry.memberId, entry.memberRow);
             }
-            bytes.Unlock();
+            record.Unlock();
             MarkBlockDirty(data);
         }
         ReleaseBlock(data);

@@ -225,7 +225,7 @@ void RenderPage(HDC dc, HGLOBAL drawingHandle, const RECT* clip, BOOL drawHandle
             const DrawObject& object = (*list)[row];
             if (!visible(object) || !Meets(object.updateRect, clip))
                 continue;
-            if ((object.state & StateSelected) && object.groupId == 0 && drawHandles)
+            if ((object.state & StateSelected) && drawHandles && GroupIndexOfObject(drawing.get(), object) < 0)
                 Send(dc, drawing.get(), list, row, OM_DRAWHANDLES, 0, 0, nullptr);
             if (object.state & StateShowHooks) {
                 int count = 0;

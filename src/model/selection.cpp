@@ -12,6 +12,7 @@
 #include "geometry/handle_codes.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
+#include "model/groups.h"
 #include "model/links.h"
 #include "model/undo.h"
 #include "store/block_store.h"
@@ -238,7 +239,7 @@ DWORD GetSelectionMenuFlags(Drawing* drawing)
         if (object.textId >= 0) flags |= 0x4;
         // Attached labels and members fixed to an array are no units of their own.
         if ((object.state & StateAttachedLabel) || HasSingleFixedHook(&object)) continue;
-        if (object.groupId != 0)
+        if (GroupIndexOfObject(drawing, object) >= 0)
             groups.insert(object.groupId);
         else
             ++loose;

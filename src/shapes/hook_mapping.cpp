@@ -396,6 +396,9 @@ void ProjectPointOntoOutline(Drawing* drawing, DrawObject* shape, int direction,
     for (int i = 0; i + 1 < n; ++i) {
         const double x0 = outline[i].x, y0 = outline[i].y;
         const double dx = outline[i + 1].x - x0, dy = outline[i + 1].y - y0;
+        // A point repeated (where an ellipse's halves meet) is no edge: taken as horizontal it
+        // would "project" every point of its line onto itself.
+        if (dx == 0 && dy == 0) continue;
         const bool vertical =
             (direction & kProjectVertical) || (!(direction & kProjectHorizontal) && std::fabs(dy / dx) <= 1);
         if (vertical) {

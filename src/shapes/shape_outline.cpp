@@ -105,7 +105,9 @@ void BuildShapeOutline(const RECT& rect, const RECT& ref, double p, int kind, in
         const int J = B0 - B;
         const int a = d - J / 2;
         o.Add(L, B - a), o.Add(L, T), o.Add(R, T), o.Add(R, B - a - J);
-        const double q = W / 4;
+        // Real quarters: with integer ones the wave would end short of the left edge on widths
+        // that 4 does not divide.
+        const double q = W / 4.0;
         const double s = 2 * q / 20;
         for (int i = 1; i <= 20; ++i) {
             const double t = i * s;

@@ -1,7 +1,11 @@
 // The group table: lookup by id and hint, recomputation from members, dissolving.
 #include <gtest/gtest.h>
 
+#include "geometry/point_geometry.h"
+#include "model/edit_ops.h"
 #include "model/groups.h"
+#include "model/render.h"
+#include "model/selection.h"
 #include "support/model_fixture.h"
 
 TEST_F(ModelTest, StaleGroupHintFindsTheEntryByIdAndOrsTheFlags)
@@ -100,4 +104,61 @@ TEST_F(ModelTest, AGroupOfLabelsAloneIsRemoved)
     Locked<Drawing> d = LockDrawing();
     EXPECT_EQ(-1, FindGroupIndex(d.get(), 6, 0, 0));
     (void)c;
+}
+
+TEST_F(ModelTest, ARotatedGroupsBoundsHoldItsFrameTurnedAsEveryRotationTurnsIt)
+{
+    int a = Add(ClassShape, 600, 600, 300, 300), b = Add(ClassShape, 900, 900, 300, 300);
+    MakeGroup(4, {a, b});
+    const RECT members = {570, 570, 1230, 1230};
+    for (int angle : {450, -300, 1350, 900}) {
+        {
+            Locked<Drawing> d = LockDrawing();
+            Locked<GroupTable> table(d->groupTable);
+            (*table)[0].angle = angle;
+            table.Unlock();
+            UpdateGroupBounds(d.get(), 0, nullptr);
+        }
+        const GroupEntry g = Groups()[0];
+        POINT corners[4] = {{g.frame.left, g.frame.top}, {g.frame.right, g.frame.top},
+                            {g.frame.right, g.frame.bottom}, {g.frame.left, g.frame.bottom}};
+        RotatePoints(&g.frame, angle, corners, 4);
+        RECT expected;
+        BoundsOfPoints(&expected, corners, 4);
+        InflateRect(&expected, 30, 30);
+        UnionRect(&expected, &expected, &members);
+        EXPECT_EQ(expected, g.bounds) << angle;
+        if (angle == 450) {
+            EXPECT_EQ(445, g.bounds.left);   // 900 - 424.26, truncated after the centre is added
+        }
+    }
+}
+
+// A label keeps the id of a group that went; any id that names no group is no group: such an
+// object gets handles of its own, turns with the selection and is a unit of its own in menus.
+TEST_F(ModelTest, AGroupIdThatNamesNoGroupCountsAsNotGrouped)
+{
+    int a = Add(ClassShape), b = Add(ClassShape, 1200, 600);
+    for (int row : {a, b}) {
+        Change(row, [](DrawObject& o, Drawing& d) {
+            o.groupId = 6;
+            o.groupRow = 0;
+            o.state |= StateSelected;
+            ++d.selectedCount;
+        });
+    }
+    const std::vector<int> both = {Object(a).objId, Object(b).objId};
+
+    g_recorder.Clear();
+    HDC dc = CreateCompatibleDC(nullptr);
+    RenderPage(dc, DrawingHandle(), nullptr, TRUE, FALSE, FALSE);
+    DeleteDC(dc);
+    EXPECT_EQ(both, g_recorder.Messages(OM_DRAWHANDLES));
+    {
+        Locked<Drawing> d = LockDrawing();
+        EXPECT_EQ(0x1000u, GetSelectionMenuFlags(d.get()) & 0x1000u);   // two units
+    }
+    g_recorder.Clear();
+    ASSERT_EQ(0, ApplyToSelection(view_, OM_SETANGLE, 450, nullptr, FALSE));
+    EXPECT_EQ(both, g_recorder.Messages(OM_SETANGLE));
 }

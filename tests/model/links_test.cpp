@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <random>
 
@@ -224,6 +225,53 @@ TEST_F(LinkTest, RebuildDropsLinksWhoseHolderOrTargetVanishedAndRefreshesHints)
     EXPECT_EQ(shape, links[0].targetRow);
     EXPECT_EQ(shape, Object(line).hooks[0].targetRow);
     EXPECT_EQ((std::vector<int>{1}), g_recorder.Messages(OM_MEMBER));   // the target hears of its lost holder
+}
+
+TEST_F(LinkTest, RebuildRefreshesArrayMemberRowsAsFarAsTheArrayRecordHoldsEntries)
+{
+    const int array = Add(ClassArray);
+    const int member = Add(ClassShape);
+    // Room for three entries, though the record counts nine: a member-less stub, the member
+    // under a stale row, and a member that is gone.
+    constexpr int kEntries = 40, kEntry = 28;
+    constexpr int size = kEntries + 3 * kEntry;
+    auto put = [](BYTE* at, INT32 value) { std::memcpy(at, &value, 4); };
+    {
+        HGLOBAL block = nullptr;
+        ASSERT_EQ(0, AddRecord(slot_, RecLineArrayData, 1, size, &block));
+        BYTE* bytes = static_cast<BYTE*>(GlobalLock(block));
+        ASSERT_NE(nullptr, bytes);
+        std::memset(bytes + kBlockHeaderSize, 0, size - kBlockHeaderSize);
+        put(bytes + 32, 2);   // members
+        put(bytes + 36, 9);   // entries in use
+        const INT32 ids[3] = {0xFFFF, Object(member).objId, 999};
+        for (int e = 0; e < 3; ++e) {
+            put(bytes + kEntries + kEntry * e + 16, ids[e]);
+            put(bytes + kEntries + kEntry * e + 20, 7);
+        }
+        GlobalUnlock(block);
+        ASSERT_EQ(0, MarkBlockDirty(block));
+        ReleaseBlock(block);
+    }
+    Change(array, [](DrawObject& o, Drawing&) {
+        o.dataType = RecLineArrayData;
+        o.dataId = 1;
+        o.dataCount = 1;
+    });
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, RebuildLinkIndex(d.get()));
+    }
+    const std::string payload = RecordBytes(RecLineArrayData, 1);
+    ASSERT_EQ(static_cast<size_t>(size - kBlockHeaderSize), payload.size());
+    auto rowOf = [&](int e) {
+        INT32 row;
+        std::memcpy(&row, payload.data() + kEntries - kBlockHeaderSize + kEntry * e + 20, 4);
+        return row;
+    };
+    EXPECT_EQ(7, rowOf(0));
+    EXPECT_EQ(member, rowOf(1));
+    EXPECT_EQ(-1, rowOf(2));
 }
 
 TEST_F(LinkTest, SixThousandAndFirstLinkFailsAndTheEditRollsTheHookBack)

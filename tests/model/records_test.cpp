@@ -24,6 +24,11 @@ TEST(Records, SizesAndUnalignedDoublesSitWhereTheFormatPutsThem)
     EXPECT_EQ(72u, offsetof(DrawObject, param));
     EXPECT_EQ(248u + 20u + 16u, offsetof(DrawObject, hooks) + sizeof(HookEntry) + offsetof(HookEntry, holderCode));
     EXPECT_EQ(382u, offsetof(DocumentState, drawing));
+    // A line array's data record: six i32 after the block header, then 28-byte entries.
+    EXPECT_EQ(40u, sizeof(ArrayData));
+    EXPECT_EQ(28u, sizeof(ArrayEntry));
+    EXPECT_EQ(36u, offsetof(ArrayData, entryCount));
+    EXPECT_EQ(40u + 28u + 20u, sizeof(ArrayData) + sizeof(ArrayEntry) + offsetof(ArrayEntry, memberRow));
 }
 
 TEST(Records, TablesAddressEntriesAfterTheHeaderAndCount)

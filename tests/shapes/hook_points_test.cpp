@@ -11,6 +11,7 @@
 #include "model/link_propagation.h"
 #include "model/links.h"
 #include "model/move_set.h"
+#include "model/undo.h"
 #include "shapes/connection_points.h"
 #include "shapes/hook_mapping.h"
 #include "shapes/picture_chunks.h"
@@ -311,6 +312,8 @@ TEST_F(HookPoints, PointsProjectOntoTheOutlineAlongTheirDirection)
         {"up and down", ShapeRectangle, 0, 0, false, kProjectVertical, 1, {620, 1000}, {620, 1200}},
         {"no edge in reach", ShapeDecision, 0, 0, false, kProjectVertical, 1, {2000, 900}, {2000, 900}},
         {"slanted edge", ShapeDecision, 0, 0, false, 0, 1, {700, 700}, {700, 800}},
+        // The oval's halves meet at its bottom point, which is no edge of its own.
+        {"oval, on the centre line", ShapeOval, 0, 0, false, 0, 1, {900, 1100}, {900, 1200}},
         {"answered in the box", ShapeRectangle, 0, 0, false, 0, 0, {700, 650}, {100, 0}},
         {"on the grid line", ShapeRectangle, 0, 0, true, 0, 0, {820, 640}, {300, 0}},
         {"the grid is for hooking only", ShapeRectangle, 0, 0, true, 0, 1, {820, 640}, {820, 600}},
@@ -462,6 +465,36 @@ TEST_F(HookPoints, ShapesHookedByOnePointFollowTheirTarget)
     EXPECT_EQ(2, passes);   // one that settles, one that finds nothing
 }
 
+TEST_F(HookPoints, ARefitTakesTheHookPointNearestToWhereTheHookWas)
+{
+    struct Case {
+        POINT from, expected;
+    };
+    // A rectangle offers a point every 150 units round its box.
+    const Case cases[] = {
+        {{290, 10}, {300, 0}},
+        {{600, 280}, {600, 300}},
+        {{440, 590}, {450, 600}},
+        {{225, 0}, {150, 0}},   // equally near: the first listed wins
+        {{0, 0}, {0, 0}},
+    };
+    const int target = Add(ShapeRectangle, RECT{1200, 1200, 1800, 1800});
+    const int holder = Add(ShapeRectangle, RECT{600, 1350, 1200, 1650});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from.x << ", " << c.from.y);
+        {
+            // Rotating, flipping or reshaping the target flags its links for a refit.
+            Locked<Drawing> d(state_->drawing);
+            ASSERT_EQ(0, AttachHook(d.get(), holder, 0, target, 7, c.from.x, c.from.y));
+            MarkLinksChanged(d.get(), Object(target).objId, LinkChanged | LinkRefit, 0, -1);
+        }
+        int passes = 0;
+        ASSERT_EQ(0, Propagate(&passes));
+        const HookEntry hook = Object(holder).hooks[0];
+        EXPECT_EQ((Edges{c.expected.x, c.expected.y}), (Edges{hook.attachX, hook.attachY}));
+    }
+}
+
 TEST_F(HookPoints, AHolderHookedAtBothEndsIsReshapedAtTheEndThatMovedAndPassesItOn)
 {
     struct Case {
@@ -527,6 +560,58 @@ TEST_F(HookPoints, AHolderPushedOffThePageIsPulledBackWithItsWholeGroup)
     Locked<GroupTable> groups(d->groupTable);
     EXPECT_EQ(width, (*groups)[group].frame.right);
     EXPECT_EQ(0u, (*groups)[group].flags & (GroupFramesPending | GroupBoundsStale));
+}
+
+TEST_F(HookPoints, WhatThePullBackMovedIsSettledAndNoLinkStaysFlagged)
+{
+    g_classHandlers.classes[ClassLine] = TwoEndedHolder;
+    ASSERT_EQ(0, InstallClassHandlers());
+    g_twoEnded = TwoEndedLog{};
+    int width = 0;
+    {
+        Locked<Drawing> d(state_->drawing);
+        width = d->pageWidth;
+    }
+    const int hub = Add(ShapeRectangle, RECT{width - 1500, 600, width - 900, 1200});
+    const int holder = Add(ShapeRectangle, RECT{width - 900, 750, width - 600, 1050});
+    ASSERT_EQ(0, Hook(holder, hub, 15, 600, 300));
+    // A line from the hub's top-left corner to the holder's bottom middle.
+    RECT span = {width - 1500, 600, width - 750, 1050};
+    ASSERT_EQ(0, AddObject(view_, ClassLine, &span, 0, 0, 0, FALSE, TRUE, nullptr, FALSE));
+    const int line = holder + 1;
+    ASSERT_EQ(0, Hook(line, hub, 1, 0, 0));
+    ASSERT_EQ(0, Hook(line, holder, 2, 300, 600));
+    auto flagged = [this] {
+        int count = 0;
+        Locked<Drawing> d(state_->drawing);
+        Locked<LinkIndex> index(d->linkIndex);
+        for (int i = 0; i < index->count; ++i) count += ((*index)[i].flags & LinkChanged) ? 1 : 0;
+        return count;
+    };
+
+    // The holder follows the hub 150 beyond the page's right edge; the pull-back brings both
+    // back by 150, and the line must follow them back at both ends.
+    ObjectVector* set = NewObjectVector(4);
+    set->rows[set->count++] = hub;
+    ASSERT_EQ(0, MoveObjects(view_, 750, 0, set, FALSE));
+    FreeObjectVector(&set, nullptr);
+    const Edges settled = {width - 900, 600, width - 150, 1050};
+    EXPECT_EQ((Edges{width - 900, 600, width - 300, 1200}), EdgesOf(Object(hub).frame));
+    EXPECT_EQ(width, Object(holder).frame.right);
+    EXPECT_EQ(settled, EdgesOf(Object(line).frame));
+    EXPECT_EQ(0, flagged());
+
+    // Undo and redo bring back states that nothing has to chase.
+    ASSERT_EQ(0, UndoLastChange(view_, TRUE));
+    EXPECT_EQ(EdgesOf(span), EdgesOf(Object(line).frame));
+    EXPECT_EQ(0, flagged());
+    ASSERT_EQ(0, UndoLastChange(view_, TRUE));
+    EXPECT_EQ(settled, EdgesOf(Object(line).frame));
+    EXPECT_EQ(0, flagged());
+    int passes = 0;
+    ASSERT_EQ(0, Propagate(&passes));
+    EXPECT_EQ(1, passes);
+    EXPECT_EQ(settled, EdgesOf(Object(line).frame));
 }
 
 TEST_F(HookPoints, ChainsSettleInOnePassPerLinkBehindIt)

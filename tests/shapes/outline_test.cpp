@@ -193,6 +193,10 @@ TEST(ShapeOutline, CurvedKindsKeepTheirShape)
     EXPECT_EQ((Pt{400, 470}), doc[23]);
     EXPECT_EQ((Pt{250, 500}), doc[33]); // bottom of the dip
     EXPECT_EQ((Pt{100, 470}), doc[44]);
+    // Its quarters are real: on a width that 4 does not divide the wave still ends on L.
+    std::vector<Pt> odd = Outline(7, RECT{100, 200, 702, 500}, 0.1);
+    EXPECT_EQ((Pt{401, 470}), odd[23]);
+    EXPECT_EQ((Pt{100, 470}), odd[43]);
 
     // Delay: flat left, a half ellipse of width c = trunc(0.5 x 600) down the right side.
     std::vector<Pt> delay = Outline(24, kFrame, 0.5);
