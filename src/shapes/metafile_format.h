@@ -63,6 +63,10 @@ enum MetaFunction : std::uint16_t {
     MetaEscape = 0x0626,
 };
 
+// Text-out options that make a META_EXTTEXTOUT record carry its clipping rectangle (opaque,
+// clipped). Other bits, such as right-to-left reading (0x80), come without one.
+constexpr std::uint16_t kTextOutRectOptions = 0x0006;
+
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr int kPlaceableHeaderSize = 22;
 constexpr int kMetaHeaderSize = 18;   // the standard header, 9 words

@@ -130,19 +130,26 @@ void PlayExtTextOut(HDC dc, PictureDrawState* s, const METARECORD* record)
     POINT at = {MapPictureX(s, S(p, 1)), MapPictureY(s, S(p, 0))};
     int count = S(p, 2);
     UINT options = p[3];
-    const bool hasRect = options != 0;
+    // The rectangle is there only for opaque or clipped text, as the system's own player reads
+    // it: right-to-left reading alone (0x80) comes without one.
+    const bool hasRect = (options & kTextOutRectOptions) != 0;
     RECT clip = {0, 0, 0, 0};
+    const RECT* rect = nullptr;
     int textAt = 4;
     if (hasRect) {
         clip = RECT{S(p, 4), S(p, 5), S(p, 6), S(p, 7)};
         MapPictureRect(s, &clip);
+        rect = &clip;
         textAt = 8;
     }
     if (s->angle != 0) {
         RotatePoints(&s->initialDest, s->angle, &at, 1);
         options = 0;
-        clip = RECT{-32767, -32767, 32767, 32767};
     }
+    // No rectangle is handed on without those options: a recording device would store it, and
+    // the record would then be read with its rectangle as text.
+    if (!(options & kTextOutRectOptions))
+        rect = nullptr;
     const char* text = reinterpret_cast<const char*>(p + textAt);
     const DWORD needed = static_cast<DWORD>((count + 1) / 2 + count + 3 + (hasRect ? 8 : 4));
     INT* spacing = nullptr;
@@ -154,7 +161,7 @@ void PlayExtTextOut(HDC dc, PictureDrawState* s, const METARECORD* record)
         for (int i = 0; i < count; ++i)
             spacing[i] = static_cast<INT>(S(dx, i) * s->scaleX);
     }
-    ExtTextOutA(dc, at.x, at.y, options, &clip, text, static_cast<UINT>(count), spacing);
+    ExtTextOutA(dc, at.x, at.y, options, rect, text, static_cast<UINT>(count), spacing);
 }
 
 // The bitmap records: a DIB after `dibAt` parameter words stretched into the mapped rectangle.

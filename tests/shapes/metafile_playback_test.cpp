@@ -5,6 +5,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "support/metafile_recorder.h"
 #include "shapes/metafile_format.h"
@@ -221,6 +222,43 @@ TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
                       &box, &state, 0);
     EXPECT_EQ(before + 1, SaveDC(dc));
     DeleteDC(dc);
+}
+
+// Text-out records: the clipping rectangle comes only with the opaque or clipped options.
+TEST(MetafilePlayback, TextOutReadsItsRectangleOnlyWhenOpaqueOrClipped)
+{
+    // "ABCDEFGH" read right to left (0x80), then eight spacings: no rectangle in between.
+    const std::vector<WORD> rtl = {19, 0, MetaExtTextOut, 20, 10, 8, 0x80, 0x4241, 0x4443, 0x4645, 0x4847,
+                                   9, 9, 9, 9, 9, 9, 9, 9};
+    const std::vector<WORD> clipped = {14, 0, MetaExtTextOut, 20, 10, 2, 0x04, 0, 0, 50, 40, 0x4241, 5, 5};
+    const RECT box = {0, 0, 100, 100};
+    const auto played = OfFunction(Play(Handmade({rtl, clipped}), box, box), MetaExtTextOut);
+    ASSERT_EQ(2u, played.size());
+    auto text = [](const MetaRecord& r, size_t at, size_t count) {
+        std::string out(count, ' ');
+        std::memcpy(out.data(), r.params.data() + at, count);
+        return out;
+    };
+    EXPECT_EQ(0x80, played[0].params[3]);
+    ASSERT_GE(played[0].params.size(), 8u);
+    EXPECT_EQ("ABCDEFGH", text(played[0], 4, 8));   // recorded without a rectangle either
+    EXPECT_EQ(0x04, played[1].params[3]);
+    ASSERT_GE(played[1].params.size(), 9u);
+    EXPECT_EQ((std::vector<short>{0, 0, 50, 40}), std::vector<short>(played[1].params.begin() + 4, played[1].params.begin() + 8));
+    EXPECT_EQ("AB", text(played[1], 8, 2));
+
+    // The record check counts the rectangle by the same options.
+    const struct { WORD options; WORD words; int sound; } cases[] = {
+        {0x80, 8, 1}, {0x00, 8, 1}, {0x02, 8, 0}, {0x04, 8, 0}, {0x02, 12, 1}, {0x86, 12, 1},
+    };
+    for (const auto& c : cases) {
+        std::vector<WORD> record(c.words, 0);
+        record[0] = c.words;
+        record[2] = MetaExtTextOut;
+        record[5] = 2;
+        record[6] = c.options;
+        EXPECT_EQ(c.sound, IsSoundMetafileRecord(record.data(), c.words)) << c.options << " " << c.words;
+    }
 }
 
 TEST(MetafileFormat, SanitizerKeepsWholeRecordsOnly)
