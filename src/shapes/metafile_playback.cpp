@@ -355,6 +355,13 @@ int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, i
     case MetaOffsetWindowOrg:
         OffsetRect(&s->frame, S(p, 1), S(p, 0));
         break;
+    case MetaSetMapMode:
+    case MetaSetViewportOrg:
+    case MetaSetViewportExt:
+    case MetaOffsetViewportOrg:
+    case MetaScaleWindowExt:
+        // The device's mapping is the caller's: the transform alone places the picture.
+        break;
     case MetaLineTo:
     case MetaMoveTo: {
         const POINT q = MapPoint(s, S(p, 1), S(p, 0));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/canvas.h"
 #include "support/metafile_recorder.h"
 #include "shapes/metafile_format.h"
 #include "shapes/metafile_playback.h"
@@ -222,6 +223,38 @@ TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
                       &box, &state, 0);
     EXPECT_EQ(before + 1, SaveDC(dc));
     DeleteDC(dc);
+}
+
+// The device's mapping belongs to the caller: the metafile's own mapping records never reach it.
+TEST(MetafilePlayback, MappingRecordsOfTheMetafileAreNotPlayed)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetViewportOrgEx(dc, 40, 40, nullptr);
+        SetViewportExtEx(dc, 3, 3, nullptr);
+        OffsetViewportOrgEx(dc, 5, 5, nullptr);
+        ScaleWindowExtEx(dc, 2, 1, 2, 1, nullptr);
+        Rectangle(dc, 0, 0, 50, 50);
+    });
+    const RECT box = {0, 0, 100, 100};
+    const auto played = Play(bits, box, box);
+    for (WORD function : {0x0103, 0x020D, 0x020E, 0x0211, 0x0410})
+        EXPECT_TRUE(OfFunction(played, function).empty()) << std::hex << function;
+    EXPECT_EQ((Shorts{{0, 0, 50, 50}}), Rects(played));
+
+    // On a device: the rectangle lands where the transform puts it and nowhere else.
+    Canvas canvas(100, 100);
+    SetMapMode(canvas.dc(), MM_TEXT);
+    SelectObject(canvas.dc(), GetStockObject(BLACK_BRUSH));
+    const RECT dest = {10, 10, 50, 50};
+    PictureDrawState state = {};
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(bits), &box, &state, 0);
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(60, 60));
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(5, 5));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(10, 10));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(29, 29));
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(31, 31));
+    EXPECT_EQ(MM_TEXT, GetMapMode(canvas.dc()));
 }
 
 // Text-out records: the clipping rectangle comes only with the opaque or clipped options.
