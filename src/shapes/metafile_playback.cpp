@@ -81,6 +81,35 @@ RECT Normalized(const RECT& r)
     return n;
 }
 
+// Where the picture may draw: its own box, turned with the object when rotated, joined with
+// the object's update rectangle.
+RECT PictureClipRect(const PictureDrawState* s, const RECT& dest)
+{
+    RECT box = Normalized(dest);
+    if (s->angle != 0) {
+        POINT corners[4] = {{box.left, box.top}, {box.right, box.top}, {box.right, box.bottom},
+                            {box.left, box.bottom}};
+        RotatePoints(&s->initialDest, s->angle, corners, 4);
+        box = RECT{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
+        for (const POINT& c : corners) {
+            box.left = c.x < box.left ? c.x : box.left;
+            box.top = c.y < box.top ? c.y : box.top;
+            box.right = c.x > box.right ? c.x : box.right;
+            box.bottom = c.y > box.bottom ? c.y : box.bottom;
+        }
+    }
+    if (!IsRectEmpty(&s->updateRect))
+        UnionRect(&box, &box, &s->updateRect);
+    return box;
+}
+
+// The clip rectangle, never a region: recorded into a metafile a region would become a
+// clip-region record, which the import scan refuses.
+void ClipToPicture(HDC dc, const PictureDrawState* s)
+{
+    IntersectClipRect(dc, s->clip.left, s->clip.top, s->clip.right, s->clip.bottom);
+}
+
 // A curve or rectangle of a rotated picture drawn as the rotated outline of a shape kind.
 void DrawRotatedKind(HDC dc, const PictureDrawState* s, const RECT& mapped, int kind, double param)
 {
@@ -373,6 +402,7 @@ int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, i
     }
     case MetaOffsetClipRgn:
         OffsetClipRgn(dc, ScalePictureX(s, S(p, 1)), ScalePictureY(s, S(p, 0)));
+        ClipToPicture(dc, s);   // the offset moved the picture's own clip as well
         break;
     case MetaSelectPalette:
         if (s->paletteFlag)
@@ -551,8 +581,10 @@ void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame
         state->frame = *frame;
         state->depth = 0;
         state->stack[0] = PictureSavedState{state->scaleX, state->scaleY, *dest, *frame};
+        state->clip = PictureClipRect(state, *dest);
         const int saved = SaveDC(dc);
         SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        ClipToPicture(dc, state);
         EnumMetaFile(dc, metafile, PictureRecordProc, reinterpret_cast<LPARAM>(state));
         RestoreDC(dc, g_renderingMetafile ? -1 : saved);
     }

@@ -86,6 +86,7 @@ PictureDrawState EmptyDrawState(const DrawObject* shape)
     std::memset(&state, 0, sizeof state);
     state.options = static_cast<INT32>(shape->options);
     state.angle = shape->angle;
+    state.updateRect = shape->updateRect;   // where the picture may draw
     return state;
 }
 

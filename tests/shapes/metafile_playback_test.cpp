@@ -11,6 +11,8 @@
 #include "support/metafile_recorder.h"
 #include "shapes/metafile_format.h"
 #include "shapes/metafile_playback.h"
+#include "shapes/picture_import.h"
+#include "exchange/exchange_services.h"
 
 namespace {
 
@@ -255,6 +257,78 @@ TEST(MetafilePlayback, MappingRecordsOfTheMetafileAreNotPlayed)
     EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(29, 29));
     EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(31, 31));
     EXPECT_EQ(MM_TEXT, GetMapMode(canvas.dc()));
+}
+
+// Pictures from other programs draw outside their box; the playback keeps them inside it.
+TEST(MetafilePlayback, PlaybackIsClippedToThePicturesBox)
+{
+    // Blackness over (-50, -50) .. (150, 150) of a 0..100 frame.
+    const std::vector<WORD> black = {9, 0, MetaPatBlt, 0x0042, 0x0000, 200, 200, static_cast<WORD>(-50), static_cast<WORD>(-50)};
+    // A clip of its own, then moved by half the frame.
+    const std::vector<WORD> ownClip = {7, 0, MetaIntersectClipRect, 150, 150, static_cast<WORD>(-50), static_cast<WORD>(-50)};
+    const std::vector<WORD> moveClip = {5, 0, MetaOffsetClipRgn, 50, 50};
+    const RECT frame = {0, 0, 100, 100}, dest = {30, 30, 70, 70};
+    const COLORREF white = RGB(255, 255, 255), ink = RGB(0, 0, 0);
+    for (const auto& bits : {Handmade({black}), Handmade({ownClip, moveClip, black})}) {
+        Canvas canvas(100, 100);
+        SetMapMode(canvas.dc(), MM_TEXT);
+        PictureDrawState state = {};
+        PlayPictureInRect(canvas.dc(), &dest, BitsBlock(bits), &frame, &state, 0);
+        EXPECT_EQ(white, canvas.Pixel(29, 29));
+        EXPECT_EQ(white, canvas.Pixel(75, 75));
+        EXPECT_EQ(white, canvas.Pixel(70, 50));
+        EXPECT_EQ(ink, canvas.Pixel(69, 69));
+        // The clip is the playback's own: the caller's device is as it was.
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(0, GetClipRgn(canvas.dc(), region));
+        DeleteObject(region);
+    }
+
+    // An object's picture may draw over the whole of its update rectangle, and no further.
+    Canvas canvas(100, 100);
+    SetMapMode(canvas.dc(), MM_TEXT);
+    PictureDrawState state = {};
+    state.updateRect = RECT{20, 20, 80, 80};
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(Handmade({black})), &frame, &state, 0);
+    EXPECT_EQ(ink, canvas.Pixel(20, 20));
+    EXPECT_EQ(ink, canvas.Pixel(79, 79));
+    EXPECT_EQ(white, canvas.Pixel(19, 50));
+    EXPECT_EQ(white, canvas.Pixel(80, 80));
+
+    // Rotated, the box turns with the object: its corners reach beyond the unturned box.
+    canvas.Clear();
+    SetMapMode(canvas.dc(), MM_TEXT);
+    state = PictureDrawState{};
+    state.angle = 450;
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(Handmade({black})), &frame, &state, 0);
+    EXPECT_EQ(ink, canvas.Pixel(25, 50));
+    EXPECT_EQ(white, canvas.Pixel(20, 50));
+
+    // Drawn into a metafile (an export), the clip is a clip rectangle: the result still passes
+    // the import scan, which refuses clip regions.
+    auto exportTo = [&](HDC dc) {
+        g_renderingMetafile = TRUE;
+        state = PictureDrawState{};
+        state.updateRect = RECT{20, 20, 80, 80};
+        PlayPictureInRect(dc, &dest, BitsBlock(Handmade({ownClip, moveClip, black})), &frame, &state, 0);
+        g_renderingMetafile = FALSE;
+    };
+    MetaRecorder recorder;
+    exportTo(recorder.dc());
+    const auto records = recorder.Records();
+    const auto exported = RecordBits(exportTo);
+    const auto clips = OfFunction(records, MetaIntersectClipRect);
+    ASSERT_FALSE(clips.empty());
+    EXPECT_EQ((std::vector<short>{80, 80, 20, 20}), clips[0].params);
+    for (WORD region : {MetaSelectClipRegion, MetaCreateRegion})
+        EXPECT_TRUE(OfFunction(records, region).empty()) << region;
+    HMETAFILE mf = SetMetaFileBitsEx(static_cast<UINT>(exported.size()), exported.data());
+    ASSERT_TRUE(mf);
+    RECT extent = frame;
+    COLORREF colors[256];
+    int colorCount = 0, flags = 0;
+    EXPECT_NE(kScanUnsuitable, ScanMetafile(mf, &extent, &colorCount, colors, &flags));
+    DeleteMetaFile(mf);
 }
 
 // Text-out records: the clipping rectangle comes only with the opaque or clipped options.
