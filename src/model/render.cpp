@@ -131,7 +131,7 @@ void GreyEditedObject(HDC dc, Drawing* drawing, ObjectList* objects, int row)
     const DrawObject& object = (*objects)[row];
     RECT bounds = object.frame;
     Send(dc, drawing, objects, row, OM_GETBOUNDS, 1, 1, &bounds);
-    static POINT outline[kMaxHookMarks];
+    POINT outline[kMaxHookMarks];
     int count = 0;
     Send(dc, drawing, objects, row, OM_GETOUTLINE, 0, AsArg(&count), outline);
     if (count < 3 || count > kMaxHookMarks)
@@ -217,7 +217,7 @@ void RenderPage(HDC dc, HGLOBAL drawingHandle, const RECT* clip, BOOL drawHandle
         }
     }
     if (!printing && !g_renderingMetafile && !selectionOnly) {
-        static POINT marks[kMaxHookMarks];
+        POINT marks[kMaxHookMarks];
         for (int i = 0; i < zorder->count; ++i) {
             const int row = (*zorder)[i];
             if (row < 0 || row >= rows)

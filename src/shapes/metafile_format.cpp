@@ -152,7 +152,7 @@ int IsSoundMetafileRecord(const std::uint16_t* record, std::uint32_t sizeWords)
     case MetaExtTextOut: {
         if (n < 4 || count(2) < 0)
             return 0;
-        const std::uint64_t rect = p[3] != 0 ? 4 : 0;
+        const std::uint64_t rect = (p[3] & kTextOutRectOptions) != 0 ? 4 : 0;
         return 4 + rect + (static_cast<std::uint64_t>(count(2)) + 1) / 2 <= n;
     }
     case MetaCreatePenIndirect:

@@ -14,9 +14,14 @@ enum MetaFunction : std::uint16_t {
     MetaSelectObject = 0x012D,
     MetaSetTextCharExtra = 0x0108,
     MetaSetTextColor = 0x0209,
+    MetaSetMapMode = 0x0103,
     MetaSetWindowOrg = 0x020B,
     MetaSetWindowExt = 0x020C,
+    MetaSetViewportOrg = 0x020D,
+    MetaSetViewportExt = 0x020E,
     MetaOffsetWindowOrg = 0x020F,
+    MetaOffsetViewportOrg = 0x0211,
+    MetaScaleWindowExt = 0x0410,
     MetaLineTo = 0x0213,
     MetaMoveTo = 0x0214,
     MetaOffsetClipRgn = 0x0220,
@@ -62,6 +67,10 @@ enum MetaFunction : std::uint16_t {
     MetaCreateRegion = 0x06FF,
     MetaEscape = 0x0626,
 };
+
+// Text-out options that make a META_EXTTEXTOUT record carry its clipping rectangle (opaque,
+// clipped). Other bits, such as right-to-left reading (0x80), come without one.
+constexpr std::uint16_t kTextOutRectOptions = 0x0006;
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr int kPlaceableHeaderSize = 22;

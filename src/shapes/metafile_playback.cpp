@@ -81,6 +81,35 @@ RECT Normalized(const RECT& r)
     return n;
 }
 
+// Where the picture may draw: its own box, turned with the object when rotated, joined with
+// the object's update rectangle.
+RECT PictureClipRect(const PictureDrawState* s, const RECT& dest)
+{
+    RECT box = Normalized(dest);
+    if (s->angle != 0) {
+        POINT corners[4] = {{box.left, box.top}, {box.right, box.top}, {box.right, box.bottom},
+                            {box.left, box.bottom}};
+        RotatePoints(&s->initialDest, s->angle, corners, 4);
+        box = RECT{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
+        for (const POINT& c : corners) {
+            box.left = c.x < box.left ? c.x : box.left;
+            box.top = c.y < box.top ? c.y : box.top;
+            box.right = c.x > box.right ? c.x : box.right;
+            box.bottom = c.y > box.bottom ? c.y : box.bottom;
+        }
+    }
+    if (!IsRectEmpty(&s->updateRect))
+        UnionRect(&box, &box, &s->updateRect);
+    return box;
+}
+
+// The clip rectangle, never a region: recorded into a metafile a region would become a
+// clip-region record, which the import scan refuses.
+void ClipToPicture(HDC dc, const PictureDrawState* s)
+{
+    IntersectClipRect(dc, s->clip.left, s->clip.top, s->clip.right, s->clip.bottom);
+}
+
 // A curve or rectangle of a rotated picture drawn as the rotated outline of a shape kind.
 void DrawRotatedKind(HDC dc, const PictureDrawState* s, const RECT& mapped, int kind, double param)
 {
@@ -130,19 +159,26 @@ void PlayExtTextOut(HDC dc, PictureDrawState* s, const METARECORD* record)
     POINT at = {MapPictureX(s, S(p, 1)), MapPictureY(s, S(p, 0))};
     int count = S(p, 2);
     UINT options = p[3];
-    const bool hasRect = options != 0;
+    // The rectangle is there only for opaque or clipped text, as the system's own player reads
+    // it: right-to-left reading alone (0x80) comes without one.
+    const bool hasRect = (options & kTextOutRectOptions) != 0;
     RECT clip = {0, 0, 0, 0};
+    const RECT* rect = nullptr;
     int textAt = 4;
     if (hasRect) {
         clip = RECT{S(p, 4), S(p, 5), S(p, 6), S(p, 7)};
         MapPictureRect(s, &clip);
+        rect = &clip;
         textAt = 8;
     }
     if (s->angle != 0) {
         RotatePoints(&s->initialDest, s->angle, &at, 1);
         options = 0;
-        clip = RECT{-32767, -32767, 32767, 32767};
     }
+    // No rectangle is handed on without those options: a recording device would store it, and
+    // the record would then be read with its rectangle as text.
+    if (!(options & kTextOutRectOptions))
+        rect = nullptr;
     const char* text = reinterpret_cast<const char*>(p + textAt);
     const DWORD needed = static_cast<DWORD>((count + 1) / 2 + count + 3 + (hasRect ? 8 : 4));
     INT* spacing = nullptr;
@@ -154,7 +190,7 @@ void PlayExtTextOut(HDC dc, PictureDrawState* s, const METARECORD* record)
         for (int i = 0; i < count; ++i)
             spacing[i] = static_cast<INT>(S(dx, i) * s->scaleX);
     }
-    ExtTextOutA(dc, at.x, at.y, options, &clip, text, static_cast<UINT>(count), spacing);
+    ExtTextOutA(dc, at.x, at.y, options, rect, text, static_cast<UINT>(count), spacing);
 }
 
 // The bitmap records: a DIB after `dibAt` parameter words stretched into the mapped rectangle.
@@ -308,68 +344,87 @@ void MapPictureRect(const PictureDrawState* s, RECT* r)
     r->bottom = MapPictureY(s, r->bottom);
 }
 
-int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, int objects,
-                               LPARAM param)
+namespace {
+
+void PlayUnchanged(HDC dc, HANDLETABLE* table, METARECORD* record, int objects)
 {
-    auto* s = reinterpret_cast<PictureDrawState*>(param);
-    // Records come from other programs: one whose counts do not fit its size is skipped.
-    if (!IsSoundMetafileRecord(reinterpret_cast<const WORD*>(record), record->rdSize))
-        return 1;
-    WORD* p = record->rdParm;
-    const bool rotated = s->angle != 0;
+    PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
+}
+
+// Records that change the transform: saved states, the window origin and extent, the viewport
+// scale. The device's own mapping records are skipped: the transform alone places the picture.
+// False for any other record.
+bool PlayTransformRecord(HDC dc, HANDLETABLE* table, METARECORD* record, int objects,
+                         PictureDrawState* s)
+{
+    const WORD* p = record->rdParm;
     switch (record->rdFunction) {
     case MetaSaveDc:
         PushState(s);
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        PlayUnchanged(dc, table, record, objects);
+        return true;
     case MetaRestoreDc:
         // One level whatever the argument; a restore without a save of the metafile's own
         // would pop the caller's state, so it only counts.
         if (PopState(s))
             RestoreDC(dc, -1);
-        break;
-    case MetaSelectObject:
-        PlaySelectObject(dc, table, record, objects, s);
-        break;
-    case MetaSetTextCharExtra:
-        SetTextCharacterExtra(dc, ScalePictureX(s, S(p, 0)));
-        break;
-    case MetaSetTextColor:
-        SetColorAt(p, 0, s->blackBrush ? s->textColor : PaletteRelative(ColorAt(p, 0)));
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        return true;
     case MetaSetWindowOrg:
         OffsetRect(&s->frame, S(p, 1) - s->frame.left, S(p, 0) - s->frame.top);
-        break;
+        return true;
     case MetaSetWindowExt:
         s->scaleX = ScaleOf(s->dest.right - s->dest.left, S(p, 1));
         s->scaleY = ScaleOf(s->dest.bottom - s->dest.top, S(p, 0));
-        break;
+        return true;
     case MetaOffsetWindowOrg:
         OffsetRect(&s->frame, S(p, 1), S(p, 0));
-        break;
-    case MetaLineTo:
-    case MetaMoveTo: {
-        const POINT q = MapPoint(s, S(p, 1), S(p, 0));
-        if (record->rdFunction == MetaLineTo)
-            LineTo(dc, q.x, q.y);
-        else
-            MoveToEx(dc, q.x, q.y, nullptr);
-        break;
+        return true;
+    case MetaScaleViewportExt: {
+        const int xNum = S(p, 3), xDenom = S(p, 2), yNum = S(p, 1), yDenom = S(p, 0);
+        if (xDenom == 0 || yDenom == 0)
+            return true;
+        s->dest.right = s->dest.left + (s->dest.right - s->dest.left) * xNum / xDenom;
+        s->dest.bottom = s->dest.top + (s->dest.bottom - s->dest.top) * yNum / yDenom;
+        return true;
     }
-    case MetaOffsetClipRgn:
-        OffsetClipRgn(dc, ScalePictureX(s, S(p, 1)), ScalePictureY(s, S(p, 0)));
-        break;
+    case MetaSetMapMode:
+    case MetaSetViewportOrg:
+    case MetaSetViewportExt:
+    case MetaOffsetViewportOrg:
+    case MetaScaleWindowExt:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Records that make or select pens, brushes, fonts, palettes and colours: sizes scaled, colours
+// made palette-relative or replaced by the object's own. False for any other record.
+bool PlayObjectRecord(HDC dc, HANDLETABLE* table, METARECORD* record, int objects,
+                      PictureDrawState* s)
+{
+    WORD* p = record->rdParm;
+    switch (record->rdFunction) {
+    case MetaSelectObject:
+        PlaySelectObject(dc, table, record, objects, s);
+        return true;
+    case MetaSetTextCharExtra:
+        SetTextCharacterExtra(dc, ScalePictureX(s, S(p, 0)));
+        return true;
+    case MetaSetTextColor:
+        SetColorAt(p, 0, s->blackBrush ? s->textColor : PaletteRelative(ColorAt(p, 0)));
+        PlayUnchanged(dc, table, record, objects);
+        return true;
     case MetaSelectPalette:
         if (s->paletteFlag)
-            PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+            PlayUnchanged(dc, table, record, objects);
+        return true;
     case MetaCreatePenIndirect:
         p[1] = static_cast<WORD>(ScalePictureX(s, S(p, 1)));
         p[2] = static_cast<WORD>(ScalePictureY(s, S(p, 2)));
         SetColorAt(p, 3, PaletteRelative(ColorAt(p, 3)));
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        PlayUnchanged(dc, table, record, objects);
+        return true;
     case MetaCreateFontIndirect: {
         const int height = S(p, 0), width = S(p, 1);
         int newHeight = static_cast<int>(height * s->scaleY);
@@ -378,142 +433,196 @@ int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, i
             newHeight = -1;   // a font scaled to nothing would be the default size
         p[0] = static_cast<WORD>(newHeight);
         p[1] = static_cast<WORD>(newWidth);
-        if (rotated)
+        if (s->angle != 0)
             p[2] = static_cast<WORD>((S(p, 2) + s->angle) % 3600);
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        PlayUnchanged(dc, table, record, objects);
+        return true;
     }
     case MetaCreateBrushIndirect:
         SetColorAt(p, 1, PaletteRelative(ColorAt(p, 1)));
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
-    case MetaPolygon:
-    case MetaPolyline: {
-        int n = S(p, 0);
-        if (n > kPicturePointBuffer)
-            n = kPicturePointBuffer;
-        for (int i = 0; i < n; ++i)
-            s->points[i] = MapPoint(s, S(p, 1 + 2 * i), S(p, 2 + 2 * i));
-        if (record->rdFunction == MetaPolygon)
-            Polygon(dc, s->points, n);
-        else
-            Polyline(dc, s->points, n);
-        break;
+        PlayUnchanged(dc, table, record, objects);
+        return true;
+    default:
+        return false;
     }
-    case MetaScaleViewportExt: {
-        const int xNum = S(p, 3), xDenom = S(p, 2), yNum = S(p, 1), yDenom = S(p, 0);
-        if (xDenom == 0 || yDenom == 0)
-            break;
-        s->dest.right = s->dest.left + (s->dest.right - s->dest.left) * xNum / xDenom;
-        s->dest.bottom = s->dest.top + (s->dest.bottom - s->dest.top) * yNum / yDenom;
-        break;
-    }
+}
+
+// The metafile's own clip records, mapped; a rotated picture ignores its clip rectangles.
+// False for any other record.
+bool PlayClipRecord(HDC dc, PictureDrawState* s, const METARECORD* record)
+{
+    const WORD* p = record->rdParm;
+    const bool rotated = s->angle != 0;
+    switch (record->rdFunction) {
+    case MetaOffsetClipRgn:
+        OffsetClipRgn(dc, ScalePictureX(s, S(p, 1)), ScalePictureY(s, S(p, 0)));
+        ClipToPicture(dc, s);   // the offset moved the picture's own clip as well
+        return true;
     case MetaExcludeClipRect:
         if (!rotated) {
             const RECT r = MappedRect(s, p, 0);
             ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
         }
-        break;
+        return true;
     case MetaIntersectClipRect:
         if (!rotated) {
             const RECT r = Normalized(MappedRect(s, p, 0));
             IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         }
-        break;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PlayPoly(HDC dc, PictureDrawState* s, const METARECORD* record)
+{
+    const WORD* p = record->rdParm;
+    int n = S(p, 0);
+    if (n > kPicturePointBuffer)
+        n = kPicturePointBuffer;
+    for (int i = 0; i < n; ++i)
+        s->points[i] = MapPoint(s, S(p, 1 + 2 * i), S(p, 2 + 2 * i));
+    if (record->rdFunction == MetaPolygon)
+        Polygon(dc, s->points, n);
+    else
+        Polyline(dc, s->points, n);
+}
+
+void PlayRoundRect(HDC dc, PictureDrawState* s, const WORD* p)
+{
+    const RECT r = MappedRect(s, p, 2);
+    const int cornerW = ScalePictureX(s, S(p, 1)), cornerH = ScalePictureY(s, S(p, 0));
+    if (s->angle != 0) {
+        const RECT n = Normalized(r);
+        const LONG side = (n.right - n.left) < (n.bottom - n.top) ? n.right - n.left : n.bottom - n.top;
+        const double param = side > 0 ? std::abs(cornerW) / (2.0 * side) : 0.0;
+        DrawRotatedKind(dc, s, r, ShapeRoundedRect, param);
+    } else {
+        RoundRect(dc, r.left, r.top, r.right, r.bottom, cornerW, cornerH);
+    }
+}
+
+// Records that draw: every position and size mapped through the transform (and rotated);
+// curves and rectangles of a rotated picture drawn as polygons. False for any other record.
+bool PlayDrawingRecord(HDC dc, HANDLETABLE* table, METARECORD* record, int objects,
+                       PictureDrawState* s)
+{
+    WORD* p = record->rdParm;
+    switch (record->rdFunction) {
+    case MetaLineTo:
+    case MetaMoveTo: {
+        const POINT q = MapPoint(s, S(p, 1), S(p, 0));
+        if (record->rdFunction == MetaLineTo)
+            LineTo(dc, q.x, q.y);
+        else
+            MoveToEx(dc, q.x, q.y, nullptr);
+        return true;
+    }
+    case MetaPolygon:
+    case MetaPolyline:
+        PlayPoly(dc, s, record);
+        return true;
+    case MetaPolyPolygon:
+        PlayPolyPolygon(dc, s, record);
+        return true;
     case MetaEllipse:
     case MetaRectangle: {
         const RECT r = MappedRect(s, p, 0);
         const bool ellipse = record->rdFunction == MetaEllipse;
-        if (rotated)
+        if (s->angle != 0)
             DrawRotatedKind(dc, s, r, ellipse ? ShapeOval : ShapeRectangle, 0);
         else if (ellipse)
             Ellipse(dc, r.left, r.top, r.right, r.bottom);
         else
             Rectangle(dc, r.left, r.top, r.right, r.bottom);
-        break;
+        return true;
     }
+    case MetaRoundRect:
+        PlayRoundRect(dc, s, p);
+        return true;
+    case MetaArc:
+    case MetaPie:
+    case MetaChord:
+        PlayArcRecord(dc, s, record->rdFunction, p);
+        return true;
     case MetaFloodFill: {
         const POINT q = MapPoint(s, S(p, 3), S(p, 2));
         FloodFill(dc, q.x, q.y, ColorAt(p, 0));
-        break;
+        return true;
     }
     case MetaExtFloodFill: {
         const POINT q = MapPoint(s, S(p, 4), S(p, 3));
         ExtFloodFill(dc, q.x, q.y, ColorAt(p, 1), p[0]);
-        break;
+        return true;
     }
     case MetaSetPixel: {
         const POINT q = MapPoint(s, S(p, 3), S(p, 2));
         SetPixel(dc, q.x, q.y, ColorAt(p, 0));
-        break;
+        return true;
     }
     case MetaTextOut: {
         const int count = S(p, 0);
         const int at = 1 + (count + 1) / 2;
         const POINT q = MapPoint(s, S(p, at + 1), S(p, at));
         TextOutA(dc, q.x, q.y, reinterpret_cast<const char*>(p + 1), count);
-        break;
+        return true;
     }
-    case MetaPolyPolygon:
-        PlayPolyPolygon(dc, s, record);
-        break;
-    case MetaRoundRect: {
-        const RECT r = MappedRect(s, p, 2);
-        const int cornerW = ScalePictureX(s, S(p, 1)), cornerH = ScalePictureY(s, S(p, 0));
-        if (rotated) {
-            const RECT n = Normalized(r);
-            const LONG side = (n.right - n.left) < (n.bottom - n.top) ? n.right - n.left : n.bottom - n.top;
-            const double param = side > 0 ? std::abs(cornerW) / (2.0 * side) : 0.0;
-            DrawRotatedKind(dc, s, r, ShapeRoundedRect, param);
-        } else {
-            RoundRect(dc, r.left, r.top, r.right, r.bottom, cornerW, cornerH);
-        }
-        break;
-    }
+    case MetaExtTextOut:
+        PlayExtTextOut(dc, s, record);
+        return true;
     case MetaPatBlt: {
         const int x = S(p, 5), y = S(p, 4), w = S(p, 3), h = S(p, 2);
         RECT r = {x, y, x + w, y + h};
         MapPictureRect(s, &r);
         PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, ColorAt(p, 0));
-        break;
+        return true;
     }
-    case MetaArc:
-    case MetaPie:
-    case MetaChord:
-        PlayArcRecord(dc, s, record->rdFunction, p);
-        break;
     case MetaBitBlt:
-        break;
-    case MetaExtTextOut:
-        PlayExtTextOut(dc, s, record);
-        break;
+        return true;   // raster copies cannot be scaled: never drawn
     case MetaStretchBlt:
     case MetaDibStretchBlt:
         PlayStretchedDib(dc, s, record, 10, DIB_RGB_COLORS);
-        break;
+        return true;
+    case MetaStretchDib:
+        PlayStretchedDib(dc, s, record, 11, p[2] == DIB_PAL_COLORS ? DIB_PAL_COLORS : DIB_RGB_COLORS);
+        return true;
     case MetaSetDibToDev: {
         const POINT q = {MapPictureX(s, S(p, 8)), MapPictureY(s, S(p, 7))};
         p[8] = static_cast<WORD>(q.x);
         p[7] = static_cast<WORD>(q.y);
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        PlayUnchanged(dc, table, record, objects);
+        return true;
     }
-    case MetaStretchDib:
-        PlayStretchedDib(dc, s, record, 11, p[2] == DIB_PAL_COLORS ? DIB_PAL_COLORS : DIB_RGB_COLORS);
-        break;
     default:
-        PlayMetaFileRecord(dc, table, record, static_cast<UINT>(objects));
-        break;
+        return false;
     }
+}
+
+} // namespace
+
+int CALLBACK PictureRecordProc(HDC dc, HANDLETABLE* table, METARECORD* record, int objects,
+                               LPARAM param)
+{
+    auto* s = reinterpret_cast<PictureDrawState*>(param);
+    // Records come from other programs: one whose counts do not fit its size is skipped.
+    if (!IsSoundMetafileRecord(reinterpret_cast<const WORD*>(record), record->rdSize))
+        return 1;
+    if (!PlayTransformRecord(dc, table, record, objects, s) &&
+        !PlayObjectRecord(dc, table, record, objects, s) && !PlayClipRecord(dc, s, record) &&
+        !PlayDrawingRecord(dc, table, record, objects, s))
+        PlayUnchanged(dc, table, record, objects);   // state records reach the device as they are
     return 1;
 }
 
-void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame,
-                       PictureDrawState* state, int pictureFlags)
+namespace {
+
+// A metafile handle from stored bits, checked first so that no record can stall or overrun the
+// system's enumeration. The block is freed in every case.
+HMETAFILE MetafileFromBlock(HGLOBAL bits)
 {
-    (void)pictureFlags;
     if (!bits)
-        return;
+        return nullptr;
     HMETAFILE metafile = nullptr;
     const SIZE_T size = GlobalSize(bits);
     if (auto* bytes = static_cast<BYTE*>(GlobalLock(bits))) {
@@ -523,25 +632,45 @@ void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame
         GlobalUnlock(bits);
     }
     GlobalFree(bits);
+    return metafile;
+}
+
+// The enumeration itself, the transform starting at the destination and the frame, inside a
+// saved state of the device that is clipped to the picture.
+void EnumeratePicture(HDC dc, HMETAFILE metafile, const RECT* dest, const RECT* frame,
+                      PictureDrawState* state)
+{
+    state->initialDest = *dest;
+    state->dest = *dest;
+    state->frame = *frame;
+    state->depth = 0;
+    state->stack[0] = PictureSavedState{state->scaleX, state->scaleY, *dest, *frame};
+    state->clip = PictureClipRect(state, *dest);
+    const int saved = SaveDC(dc);
+    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    ClipToPicture(dc, state);
+    EnumMetaFile(dc, metafile, PictureRecordProc, reinterpret_cast<LPARAM>(state));
+    RestoreDC(dc, g_renderingMetafile ? -1 : saved);
+}
+
+} // namespace
+
+void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame,
+                       PictureDrawState* state, int pictureFlags)
+{
+    (void)pictureFlags;
+    HMETAFILE metafile = MetafileFromBlock(bits);
     if (!metafile)
         return;
     state->scaleX = ScaleOf(dest->right - dest->left, frame->right - frame->left);
     state->scaleY = ScaleOf(dest->bottom - dest->top, frame->bottom - frame->top);
+    // One point buffer and one state stack serve every record of this playback.
     HGLOBAL pointBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(POINT) * kPicturePointBuffer);
     HGLOBAL stackBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(PictureSavedState) * kPictureStateDepth);
     state->points = pointBlock ? static_cast<POINT*>(GlobalLock(pointBlock)) : nullptr;
     state->stack = stackBlock ? static_cast<PictureSavedState*>(GlobalLock(stackBlock)) : nullptr;
-    if (state->points && state->stack) {
-        state->initialDest = *dest;
-        state->dest = *dest;
-        state->frame = *frame;
-        state->depth = 0;
-        state->stack[0] = PictureSavedState{state->scaleX, state->scaleY, *dest, *frame};
-        const int saved = SaveDC(dc);
-        SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-        EnumMetaFile(dc, metafile, PictureRecordProc, reinterpret_cast<LPARAM>(state));
-        RestoreDC(dc, g_renderingMetafile ? -1 : saved);
-    }
+    if (state->points && state->stack)
+        EnumeratePicture(dc, metafile, dest, frame, state);
     if (state->points)
         GlobalUnlock(pointBlock);
     if (state->stack)

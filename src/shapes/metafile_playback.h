@@ -19,7 +19,8 @@ struct PictureSavedState {
 static_assert(sizeof(PictureSavedState) == 48);
 
 // The playback record, one per drawing call. The caller fills the overrides, palette flag,
-// options and angle; PlayPictureInRect fills the transform and the buffers.
+// options, angle and update rectangle; PlayPictureInRect fills the transform, the buffers and
+// the clip.
 struct PictureDrawState {
     HBRUSH blackBrush;      // replaces solid black brushes the metafile selects
     HBRUSH brush;           // replaces every other solid brush
@@ -36,6 +37,8 @@ struct PictureDrawState {
     PictureSavedState* stack;
     INT32 depth;
     INT32 angle;            // tenths of a degree, 0 not rotated
+    RECT updateRect;        // the object's update rectangle; empty for a picture of no object
+    RECT clip;              // where the picture may draw: its own box joined with updateRect
 };
 
 // The transform of one coordinate of the current record.
@@ -45,8 +48,10 @@ int ScalePictureX(const PictureDrawState* state, int v);
 int ScalePictureY(const PictureDrawState* state, int v);
 void MapPictureRect(const PictureDrawState* state, RECT* rect);
 
-// Plays the metafile bits into `dest`, its picture frame mapped onto it. The bits block is
-// freed in every case; `pictureFlags` are not consulted.
+// Plays the metafile bits into `dest`, its picture frame mapped onto it, clipped (by a clip
+// rectangle, never a region) to `dest` joined with the state's update rectangle: pictures from
+// other programs draw outside their box. The bits block is freed in every case;
+// `pictureFlags` are not consulted.
 void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame,
                        PictureDrawState* state, int pictureFlags);
 

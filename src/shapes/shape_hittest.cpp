@@ -70,7 +70,7 @@ bool InEllipse(const UnitSpace& space)
 bool InOutline(const DrawObject* shape, HGLOBAL custom, const UnitSpace& space,
                const RECT& reference, int inset)
 {
-    static POINT points[kMaxOutlinePoints];
+    POINT points[kMaxOutlinePoints];
     int count = 0;
     BuildShapeOutline(space.rect, reference, shape->param, shape->objType, inset, custom, points,
                       &count);

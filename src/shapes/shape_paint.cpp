@@ -86,6 +86,7 @@ PictureDrawState EmptyDrawState(const DrawObject* shape)
     std::memset(&state, 0, sizeof state);
     state.options = static_cast<INT32>(shape->options);
     state.angle = shape->angle;
+    state.updateRect = shape->updateRect;   // where the picture may draw
     return state;
 }
 
@@ -316,6 +317,59 @@ void DrawStyledShape(HDC dc, int kind, int angle, COLORREF borderColor, int bord
         DeleteObject(ringBrush);
 }
 
+namespace {
+
+// The ring border of an unrotated polygon kind: the inner outline backwards, the outer outline,
+// and back to its first point, filled by the winding rule with no pen.
+void DrawOutlineRing(HDC dc, const RECT& frame, int ringWidth, double param, int kind,
+                     HGLOBAL custom, HBRUSH ringBrush, DWORD options)
+{
+    // Buffers of this call's own: a picture played inside a paint draws shapes as well.
+    POINT outer[kMaxOutlinePoints], inner[kMaxOutlinePoints], ring[2 * kMaxOutlinePoints + 1];
+    int outerCount = 0, innerCount = 0;
+    BuildShapeOutline(frame, frame, param, kind, 0, custom, outer, &outerCount);
+    RECT insets = {0, 0, 0, 0};
+    ComputeBorderInsets(frame, ringWidth, param, kind, &insets);
+    SIZE lt = {insets.left, insets.top}, rb = {insets.right, insets.bottom};
+    if (!g_renderingMetafile) {
+        LogicalToDeviceSize(dc, &lt);
+        LogicalToDeviceSize(dc, &rb);
+    }
+    lt.cx = lt.cx < 1 ? 1 : lt.cx;
+    lt.cy = lt.cy < 1 ? 1 : lt.cy;
+    rb.cx = rb.cx < 1 ? 1 : rb.cx;
+    rb.cy = rb.cy < 1 ? 1 : rb.cy;
+    POINT corners[2] = {{frame.left, frame.top}, {frame.right, frame.bottom}};
+    if (!g_renderingMetafile)
+        LPtoDP(dc, corners, 2);
+    corners[0].x += lt.cx;
+    corners[0].y += lt.cy;
+    corners[1].x -= rb.cx;
+    corners[1].y -= rb.cy;
+    if (!g_renderingMetafile)
+        DPtoLP(dc, corners, 2);
+    const RECT innerRect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    BuildShapeOutline(innerRect, frame, param, kind, ringWidth, custom, inner, &innerCount);
+    if (outerCount <= 0 || innerCount <= 0)
+        return;
+    int k = 0;
+    for (int i = innerCount - 1; i >= 0; --i)
+        ring[k++] = inner[i];
+    for (int i = 0; i < outerCount; ++i)
+        ring[k++] = outer[i];
+    ring[k++] = outer[0];
+    MirrorOutline(frame, kind, options, ring, k);
+    const int saved = SaveDC(dc);
+    SetPolyFillMode(dc, WINDING);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    if (ringBrush)
+        SelectObject(dc, ringBrush);
+    Polygon(dc, ring, k);
+    RestoreDC(dc, saved);
+}
+
+} // namespace
+
 void DrawShapeOutline(HDC dc, const RECT* frameIn, const RECT* centre, int ringWidth, double param,
                       int kind, int angle, HGLOBAL custom, BOOL noPen, HBRUSH ringBrush,
                       DWORD options)
@@ -327,7 +381,7 @@ void DrawShapeOutline(HDC dc, const RECT* frameIn, const RECT* centre, int ringW
         frame.right += pixel.cx;
         frame.bottom += pixel.cy;
     }
-    static POINT points[2 * kMaxOutlinePoints + 1];
+    POINT points[kMaxOutlinePoints];
     int n = 0;
     if (angle != 0) {
         GetShapeOutlinePoints(*frameIn, centre, param, kind, angle, custom, points, &n,
@@ -379,51 +433,8 @@ void DrawShapeOutline(HDC dc, const RECT* frameIn, const RECT* centre, int ringW
     MirrorOutline(rect, kind, options, points, n);
     if (n > 0)
         Polygon(dc, points, n);
-    if (ringWidth < 2)
-        return;
-    // The ring: the inner outline backwards, the outer outline, and back to its first point,
-    // filled by the winding rule.
-    static POINT outer[kMaxOutlinePoints], inner[kMaxOutlinePoints];
-    int outerCount = 0, innerCount = 0;
-    BuildShapeOutline(frame, frame, param, kind, 0, custom, outer, &outerCount);
-    RECT insets = {0, 0, 0, 0};
-    ComputeBorderInsets(frame, ringWidth, param, kind, &insets);
-    SIZE lt = {insets.left, insets.top}, rb = {insets.right, insets.bottom};
-    if (!g_renderingMetafile) {
-        LogicalToDeviceSize(dc, &lt);
-        LogicalToDeviceSize(dc, &rb);
-    }
-    lt.cx = lt.cx < 1 ? 1 : lt.cx;
-    lt.cy = lt.cy < 1 ? 1 : lt.cy;
-    rb.cx = rb.cx < 1 ? 1 : rb.cx;
-    rb.cy = rb.cy < 1 ? 1 : rb.cy;
-    POINT corners[2] = {{frame.left, frame.top}, {frame.right, frame.bottom}};
-    if (!g_renderingMetafile)
-        LPtoDP(dc, corners, 2);
-    corners[0].x += lt.cx;
-    corners[0].y += lt.cy;
-    corners[1].x -= rb.cx;
-    corners[1].y -= rb.cy;
-    if (!g_renderingMetafile)
-        DPtoLP(dc, corners, 2);
-    const RECT innerRect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    BuildShapeOutline(innerRect, frame, param, kind, ringWidth, custom, inner, &innerCount);
-    if (outerCount <= 0 || innerCount <= 0)
-        return;
-    int k = 0;
-    for (int i = innerCount - 1; i >= 0; --i)
-        points[k++] = inner[i];
-    for (int i = 0; i < outerCount; ++i)
-        points[k++] = outer[i];
-    points[k++] = outer[0];
-    MirrorOutline(frame, kind, options, points, k);
-    const int saved = SaveDC(dc);
-    SetPolyFillMode(dc, WINDING);
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    if (ringBrush)
-        SelectObject(dc, ringBrush);
-    Polygon(dc, points, k);
-    RestoreDC(dc, saved);
+    if (ringWidth >= 2)
+        DrawOutlineRing(dc, frame, ringWidth, param, kind, custom, ringBrush, options);
 }
 
 void PickPictureFramePenAndBrush(HDC dc, PictureDrawState* state, COLORREF fillColor,

@@ -5,10 +5,14 @@
 #include <cmath>
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "support/canvas.h"
 #include "support/metafile_recorder.h"
 #include "shapes/metafile_format.h"
 #include "shapes/metafile_playback.h"
+#include "shapes/picture_import.h"
+#include "exchange/exchange_services.h"
 
 namespace {
 
@@ -221,6 +225,147 @@ TEST(MetafilePlayback, DamagedRecordsAreSkippedOrEndThePicture)
                       &box, &state, 0);
     EXPECT_EQ(before + 1, SaveDC(dc));
     DeleteDC(dc);
+}
+
+// The device's mapping belongs to the caller: the metafile's own mapping records never reach it.
+TEST(MetafilePlayback, MappingRecordsOfTheMetafileAreNotPlayed)
+{
+    const auto bits = RecordBits([](HDC dc) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetViewportOrgEx(dc, 40, 40, nullptr);
+        SetViewportExtEx(dc, 3, 3, nullptr);
+        OffsetViewportOrgEx(dc, 5, 5, nullptr);
+        ScaleWindowExtEx(dc, 2, 1, 2, 1, nullptr);
+        Rectangle(dc, 0, 0, 50, 50);
+    });
+    const RECT box = {0, 0, 100, 100};
+    const auto played = Play(bits, box, box);
+    for (WORD function : {0x0103, 0x020D, 0x020E, 0x0211, 0x0410})
+        EXPECT_TRUE(OfFunction(played, function).empty()) << std::hex << function;
+    EXPECT_EQ((Shorts{{0, 0, 50, 50}}), Rects(played));
+
+    // On a device: the rectangle lands where the transform puts it and nowhere else.
+    Canvas canvas(100, 100);
+    SetMapMode(canvas.dc(), MM_TEXT);
+    SelectObject(canvas.dc(), GetStockObject(BLACK_BRUSH));
+    const RECT dest = {10, 10, 50, 50};
+    PictureDrawState state = {};
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(bits), &box, &state, 0);
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(60, 60));
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(5, 5));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(10, 10));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(29, 29));
+    EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(31, 31));
+    EXPECT_EQ(MM_TEXT, GetMapMode(canvas.dc()));
+}
+
+// Pictures from other programs draw outside their box; the playback keeps them inside it.
+TEST(MetafilePlayback, PlaybackIsClippedToThePicturesBox)
+{
+    // Blackness over (-50, -50) .. (150, 150) of a 0..100 frame.
+    const std::vector<WORD> black = {9, 0, MetaPatBlt, 0x0042, 0x0000, 200, 200, static_cast<WORD>(-50), static_cast<WORD>(-50)};
+    // A clip of its own, then moved by half the frame.
+    const std::vector<WORD> ownClip = {7, 0, MetaIntersectClipRect, 150, 150, static_cast<WORD>(-50), static_cast<WORD>(-50)};
+    const std::vector<WORD> moveClip = {5, 0, MetaOffsetClipRgn, 50, 50};
+    const RECT frame = {0, 0, 100, 100}, dest = {30, 30, 70, 70};
+    const COLORREF white = RGB(255, 255, 255), ink = RGB(0, 0, 0);
+    for (const auto& bits : {Handmade({black}), Handmade({ownClip, moveClip, black})}) {
+        Canvas canvas(100, 100);
+        SetMapMode(canvas.dc(), MM_TEXT);
+        PictureDrawState state = {};
+        PlayPictureInRect(canvas.dc(), &dest, BitsBlock(bits), &frame, &state, 0);
+        EXPECT_EQ(white, canvas.Pixel(29, 29));
+        EXPECT_EQ(white, canvas.Pixel(75, 75));
+        EXPECT_EQ(white, canvas.Pixel(70, 50));
+        EXPECT_EQ(ink, canvas.Pixel(69, 69));
+        // The clip is the playback's own: the caller's device is as it was.
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(0, GetClipRgn(canvas.dc(), region));
+        DeleteObject(region);
+    }
+
+    // An object's picture may draw over the whole of its update rectangle, and no further.
+    Canvas canvas(100, 100);
+    SetMapMode(canvas.dc(), MM_TEXT);
+    PictureDrawState state = {};
+    state.updateRect = RECT{20, 20, 80, 80};
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(Handmade({black})), &frame, &state, 0);
+    EXPECT_EQ(ink, canvas.Pixel(20, 20));
+    EXPECT_EQ(ink, canvas.Pixel(79, 79));
+    EXPECT_EQ(white, canvas.Pixel(19, 50));
+    EXPECT_EQ(white, canvas.Pixel(80, 80));
+
+    // Rotated, the box turns with the object: its corners reach beyond the unturned box.
+    canvas.Clear();
+    SetMapMode(canvas.dc(), MM_TEXT);
+    state = PictureDrawState{};
+    state.angle = 450;
+    PlayPictureInRect(canvas.dc(), &dest, BitsBlock(Handmade({black})), &frame, &state, 0);
+    EXPECT_EQ(ink, canvas.Pixel(25, 50));
+    EXPECT_EQ(white, canvas.Pixel(20, 50));
+
+    // Drawn into a metafile (an export), the clip is a clip rectangle: the result still passes
+    // the import scan, which refuses clip regions.
+    auto exportTo = [&](HDC dc) {
+        g_renderingMetafile = TRUE;
+        state = PictureDrawState{};
+        state.updateRect = RECT{20, 20, 80, 80};
+        PlayPictureInRect(dc, &dest, BitsBlock(Handmade({ownClip, moveClip, black})), &frame, &state, 0);
+        g_renderingMetafile = FALSE;
+    };
+    MetaRecorder recorder;
+    exportTo(recorder.dc());
+    const auto records = recorder.Records();
+    const auto exported = RecordBits(exportTo);
+    const auto clips = OfFunction(records, MetaIntersectClipRect);
+    ASSERT_FALSE(clips.empty());
+    EXPECT_EQ((std::vector<short>{80, 80, 20, 20}), clips[0].params);
+    for (WORD region : {MetaSelectClipRegion, MetaCreateRegion})
+        EXPECT_TRUE(OfFunction(records, region).empty()) << region;
+    HMETAFILE mf = SetMetaFileBitsEx(static_cast<UINT>(exported.size()), exported.data());
+    ASSERT_TRUE(mf);
+    RECT extent = frame;
+    COLORREF colors[256];
+    int colorCount = 0, flags = 0;
+    EXPECT_NE(kScanUnsuitable, ScanMetafile(mf, &extent, &colorCount, colors, &flags));
+    DeleteMetaFile(mf);
+}
+
+// Text-out records: the clipping rectangle comes only with the opaque or clipped options.
+TEST(MetafilePlayback, TextOutReadsItsRectangleOnlyWhenOpaqueOrClipped)
+{
+    // "ABCDEFGH" read right to left (0x80), then eight spacings: no rectangle in between.
+    const std::vector<WORD> rtl = {19, 0, MetaExtTextOut, 20, 10, 8, 0x80, 0x4241, 0x4443, 0x4645, 0x4847,
+                                   9, 9, 9, 9, 9, 9, 9, 9};
+    const std::vector<WORD> clipped = {14, 0, MetaExtTextOut, 20, 10, 2, 0x04, 0, 0, 50, 40, 0x4241, 5, 5};
+    const RECT box = {0, 0, 100, 100};
+    const auto played = OfFunction(Play(Handmade({rtl, clipped}), box, box), MetaExtTextOut);
+    ASSERT_EQ(2u, played.size());
+    auto text = [](const MetaRecord& r, size_t at, size_t count) {
+        std::string out(count, ' ');
+        std::memcpy(out.data(), r.params.data() + at, count);
+        return out;
+    };
+    EXPECT_EQ(0x80, played[0].params[3]);
+    ASSERT_GE(played[0].params.size(), 8u);
+    EXPECT_EQ("ABCDEFGH", text(played[0], 4, 8));   // recorded without a rectangle either
+    EXPECT_EQ(0x04, played[1].params[3]);
+    ASSERT_GE(played[1].params.size(), 9u);
+    EXPECT_EQ((std::vector<short>{0, 0, 50, 40}), std::vector<short>(played[1].params.begin() + 4, played[1].params.begin() + 8));
+    EXPECT_EQ("AB", text(played[1], 8, 2));
+
+    // The record check counts the rectangle by the same options.
+    const struct { WORD options; WORD words; int sound; } cases[] = {
+        {0x80, 8, 1}, {0x00, 8, 1}, {0x02, 8, 0}, {0x04, 8, 0}, {0x02, 12, 1}, {0x86, 12, 1},
+    };
+    for (const auto& c : cases) {
+        std::vector<WORD> record(c.words, 0);
+        record[0] = c.words;
+        record[2] = MetaExtTextOut;
+        record[5] = 2;
+        record[6] = c.options;
+        EXPECT_EQ(c.sound, IsSoundMetafileRecord(record.data(), c.words)) << c.options << " " << c.words;
+    }
 }
 
 TEST(MetafileFormat, SanitizerKeepsWholeRecordsOnly)

@@ -283,16 +283,25 @@ TEST_F(ShapePaint, HookedPointsOnAHandleMakeItRound)
     g_classHandlers.classes[ClassShape] = saved;
 }
 
-TEST_F(ShapeClass, SmallMetafilesShowAsAFrameInFitViewsButPrintInFull)
+// A metafile picture over a frame of (0, 0, 100, 100) at (600, 600, 1200, 1200).
+class PictureShape : public ShapeClass {
+protected:
+    int AddMetafilePicture(const std::vector<BYTE>& bits)
+    {
+        HGLOBAL block = BitsBlock(bits);
+        PictureSource source = {};
+        source.frame = RECT{0, 0, 100, 100};
+        source.dataSize = static_cast<INT32>(bits.size());
+        const int row = Add(ShapePicture, RECT{600, 600, 1200, 1200}, kMetafileChunkType,
+                            static_cast<int>(reinterpret_cast<INT_PTR>(block)), &source);
+        GlobalFree(block);
+        return row;
+    }
+};
+
+TEST_F(PictureShape, SmallMetafilesShowAsAFrameInFitViewsButPrintInFull)
 {
-    const auto bits = RecordBits([](HDC dc) { Ellipse(dc, 0, 0, 100, 100); });
-    HGLOBAL block = BitsBlock(bits);
-    PictureSource source = {};
-    source.frame = RECT{0, 0, 100, 100};
-    source.dataSize = static_cast<INT32>(bits.size());
-    const int row = Add(ShapePicture, RECT{600, 600, 1200, 1200}, kMetafileChunkType,
-                        static_cast<int>(reinterpret_cast<INT_PTR>(block)), &source);
-    GlobalFree(block);
+    const int row = AddMetafilePicture(RecordBits([](HDC dc) { Ellipse(dc, 0, 0, 100, 100); }));
     ASSERT_EQ(0, CreateViewInfo(view_, 6000, 6000, -1, 0));   // fit to the window
     settings_.quickPreview = 100;
     auto draw = [&](int a) {
@@ -310,6 +319,33 @@ TEST_F(ShapeClass, SmallMetafilesShowAsAFrameInFitViewsButPrintInFull)
     settings_.quickPreview = 0;
     EXPECT_EQ(1u, OfFunction(draw(0), MetaEllipse).size());
     FreeViewInfo(view_, 0);
+}
+
+TEST_F(PictureShape, PicturesAreClippedToTheObjectsUpdateRectangle)
+{
+    // The picture draws far beyond its frame.
+    const int row = AddMetafilePicture(RecordBits([](HDC dc) { Ellipse(dc, -100, -100, 200, 200); }));
+    const RECT u = Object(row).updateRect;
+    // Framed, and taking the shape's colours: both draw inside the update rectangle only.
+    for (bool framed : {true, false}) {
+        Change(row, [&](DrawObject& s, Drawing&) {
+            s.options = framed ? (s.options | OptFramed) : (s.options & ~static_cast<DWORD>(OptFramed));
+        });
+        MetaRecorder recorder;
+        {
+            Locked<Drawing> d(state_->drawing);
+            Locked<ObjectList> objects(d->objectList);
+            SED_ShapeHandler(recorder.dc(), d.get(), objects.get(), row, OM_DRAW, 1, 0, nullptr);
+        }
+        const auto records = recorder.Records();
+        const auto clips = OfFunction(records, MetaIntersectClipRect);
+        ASSERT_FALSE(clips.empty()) << framed;
+        EXPECT_EQ((std::vector<short>{static_cast<short>(u.bottom), static_cast<short>(u.right),
+                                      static_cast<short>(u.top), static_cast<short>(u.left)}),
+                  clips[0].params)
+            << framed;
+        EXPECT_EQ(1u, OfFunction(records, MetaEllipse).size()) << framed;
+    }
 }
 
 // Writes the 32-bit top-down DIB section as a BMP file.
