@@ -13,6 +13,7 @@
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/edit_ops.h"
+#include "model/invalidate.h"
 #include "model/link_propagation.h"
 #include "model/links.h"
 #include "model/move_set.h"
@@ -93,8 +94,11 @@ double MoveAndSettle(const World& w, int row, int d, int* passes)
     // A view paints after every edit: the move starts with nothing left to repaint.
     ValidateRect(w.view, nullptr);
     QueryPerformanceCounter(&t0);
-    MoveObjects(w.view, d, d, set, TRUE);
     {
+        // The caller holds the checkpoint and propagates, so the edit's repaint is its own: the
+        // rects are handed to the view once, when it ends (inside the timing).
+        InvalidationBatch batch;
+        MoveObjects(w.view, d, d, set, TRUE);
         Locked<Drawing> d(DrawingOf(w));
         PropagateLinksCounted(d.get(), passes);
     }

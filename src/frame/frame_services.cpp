@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "model/invalidate.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
 
@@ -80,6 +81,8 @@ int GetCurrentCursorIndex()
 
 void ShowWarningById(UINT stringId)
 {
+    // A modal box paints the windows below it: what the current edit invalidated goes first.
+    FlushInvalidations();
     if (g_warningsSuppressed || !FrameVisible()) return;
     char text[262], caption[262];
     LoadResString(stringId, text);
@@ -90,6 +93,7 @@ void ShowWarningById(UINT stringId)
 
 int RunInfoDialog(LPCSTR dialogName, int helpContext)
 {
+    FlushInvalidations();
     if (!FrameVisible()) return 0;
     int result = g_infoDialogPrompt(dialogName, helpContext);
     ReleaseCapture();

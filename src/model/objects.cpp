@@ -147,6 +147,7 @@ int NextObjectId(Drawing* drawing)
 int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int b, BOOL report,
               BOOL callerHoldsCheckpoint, void* p, BOOL select)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(1);
     if (objClass == ClassArray && g_settings && (g_settings->flags & SetHints) && !g_arrayHintPosted) {
         g_arrayHintPosted = TRUE;
@@ -207,6 +208,7 @@ int DetachFromGroup(Drawing* drawing, GroupTable* table, DrawObject* object)
 
 int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
 {
+    InvalidationBatch batch;
     for (HGLOBAL block : {GlobalHandle(drawing), drawing->objectList, drawing->zOrderList, drawing->groupTable}) {
         if (int err = BeginRecordChange(block)) return err;
     }
