@@ -250,58 +250,55 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
     int result = 0;
     bool groupsTouched = false;
     int slot = drawing->storeSlot;
-    int pos;
     {
-        Locked<ZOrderList> zOrder(drawing->zOrderList);
-        if (!zOrder) return 10004;
-        pos = zOrder->count - 1;
-    }
-    for (; pos >= 0; --pos) {
+        // The tables stay locked for the whole walk; nothing below resizes them (RemoveLinks
+        // resizes only the link index and locks the object list itself on top).
         Locked<ObjectList> objects(drawing->objectList);
         Locked<ZOrderList> zOrder(drawing->zOrderList);
         Locked<GroupTable> groups(drawing->groupTable);
         if (!objects || !zOrder || !groups) return 10004;
-        if (pos >= zOrder->count) continue;
-        int r = (*zOrder)[pos];
-        DrawObject& object = (*objects)[r];
-        bool doomed = rowMode ? (object.objId == rowId || (labelId && object.objId == labelId))
-                              : ((object.state & StateSelected) != 0) == (deleteSelected != FALSE);
-        if (!doomed) continue;
-        if (rowMode && (object.state & StateSelected) && drawing->selectedCount > 0) --drawing->selectedCount;
-        if (rowMode && objects->count == 1) drawing->openedWithObjects = 0;
+        for (int pos = zOrder->count - 1; pos >= 0; --pos) {
+            int r = (*zOrder)[pos];
+            DrawObject& object = (*objects)[r];
+            bool doomed = rowMode ? (object.objId == rowId || (labelId && object.objId == labelId))
+                                  : ((object.state & StateSelected) != 0) == (deleteSelected != FALSE);
+            if (!doomed) continue;
+            if (rowMode && (object.state & StateSelected) && drawing->selectedCount > 0) --drawing->selectedCount;
+            if (rowMode && objects->count == 1) drawing->openedWithObjects = 0;
 
-        SendClassMessage(nullptr, drawing, objects.get(), r, OM_DELETE);
-        if ((object.state & StateAttachedLabel) && object.labelId != kNoLabel) {
-            int host = FindObjectById(objects.get(), object.labelId, object.labelRow);
-            if (host >= 0) (*objects)[host].classFlags &= ~0x40;
-        }
-        if (object.dataId >= 0) {
-            for (int k = 0; k < object.dataCount && object.dataId + k <= 0x7FFF; ++k)
-                DeleteOwnedRecord(slot, object.dataType, object.dataId + k);
-        }
-        if (object.textId >= 0) DeleteOwnedRecord(slot, RecTextBlock, object.textId);
-        DeleteOwnedRecord(slot, RecAttachment, object.objId);
-        if (DetachFromGroup(drawing, groups.get(), &object)) groupsTouched = true;
-        int id = object.objId;
+            SendClassMessage(nullptr, drawing, objects.get(), r, OM_DELETE);
+            if ((object.state & StateAttachedLabel) && object.labelId != kNoLabel) {
+                int host = FindObjectById(objects.get(), object.labelId, object.labelRow);
+                if (host >= 0) (*objects)[host].classFlags &= ~0x40;
+            }
+            if (object.dataId >= 0) {
+                for (int k = 0; k < object.dataCount && object.dataId + k <= 0x7FFF; ++k)
+                    DeleteOwnedRecord(slot, object.dataType, object.dataId + k);
+            }
+            if (object.textId >= 0) DeleteOwnedRecord(slot, RecTextBlock, object.textId);
+            DeleteOwnedRecord(slot, RecAttachment, object.objId);
+            if (DetachFromGroup(drawing, groups.get(), &object)) groupsTouched = true;
+            int id = object.objId;
 
-        // The row leaves the list; every later row and every z-order entry above it moves down.
-        std::memmove(&(*objects)[r], &(*objects)[r + 1], sizeof(DrawObject) * (objects->count - r - 1));
-        --objects->count;
-        std::memmove(&(*zOrder)[pos], &(*zOrder)[pos + 1], sizeof(INT32) * (zOrder->count - pos - 1));
-        --zOrder->count;
-        for (int i = 0; i < zOrder->count; ++i) {
-            if ((*zOrder)[i] > r) --(*zOrder)[i];
-        }
-        if (drawing->currentRow == r)
-            drawing->currentRow = -1;
-        else if (drawing->currentRow > r)
-            --drawing->currentRow;
-        zOrder.Unlock();
-        groups.Unlock();
-        objects.Unlock();
-        if (int err = RemoveLinks(drawing, id, 0)) {
-            result = err;
-            break;
+            // The row leaves the list and every later row moves down; the z-order loses the
+            // position and every entry above the row moves down with it, in one pass.
+            std::memmove(&(*objects)[r], &(*objects)[r + 1], sizeof(DrawObject) * (objects->count - r - 1));
+            --objects->count;
+            int kept = 0;
+            for (int i = 0; i < zOrder->count; ++i) {
+                if (i == pos) continue;
+                INT32 entry = (*zOrder)[i];
+                (*zOrder)[kept++] = entry > r ? entry - 1 : entry;
+            }
+            zOrder->count = kept;
+            if (drawing->currentRow == r)
+                drawing->currentRow = -1;
+            else if (drawing->currentRow > r)
+                --drawing->currentRow;
+            if (int err = RemoveLinks(drawing, id, 0)) {
+                result = err;
+                break;
+            }
         }
     }
 
