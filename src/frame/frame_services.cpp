@@ -70,7 +70,13 @@ int SetCursorByIndex(int index)
 {
     if (index < 0 || index >= kCursorCount) return index;
     g_currentCursor = index;
-    if (index == 1) SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // Every edit shows the busy cursor: load it once, not once per edit. System cursors are
+    // shared and live as long as the program.
+    static HCURSOR busy = nullptr;
+    if (index == 1) {
+        if (!busy) busy = LoadCursorA(nullptr, IDC_WAIT);
+        SetCursor(busy);
+    }
     return index;
 }
 

@@ -61,11 +61,13 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
 }
 
 // Steps 6-15 of adding: the drawing is locked by the caller. `lateError` tells whether an error
-// came after the tables grew (and so needs the roll-back).
+// came after the tables grew (and so needs the roll-back); `unselectedBelow` is the count of rows
+// known to be unselected afterwards (all the old ones once `select` cleared them).
 int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, const RECT& rect, int objType, int a, int b,
-                 BOOL holdsCheckpoint, void* p, BOOL select, bool* lateError)
+                 BOOL holdsCheckpoint, void* p, BOOL select, bool* lateError, int* unselectedBelow)
 {
     *lateError = false;
+    *unselectedBelow = 0;
     for (HGLOBAL block : {drawingBlock, d->objectList, d->zOrderList, d->groupTable}) {
         if (int err = BeginRecordChange(block)) return err;
     }
@@ -106,6 +108,7 @@ int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, cons
             group.flags &= ~static_cast<DWORD>(GroupSelected);
             InvalidateLogicalRect(view, &group.bounds);
         }
+        *unselectedBelow = count;
     }
     objects->count = count + 1;
     if (select && d->selectedCount != 0) d->currentRow = count;
@@ -168,11 +171,12 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
     }
     int err;
     bool lateError;
+    int unselectedBelow;
     {
         Locked<Drawing> drawing(drawingBlock);
         if (!drawing) return 10004;
         err = InsertObject(view, drawingBlock, drawing.get(), objClass, *rect, objType, a, b, callerHoldsCheckpoint, p, select,
-                           &lateError);
+                           &lateError, &unselectedBelow);
     }
     if (err && !lateError) return err;   // the caller reports these
 
@@ -189,7 +193,8 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
         Locked<DocumentState> state(stateBlock);
         if (state) MarkDocumentChanged(view, state.get(), FALSE);
     }
-    UpdateTextStyleControls(view);
+    // Selecting the new object cleared every other: only the new row can hold the selection.
+    UpdateTextStyleControls(view, unselectedBelow);
     return err;
 }
 

@@ -1,9 +1,14 @@
 // Adding and deleting objects: ids, limits, defaults, z-order, labels, groups and the current row.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/objects.h"
+#include "text/object_text.h"
 #include "support/model_fixture.h"
 #include "store/block_store.h"
 
@@ -299,4 +304,65 @@ TEST_F(ModelTest, DeletingTheSelectionWalksTheZOrderFromTheFrontAndRenumbersWhat
     EXPECT_EQ(4, Links()[0].holderId);
     EXPECT_EQ(1, Links()[0].holderRow);
     EXPECT_EQ((std::vector<int>{4}), g_recorder.Messages(OM_HOOKCHANGED));
+}
+
+namespace {
+
+std::vector<std::pair<UINT, LPARAM>> g_paletteMessages;
+
+LRESULT CALLBACK RecordingPalette(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_USER + 129 || message == WM_USER + 138) g_paletteMessages.push_back({message, lParam});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The toolbar palette hears the style of what is selected after an add: the text of an object
+// that stays selected, nothing once selecting the new object has cleared it.
+TEST_F(ModelTest, AddingTellsThePaletteTheStyleOfWhatIsSelectedAfterwards)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordingPalette;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VexlorRecordingPalette";
+    RegisterClassA(&wc);
+    HWND palette = CreateWindowA("VexlorRecordingPalette", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(palette);
+    HWND savedPalette = g_paletteWindow;
+    g_paletteWindow = palette;
+
+    // A selected object whose text is one bold, raised run.
+    const int texted = Add(ClassShape);
+    HGLOBAL block = nullptr;
+    ASSERT_EQ(0, AddRecord(slot_, RecTextBlock, 7, kBlockHeaderSize + sizeof(TextBlockHeader) + sizeof(TextRun), &block));
+    {
+        Locked<BYTE> bytes(block);
+        TextBlockHeader header = {};
+        header.runCount = 1;
+        TextRun run = {};
+        run.style = 1;
+        run.script = 1;
+        std::memcpy(bytes.get() + kBlockHeaderSize, &header, sizeof header);
+        std::memcpy(bytes.get() + kBlockHeaderSize + sizeof header, &run, sizeof run);
+    }
+    Change(texted, [](DrawObject& o, Drawing& d) {
+        o.textId = 7;
+        o.state |= StateSelected;
+        d.selectedCount = 1;
+    });
+
+    using Sent = std::vector<std::pair<UINT, LPARAM>>;
+    g_paletteMessages.clear();
+    EXPECT_EQ(0, AddRect(view_, 300, 300, FALSE, TRUE));
+    EXPECT_EQ((Sent{{WM_USER + 129, 1}, {WM_USER + 138, 1 << 24}}), g_paletteMessages);
+
+    g_paletteMessages.clear();
+    EXPECT_EQ(0, AddRect(view_, 300, 300, TRUE, FALSE));
+    EXPECT_FALSE(Object(texted).state & StateSelected);
+    EXPECT_EQ((Sent{{WM_USER + 129, 0}, {WM_USER + 138, 0}}), g_paletteMessages);
+
+    g_paletteWindow = savedPalette;
+    DestroyWindow(palette);
 }
