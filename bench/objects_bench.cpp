@@ -6,61 +6,16 @@
 
 #include <cstdio>
 
-#include "documents/document_life.h"
-#include "documents/document_state.h"
-#include "frame/object_classes.h"
-#include "model/class_protocol.h"
-#include "model/drawing.h"
+#include "bench_drawing.h"
 #include "model/objects.h"
-#include "shapes/shape_class.h"
 #include "shapes/shape_kinds.h"
-#include "store/block_store.h"
 #include "store/store_checkpoint.h"
-#include "support/temp_folder.h"
 
 namespace {
 
 constexpr int kTimed = 50;   // adds or deletes timed at each size
 
-struct World {
-    HWND view = nullptr;
-    int slot = -1;
-    HGLOBAL stateBlock = nullptr;
-    TempFolder folder;
-};
-
-bool Open(World* w)
-{
-    if (w->folder.path().empty()) return false;
-    OFSTRUCT of;
-    HFILE file = OpenFile(w->folder.File("bench.tmp").c_str(), &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_WRITE);
-    if (file == HFILE_ERROR || CreateStoreAt(file, &w->slot, 0, 6, 200)) return false;
-    if (AddDocumentRecordTypes(w->slot)) return false;
-    w->view = CreateWindowA("VexlorObjectsBench", "view", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-    if (!w->view || CreateNewDocumentState(w->view, w->slot)) return false;
-    w->stateBlock = GetDocumentStateHandle(w->view);
-    return w->stateBlock != nullptr;
-}
-
-void Close(World* w)
-{
-    {
-        Locked<DocumentState> state(w->stateBlock);
-        CloseDrawing(state->drawing);
-    }
-    GlobalFree(w->stateBlock);
-    DestroyWindow(w->view);
-    CloseStore(w->slot);
-}
-
-HGLOBAL DrawingOf(const World& w)
-{
-    Locked<DocumentState> state(w.stateBlock);
-    return state->drawing;
-}
-
-int Count(const World& w)
+int Count(const BenchDrawing& w)
 {
     Locked<Drawing> d(DrawingOf(w));
     Locked<ObjectList> objects(d->objectList);
@@ -68,7 +23,7 @@ int Count(const World& w)
 }
 
 // `ownStep`: the add takes its own checkpoint and selects the shape, as a drawing tool does.
-int AddShape(const World& w, int i, bool ownStep)
+int AddShape(const BenchDrawing& w, int i, bool ownStep)
 {
     const int x = 600 + (i % 100) * 40, y = 600 + (i / 100) * 40;
     RECT r = {x, y, x + 120, y + 120};
@@ -89,7 +44,7 @@ double Now()
 }
 
 // Microseconds per delete of `kTimed` objects, one call each, from the newest row or the first.
-double TimeDeletes(const World& w, bool firstRow)
+double TimeDeletes(const BenchDrawing& w, bool firstRow)
 {
     const double t0 = Now();
     for (int i = 0; i < kTimed; ++i) {
@@ -102,8 +57,8 @@ double TimeDeletes(const World& w, bool firstRow)
 
 void Sizes(int n)
 {
-    World w;
-    if (!Open(&w)) {
+    BenchDrawing w;
+    if (!OpenBenchDrawing(&w)) {
         std::printf("%5d shapes: could not open a drawing\n", n);
         return;
     }
@@ -111,7 +66,7 @@ void Sizes(int n)
     for (int i = 0; i < n - kTimed - 1; ++i) {
         if (AddShape(w, i, false)) {
             std::printf("%5d shapes: building failed at %d\n", n, i);
-            Close(&w);
+            CloseBenchDrawing(&w);
             return;
         }
     }
@@ -128,22 +83,14 @@ void Sizes(int n)
     const double perFirstDelete = TimeDeletes(w, true);
     std::printf("%5d shapes: %9.1f us per add, %9.1f us per delete of the newest, %9.1f us per delete of the first\n",
                 built, perAdd, perLastDelete, perFirstDelete);
-    Close(&w);
+    CloseBenchDrawing(&w);
 }
 
 }  // namespace
 
 int main()
 {
-    InitBlockStoreDirectory(20);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VexlorObjectsBench";
-    wc.cbWndExtra = 8;
-    RegisterClassA(&wc);
-    g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
-    InstallObjectClasses();
+    StartBench();
     for (int n : {1000, 4000, 16000}) Sizes(n);
     return 0;
 }
