@@ -7,62 +7,18 @@
 #include <initializer_list>
 #include <string>
 
-#include "documents/document_state.h"
-#include "documents/document_life.h"
-#include "frame/object_classes.h"
-#include "model/class_protocol.h"
-#include "model/drawing.h"
+#include "bench_drawing.h"
 #include "model/edit_ops.h"
+#include "model/invalidate.h"
 #include "model/link_propagation.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/objects.h"
-#include "shapes/shape_class.h"
 #include "shapes/shape_kinds.h"
-#include "store/block_store.h"
-#include "support/temp_folder.h"
 
 namespace {
 
-struct World {
-    HWND view = nullptr;
-    int slot = -1;
-    HGLOBAL stateBlock = nullptr;
-    TempFolder folder;
-};
-
-bool Open(World* w)
-{
-    if (w->folder.path().empty()) return false;
-    OFSTRUCT of;
-    HFILE file = OpenFile(w->folder.File("bench.tmp").c_str(), &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_WRITE);
-    if (file == HFILE_ERROR || CreateStoreAt(file, &w->slot, 0, 6, 200)) return false;
-    if (AddDocumentRecordTypes(w->slot)) return false;
-    w->view = CreateWindowA("VexlorLinkBench", "view", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-    if (!w->view || CreateNewDocumentState(w->view, w->slot)) return false;
-    w->stateBlock = GetDocumentStateHandle(w->view);
-    return w->stateBlock != nullptr;
-}
-
-void Close(World* w)
-{
-    {
-        Locked<DocumentState> state(w->stateBlock);
-        CloseDrawing(state->drawing);
-    }
-    GlobalFree(w->stateBlock);
-    DestroyWindow(w->view);
-    CloseStore(w->slot);
-}
-
-HGLOBAL DrawingOf(const World& w)
-{
-    Locked<DocumentState> state(w.stateBlock);
-    return state->drawing;
-}
-
-int AddShape(const World& w, int x, int y)
+int AddShape(const BenchDrawing& w, int x, int y)
 {
     RECT r = {x, y, x + 120, y + 120};
     AddObject(w.view, ClassShape, &r, ShapeRectangle, 0, 0, FALSE, TRUE, nullptr, FALSE);
@@ -71,20 +27,20 @@ int AddShape(const World& w, int x, int y)
     return objects->count - 1;
 }
 
-void Hook(const World& w, int holder, int target, int ax = 0, int ay = 0)
+void Hook(const BenchDrawing& w, int holder, int target, int ax = 0, int ay = 0)
 {
     Locked<Drawing> d(DrawingOf(w));
     AttachHook(d.get(), holder, -1, target, 201, ax, ay);   // holder's top-left on the target's box point
 }
 
-int PageWidth(const World& w)
+int PageWidth(const BenchDrawing& w)
 {
     Locked<Drawing> d(DrawingOf(w));
     return d->pageWidth;
 }
 
 // Moves `row` by (d, d) and settles; microseconds.
-double MoveAndSettle(const World& w, int row, int d, int* passes)
+double MoveAndSettle(const BenchDrawing& w, int row, int d, int* passes)
 {
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
@@ -93,8 +49,11 @@ double MoveAndSettle(const World& w, int row, int d, int* passes)
     // A view paints after every edit: the move starts with nothing left to repaint.
     ValidateRect(w.view, nullptr);
     QueryPerformanceCounter(&t0);
-    MoveObjects(w.view, d, d, set, TRUE);
     {
+        // The caller holds the checkpoint and propagates, so the edit's repaint is its own: the
+        // rects are handed to the view once, when it ends (inside the timing).
+        InvalidationBatch batch;
+        MoveObjects(w.view, d, d, set, TRUE);
         Locked<Drawing> d(DrawingOf(w));
         PropagateLinksCounted(d.get(), passes);
     }
@@ -104,7 +63,7 @@ double MoveAndSettle(const World& w, int row, int d, int* passes)
 }
 
 // The best of several moves there and back: the machine's other work only ever adds time.
-double BestMove(const World& w, int row, int* passes)
+double BestMove(const BenchDrawing& w, int row, int* passes)
 {
     MoveAndSettle(w, row, 60, passes);   // warm the caches
     double best = MoveAndSettle(w, row, -60, passes);
@@ -118,8 +77,8 @@ double BestMove(const World& w, int row, int* passes)
 // A hub hooked by `hooked` shapes, among `unhooked` others.
 void Hub(int hooked, int unhooked)
 {
-    World w;
-    if (!Open(&w)) return;
+    BenchDrawing w;
+    if (!OpenBenchDrawing(&w)) return;
     const int hub = AddShape(w, 1200, 1200);
     for (int i = 0; i < unhooked; ++i) AddShape(w, 600 + (i % 100) * 40, 600 + (i / 100) * 40);
     for (int i = 0; i < hooked; ++i) Hook(w, AddShape(w, 1200, 1200), hub);
@@ -127,15 +86,15 @@ void Hub(int hooked, int unhooked)
     const double us = BestMove(w, hub, &passes);
     std::printf("hub %5d hooked, %5d unhooked: %9.0f us, %6.2f us per hooked object, %d passes\n", hooked,
                 unhooked, us, us / hooked, passes);
-    Close(&w);
+    CloseBenchDrawing(&w);
 }
 
 // A hub at the right edge of the page with `hooked` shapes hung on its right side: each move
 // to the right pushes them all off the page, and the hub's move set is pulled back.
 void EdgeHub(int hooked, int unhooked)
 {
-    World w;
-    if (!Open(&w)) return;
+    BenchDrawing w;
+    if (!OpenBenchDrawing(&w)) return;
     const int left = PageWidth(w) - 400;
     const int hub = AddShape(w, left, 1200);
     for (int i = 0; i < unhooked; ++i) AddShape(w, 600 + (i % 100) * 40, 600 + (i / 100) * 40);
@@ -149,15 +108,15 @@ void EdgeHub(int hooked, int unhooked)
     }
     std::printf("hub at the edge %5d hooked, %5d unhooked: %9.0f us, %6.2f us per hooked object, pulled back\n",
                 hooked, unhooked, best, best / hooked);
-    Close(&w);
+    CloseBenchDrawing(&w);
 }
 
 // `backwards`: each shape hooked to the next one, so every settled link flags one behind it and
 // the chain takes one pass per link.
 void Chain(int n, bool backwards)
 {
-    World w;
-    if (!Open(&w)) return;
+    BenchDrawing w;
+    if (!OpenBenchDrawing(&w)) return;
     int previous = AddShape(w, 1200, 1200);
     const int first = previous;
     for (int i = 1; i < n; ++i) {
@@ -172,22 +131,14 @@ void Chain(int n, bool backwards)
     const double us = BestMove(w, backwards ? previous : first, &passes);
     std::printf("chain %5d%s: %9.0f us, %6.2f us per hooked object, %d passes\n", n, backwards ? " backwards" : "",
                 us, us / (n - 1), passes);
-    Close(&w);
+    CloseBenchDrawing(&w);
 }
 
 }  // namespace
 
 int main()
 {
-    InitBlockStoreDirectory(20);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VexlorLinkBench";
-    wc.cbWndExtra = 8;
-    RegisterClassA(&wc);
-    g_classHandlers.classes[ClassShape] = SED_ShapeHandler;
-    InstallObjectClasses();
+    StartBench();
     for (int hooked : {100, 1000, 5000}) Hub(hooked, 0);
     Hub(1000, 10000);
     EdgeHub(1000, 0);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "model/invalidate.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
 
@@ -69,7 +70,13 @@ int SetCursorByIndex(int index)
 {
     if (index < 0 || index >= kCursorCount) return index;
     g_currentCursor = index;
-    if (index == 1) SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // Every edit shows the busy cursor: load it once, not once per edit. System cursors are
+    // shared and live as long as the program.
+    static HCURSOR busy = nullptr;
+    if (index == 1) {
+        if (!busy) busy = LoadCursorA(nullptr, IDC_WAIT);
+        SetCursor(busy);
+    }
     return index;
 }
 
@@ -80,6 +87,8 @@ int GetCurrentCursorIndex()
 
 void ShowWarningById(UINT stringId)
 {
+    // A modal box paints the windows below it: what the current edit invalidated goes first.
+    FlushInvalidations();
     if (g_warningsSuppressed || !FrameVisible()) return;
     char text[262], caption[262];
     LoadResString(stringId, text);
@@ -90,6 +99,7 @@ void ShowWarningById(UINT stringId)
 
 int RunInfoDialog(LPCSTR dialogName, int helpContext)
 {
+    FlushInvalidations();
     if (!FrameVisible()) return 0;
     int result = g_infoDialogPrompt(dialogName, helpContext);
     ReleaseCapture();

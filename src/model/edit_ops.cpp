@@ -145,6 +145,7 @@ int FinishEdit(HWND view, int err, BOOL whole)
 
 int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rotated, BOOL callerHoldsCheckpoint)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
@@ -158,6 +159,7 @@ int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rot
 
 int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* point)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     HWND view = ViewOfState(state);
     if (!view) return ErrOutOfMemory;
@@ -181,6 +183,7 @@ int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row)
 
 int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     HWND view = ViewOfState(state);
     if (!view) return ErrOutOfMemory;
@@ -209,6 +212,7 @@ int OffsetObject(Drawing* drawing, ObjectList* objects, int row, int dx, int dy)
 int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL callerHoldsCheckpoint)
 {
     if ((dx == 0 && dy == 0) || !moveSet) return 0;
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
@@ -282,6 +286,7 @@ int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row)
 
 int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;

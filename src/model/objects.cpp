@@ -61,11 +61,13 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
 }
 
 // Steps 6-15 of adding: the drawing is locked by the caller. `lateError` tells whether an error
-// came after the tables grew (and so needs the roll-back).
+// came after the tables grew (and so needs the roll-back); `unselectedBelow` is the count of rows
+// known to be unselected afterwards (all the old ones once `select` cleared them).
 int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, const RECT& rect, int objType, int a, int b,
-                 BOOL holdsCheckpoint, void* p, BOOL select, bool* lateError)
+                 BOOL holdsCheckpoint, void* p, BOOL select, bool* lateError, int* unselectedBelow)
 {
     *lateError = false;
+    *unselectedBelow = 0;
     for (HGLOBAL block : {drawingBlock, d->objectList, d->zOrderList, d->groupTable}) {
         if (int err = BeginRecordChange(block)) return err;
     }
@@ -106,6 +108,7 @@ int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, cons
             group.flags &= ~static_cast<DWORD>(GroupSelected);
             InvalidateLogicalRect(view, &group.bounds);
         }
+        *unselectedBelow = count;
     }
     objects->count = count + 1;
     if (select && d->selectedCount != 0) d->currentRow = count;
@@ -147,6 +150,7 @@ int NextObjectId(Drawing* drawing)
 int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int b, BOOL report,
               BOOL callerHoldsCheckpoint, void* p, BOOL select)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(1);
     if (objClass == ClassArray && g_settings && (g_settings->flags & SetHints) && !g_arrayHintPosted) {
         g_arrayHintPosted = TRUE;
@@ -167,11 +171,12 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
     }
     int err;
     bool lateError;
+    int unselectedBelow;
     {
         Locked<Drawing> drawing(drawingBlock);
         if (!drawing) return 10004;
         err = InsertObject(view, drawingBlock, drawing.get(), objClass, *rect, objType, a, b, callerHoldsCheckpoint, p, select,
-                           &lateError);
+                           &lateError, &unselectedBelow);
     }
     if (err && !lateError) return err;   // the caller reports these
 
@@ -188,7 +193,8 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
         Locked<DocumentState> state(stateBlock);
         if (state) MarkDocumentChanged(view, state.get(), FALSE);
     }
-    UpdateTextStyleControls(view);
+    // Selecting the new object cleared every other: only the new row can hold the selection.
+    UpdateTextStyleControls(view, unselectedBelow);
     return err;
 }
 
@@ -207,6 +213,7 @@ int DetachFromGroup(Drawing* drawing, GroupTable* table, DrawObject* object)
 
 int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
 {
+    InvalidationBatch batch;
     for (HGLOBAL block : {GlobalHandle(drawing), drawing->objectList, drawing->zOrderList, drawing->groupTable}) {
         if (int err = BeginRecordChange(block)) return err;
     }
@@ -248,58 +255,55 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
     int result = 0;
     bool groupsTouched = false;
     int slot = drawing->storeSlot;
-    int pos;
     {
-        Locked<ZOrderList> zOrder(drawing->zOrderList);
-        if (!zOrder) return 10004;
-        pos = zOrder->count - 1;
-    }
-    for (; pos >= 0; --pos) {
+        // The tables stay locked for the whole walk; nothing below resizes them (RemoveLinks
+        // resizes only the link index and locks the object list itself on top).
         Locked<ObjectList> objects(drawing->objectList);
         Locked<ZOrderList> zOrder(drawing->zOrderList);
         Locked<GroupTable> groups(drawing->groupTable);
         if (!objects || !zOrder || !groups) return 10004;
-        if (pos >= zOrder->count) continue;
-        int r = (*zOrder)[pos];
-        DrawObject& object = (*objects)[r];
-        bool doomed = rowMode ? (object.objId == rowId || (labelId && object.objId == labelId))
-                              : ((object.state & StateSelected) != 0) == (deleteSelected != FALSE);
-        if (!doomed) continue;
-        if (rowMode && (object.state & StateSelected) && drawing->selectedCount > 0) --drawing->selectedCount;
-        if (rowMode && objects->count == 1) drawing->openedWithObjects = 0;
+        for (int pos = zOrder->count - 1; pos >= 0; --pos) {
+            int r = (*zOrder)[pos];
+            DrawObject& object = (*objects)[r];
+            bool doomed = rowMode ? (object.objId == rowId || (labelId && object.objId == labelId))
+                                  : ((object.state & StateSelected) != 0) == (deleteSelected != FALSE);
+            if (!doomed) continue;
+            if (rowMode && (object.state & StateSelected) && drawing->selectedCount > 0) --drawing->selectedCount;
+            if (rowMode && objects->count == 1) drawing->openedWithObjects = 0;
 
-        SendClassMessage(nullptr, drawing, objects.get(), r, OM_DELETE);
-        if ((object.state & StateAttachedLabel) && object.labelId != kNoLabel) {
-            int host = FindObjectById(objects.get(), object.labelId, object.labelRow);
-            if (host >= 0) (*objects)[host].classFlags &= ~0x40;
-        }
-        if (object.dataId >= 0) {
-            for (int k = 0; k < object.dataCount && object.dataId + k <= 0x7FFF; ++k)
-                DeleteOwnedRecord(slot, object.dataType, object.dataId + k);
-        }
-        if (object.textId >= 0) DeleteOwnedRecord(slot, RecTextBlock, object.textId);
-        DeleteOwnedRecord(slot, RecAttachment, object.objId);
-        if (DetachFromGroup(drawing, groups.get(), &object)) groupsTouched = true;
-        int id = object.objId;
+            SendClassMessage(nullptr, drawing, objects.get(), r, OM_DELETE);
+            if ((object.state & StateAttachedLabel) && object.labelId != kNoLabel) {
+                int host = FindObjectById(objects.get(), object.labelId, object.labelRow);
+                if (host >= 0) (*objects)[host].classFlags &= ~0x40;
+            }
+            if (object.dataId >= 0) {
+                for (int k = 0; k < object.dataCount && object.dataId + k <= 0x7FFF; ++k)
+                    DeleteOwnedRecord(slot, object.dataType, object.dataId + k);
+            }
+            if (object.textId >= 0) DeleteOwnedRecord(slot, RecTextBlock, object.textId);
+            DeleteOwnedRecord(slot, RecAttachment, object.objId);
+            if (DetachFromGroup(drawing, groups.get(), &object)) groupsTouched = true;
+            int id = object.objId;
 
-        // The row leaves the list; every later row and every z-order entry above it moves down.
-        std::memmove(&(*objects)[r], &(*objects)[r + 1], sizeof(DrawObject) * (objects->count - r - 1));
-        --objects->count;
-        std::memmove(&(*zOrder)[pos], &(*zOrder)[pos + 1], sizeof(INT32) * (zOrder->count - pos - 1));
-        --zOrder->count;
-        for (int i = 0; i < zOrder->count; ++i) {
-            if ((*zOrder)[i] > r) --(*zOrder)[i];
-        }
-        if (drawing->currentRow == r)
-            drawing->currentRow = -1;
-        else if (drawing->currentRow > r)
-            --drawing->currentRow;
-        zOrder.Unlock();
-        groups.Unlock();
-        objects.Unlock();
-        if (int err = RemoveLinks(drawing, id, 0)) {
-            result = err;
-            break;
+            // The row leaves the list and every later row moves down; the z-order loses the
+            // position and every entry above the row moves down with it, in one pass.
+            std::memmove(&(*objects)[r], &(*objects)[r + 1], sizeof(DrawObject) * (objects->count - r - 1));
+            --objects->count;
+            int kept = 0;
+            for (int i = 0; i < zOrder->count; ++i) {
+                if (i == pos) continue;
+                INT32 entry = (*zOrder)[i];
+                (*zOrder)[kept++] = entry > r ? entry - 1 : entry;
+            }
+            zOrder->count = kept;
+            if (drawing->currentRow == r)
+                drawing->currentRow = -1;
+            else if (drawing->currentRow > r)
+                --drawing->currentRow;
+            if (int err = RemoveLinks(drawing, id, 0)) {
+                result = err;
+                break;
+            }
         }
     }
 

@@ -315,7 +315,7 @@ int CollectSelectionAttributes(HWND view, int message, DrawObject* summary, Text
     return any;
 }
 
-int UpdateTextStyleControls(HWND view)
+int UpdateTextStyleControls(HWND view, int firstRow)
 {
     HGLOBAL drawingBlock = DrawingOfView(view);
     if (!drawingBlock) return 0;
@@ -326,7 +326,7 @@ int UpdateTextStyleControls(HWND view)
     bool haveFirst = false;
     DWORD bits = 0, differ = 0;
     INT32 raised = -2, lowered = -2;
-    for (int row = 0; row < objects->count; ++row) {
+    for (int row = firstRow > 0 ? firstRow : 0; row < objects->count; ++row) {
         if (!((*objects)[row].state & StateSelected)) continue;
         any = 1;
         int holder = ResolveTextHolderIndex(objects.get(), row);

@@ -46,7 +46,8 @@ struct TextSummary {
 // (28 or 38) to each selected object. 1 when anything is selected (or a store error), else 0.
 int CollectSelectionAttributes(HWND view, int message, DrawObject* summary, TextSummary* text);
 
-// Sends the merged character style of the selection's texts to the toolbar palette.
-int UpdateTextStyleControls(HWND view);
+// Sends the merged character style of the selection's texts to the toolbar palette. The rows
+// below `firstRow` are known to be unselected and are not looked at.
+int UpdateTextStyleControls(HWND view, int firstRow = 0);
 
 //END

@@ -1,8 +1,14 @@
 // Adding and deleting objects: ids, limits, defaults, z-order, labels, groups and the current row.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "model/groups.h"
+#include "model/links.h"
 #include "model/objects.h"
+#include "text/object_text.h"
 #include "support/model_fixture.h"
 #include "store/block_store.h"
 
@@ -239,4 +245,124 @@ TEST_F(ModelTest, DeletingOneMemberOfATwoMemberGroupDissolvesIt)
     EXPECT_TRUE(Groups().empty());
     EXPECT_EQ(0, Object(0).groupId);
     EXPECT_EQ(-1, Object(0).groupRow);
+}
+
+// Several objects deleted in one call, walked by a shuffled z-order: every removal renumbers the
+// rows the next one sees, so the classes hear of each deletion at the row it has at that moment,
+// the holders of a deleted target lose their hooks, and what stays is renumbered once.
+TEST_F(ModelTest, DeletingTheSelectionWalksTheZOrderFromTheFrontAndRenumbersWhatStays)
+{
+    for (int i = 0; i < 6; ++i) Add(ClassShape);   // ids 1..6 in rows 0..5
+    MakeGroup(9, {0, 4});
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), 3, -1, 1, 1, 300, 0));   // id 4 on id 2, which goes
+        ASSERT_EQ(0, AttachHook(d.get(), 3, -1, 0, 1, 300, 0));   // id 4 on id 1, which stays
+        ASSERT_EQ(0, AttachHook(d.get(), 2, -1, 0, 1, 300, 0));   // id 3, which goes, on id 1
+        Locked<ObjectList> objects(d->objectList);
+        Locked<ZOrderList> zOrder(d->zOrderList);
+        const int order[6] = {3, 0, 5, 1, 4, 2};
+        for (int pos = 0; pos < 6; ++pos) (*zOrder)[pos] = order[pos];
+        for (int row : {1, 2, 4}) (*objects)[row].state |= StateSelected;
+        // Row 5 is the attached label of row 2: it goes with its host although not selected.
+        (*objects)[2].labelId = 6;
+        (*objects)[2].labelRow = 5;
+        (*objects)[5].labelId = 3;
+        (*objects)[5].labelRow = 2;
+        (*objects)[5].state |= StateAttachedLabel;
+        d->selectedCount = 3;
+        d->currentRow = 2;
+    }
+    g_recorder.Clear();
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, DeleteObjects(d.get(), TRUE, -1));
+        EXPECT_EQ(5, d->lastId);
+        EXPECT_EQ(0, d->selectedCount);
+        EXPECT_EQ(-1, d->currentRow);
+    }
+    std::vector<std::pair<int, int>> deleted;   // (id, row) as each deletion was told
+    for (const SentMessage& sent : g_recorder.log) {
+        if (sent.message == OM_DELETE) deleted.push_back({sent.objId, sent.row});
+    }
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{3, 2}, {5, 3}, {2, 1}, {6, 2}}), deleted);
+    ASSERT_EQ(2, Count());
+    EXPECT_EQ(1, Object(0).objId);
+    EXPECT_EQ(4, Object(1).objId);
+    EXPECT_EQ((std::vector<int>{1, 0}), ZOrder());
+    // The group lost a member and dissolved.
+    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(0, Object(0).groupId);
+    // Id 4 keeps only its hook on id 1, which now sits in row 0; the index agrees.
+    DrawObject holder = Object(1);
+    ASSERT_EQ(1, holder.hookCount);
+    EXPECT_EQ(1, holder.hooks[0].targetId);
+    EXPECT_EQ(0, holder.hooks[0].targetRow);
+    ASSERT_EQ(1u, Links().size());
+    EXPECT_EQ(1, Links()[0].targetId);
+    EXPECT_EQ(0, Links()[0].targetRow);
+    EXPECT_EQ(4, Links()[0].holderId);
+    EXPECT_EQ(1, Links()[0].holderRow);
+    EXPECT_EQ((std::vector<int>{4}), g_recorder.Messages(OM_HOOKCHANGED));
+}
+
+namespace {
+
+std::vector<std::pair<UINT, LPARAM>> g_paletteMessages;
+
+LRESULT CALLBACK RecordingPalette(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_USER + 129 || message == WM_USER + 138) g_paletteMessages.push_back({message, lParam});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The toolbar palette hears the style of what is selected after an add: the text of an object
+// that stays selected, nothing once selecting the new object has cleared it.
+TEST_F(ModelTest, AddingTellsThePaletteTheStyleOfWhatIsSelectedAfterwards)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordingPalette;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VexlorRecordingPalette";
+    RegisterClassA(&wc);
+    HWND palette = CreateWindowA("VexlorRecordingPalette", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(palette);
+    HWND savedPalette = g_paletteWindow;
+    g_paletteWindow = palette;
+
+    // A selected object whose text is one bold, raised run.
+    const int texted = Add(ClassShape);
+    HGLOBAL block = nullptr;
+    ASSERT_EQ(0, AddRecord(slot_, RecTextBlock, 7, kBlockHeaderSize + sizeof(TextBlockHeader) + sizeof(TextRun), &block));
+    {
+        Locked<BYTE> bytes(block);
+        TextBlockHeader header = {};
+        header.runCount = 1;
+        TextRun run = {};
+        run.style = 1;
+        run.script = 1;
+        std::memcpy(bytes.get() + kBlockHeaderSize, &header, sizeof header);
+        std::memcpy(bytes.get() + kBlockHeaderSize + sizeof header, &run, sizeof run);
+    }
+    Change(texted, [](DrawObject& o, Drawing& d) {
+        o.textId = 7;
+        o.state |= StateSelected;
+        d.selectedCount = 1;
+    });
+
+    using Sent = std::vector<std::pair<UINT, LPARAM>>;
+    g_paletteMessages.clear();
+    EXPECT_EQ(0, AddRect(view_, 300, 300, FALSE, TRUE));
+    EXPECT_EQ((Sent{{WM_USER + 129, 1}, {WM_USER + 138, 1 << 24}}), g_paletteMessages);
+
+    g_paletteMessages.clear();
+    EXPECT_EQ(0, AddRect(view_, 300, 300, TRUE, FALSE));
+    EXPECT_FALSE(Object(texted).state & StateSelected);
+    EXPECT_EQ((Sent{{WM_USER + 129, 0}, {WM_USER + 138, 0}}), g_paletteMessages);
+
+    g_paletteWindow = savedPalette;
+    DestroyWindow(palette);
 }
