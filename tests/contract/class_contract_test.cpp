@@ -1,0 +1,498 @@
+// The contract every object class keeps with the drawing model, over a table of classes, their
+// kinds, and plain, mirrored and turned objects: a move shifts the frame, the handles and the
+// hook points alike; a handle dragged away and back restores the frame; the update rectangle
+// holds the frame and the handles; an object made from another's records shares none of them;
+// a message the class does not answer answers 0 and changes no record.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <ostream>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/class_protocol.h"
+#include "model/edit_ops.h"
+#include "shapes/custom_outline.h"
+#include "shapes/picture_chunks.h"
+#include "shapes/shape_kinds.h"
+#include "shapes/shape_paint.h"
+#include "store/block_store.h"
+#include "support/drawing_fixture.h"
+#include "text/object_text.h"
+
+namespace {
+
+class ClassContract;
+
+int IntArg(const void* pointer)
+{
+    return static_cast<int>(reinterpret_cast<INT_PTR>(pointer));
+}
+
+struct Handle {
+    int code;
+    RECT rect;  // empty when the handle is not shown
+};
+
+struct Kind {
+    int type;
+    const char* name;
+};
+
+// One object class: how to make an object of each of its kinds, how to make one from the
+// records of another, where its selection handles lie, and the messages it does not answer.
+struct ContractClass {
+    const char* name;
+    std::span<const Kind> kinds;
+    // A new object of `type` in `frame`; its row.
+    int (*make)(ClassContract& t, int type, RECT frame);
+    // A new object made with message 11 from the records of the object at `source`; its row.
+    int (*copy)(ClassContract& t, int source);
+    // The selection handles by code, as the class draws and hit-tests them.
+    void (*handles)(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out);
+    std::span<const int> unanswered;
+};
+
+// How a case's object is turned and mirrored after it is made, by the class's own messages.
+struct Variant {
+    const char* name;
+    int angle;       // tenths of a degree (message 25)
+    int flip;        // mirror request (message 58), 0 none
+};
+constexpr Variant kVariants[] = {
+    {"Plain", 0, 0},
+    {"MirroredH", 0, OptMirrorH},
+    {"Turned30", 300, 0},
+    {"Turned135MirroredV", 1350, OptMirrorV},
+};
+
+struct ContractCase {
+    const ContractClass* cls;
+    Kind kind;
+    Variant variant;
+};
+
+void PrintTo(const ContractCase& c, std::ostream* out)
+{
+    *out << c.cls->name << " " << c.kind.name << " " << c.variant.name;
+}
+
+// Odd sizes so that halving and truncation show. Turned or moved, every coordinate stays
+// between 1024 and 2048, where adding a whole number to a real rounds the same way.
+constexpr RECT kFrame = {1200, 1300, 1803, 1751};
+constexpr int kDx = 137, kDy = -61;
+
+using RecordKey = std::pair<int, int>;  // type, id
+
+class ClassContract : public DrawingFixture, public testing::WithParamInterface<ContractCase> {
+public:
+    using DrawingFixture::AddAt;
+    using DrawingFixture::Object;
+    using DrawingFixture::RecordBytes;
+    int Slot() const { return slot_; }
+
+protected:
+    const ContractCase& Case() const { return GetParam(); }
+
+    // Through the class handler table, as the model sends it.
+    LONG Send(int row, int message, int a = 0, int b = 0, void* p = nullptr)
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        return SendClassMessage(nullptr, d.get(), objects.get(), row, message, a, b, p);
+    }
+
+    // The case's object: made, then mirrored, then turned.
+    int MakeCase()
+    {
+        const int row = Case().cls->make(*this, Case().kind.type, kFrame);
+        if (Case().variant.flip) {
+            EXPECT_EQ(0, Send(row, OM_FLIP, Case().variant.flip));
+        }
+        if (Case().variant.angle) {
+            EXPECT_EQ(0, Send(row, OM_SETANGLE, Case().variant.angle));
+        }
+        EXPECT_FALSE(RotationRefused);
+        EXPECT_EQ(Case().variant.angle, Object(row).angle);
+        return row;
+    }
+
+    struct Geometry {
+        RECT frame, bounds, update;
+        std::vector<Handle> handles;  // the class's handles, then its extra handle if any
+        std::vector<POINT> hooks;     // drawing positions
+    };
+    Geometry Measure(int row)
+    {
+        Geometry g = {};
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        const DrawObject& o = (*objects)[row];
+        g.frame = o.frame;
+        g.update = o.updateRect;
+        g.bounds = o.frame;
+        SendClassMessage(nullptr, d.get(), objects.get(), row, OM_GETFRAME, 0, 0, &g.bounds);
+        Case().cls->handles(d.get(), o, &g.handles);
+        POINT at = {};
+        RECT extra = {};
+        if (LONG code = SendClassMessage(nullptr, d.get(), objects.get(), row, OM_EXTRAHANDLE, 1, IntArg(&at), &extra))
+            g.handles.push_back(Handle{static_cast<int>(code), extra});
+        POINT points[64] = {};
+        INT32 count = 0;
+        SendClassMessage(nullptr, d.get(), objects.get(), row, OM_GETHOOKPOINTS, 0, IntArg(&count), points);
+        EXPECT_GT(count, 0);
+        if (count < 0 || count > 64) return g;
+        SendClassMessage(nullptr, d.get(), objects.get(), row, OM_MAPHOOKPOINT, count, 0, points);
+        g.hooks.assign(points, points + count);
+        return g;
+    }
+
+    // The records an object owns: its text, its data run and its attachment.
+    std::vector<RecordKey> RecordsOf(const DrawObject& o) const
+    {
+        std::vector<RecordKey> keys;
+        if (o.textId >= 0) keys.emplace_back(RecTextBlock, o.textId);
+        if (o.dataId >= 0)
+            for (int k = 0; k < o.dataCount; ++k) keys.emplace_back(o.dataType, o.dataId + k);
+        HGLOBAL attachment = nullptr;
+        if (LoadRecord(slot_, RecAttachment, o.objId, &attachment) == 0) {
+            ReleaseBlock(attachment);
+            keys.emplace_back(RecAttachment, o.objId);
+        }
+        return keys;
+    }
+    HGLOBAL BlockOf(RecordKey key) const
+    {
+        HGLOBAL block = nullptr;
+        EXPECT_EQ(0, LoadRecord(slot_, key.first, key.second, &block)) << key.first << "/" << key.second;
+        if (block) ReleaseBlock(block);
+        return block;
+    }
+
+    // Every record of the store with its payload.
+    std::map<RecordKey, std::string> AllRecords() const
+    {
+        std::map<RecordKey, std::string> all;
+        int types = 0;
+        EXPECT_EQ(0, CountRecordTypes(slot_, &types));
+        for (int t = 0; t < types; ++t) {
+            int type = 0, count = 0;
+            EXPECT_EQ(0, GetRecordTypeAt(slot_, t, &type));
+            EXPECT_EQ(0, CountRecords(slot_, type, &count));
+            for (int i = 0; i < count; ++i) {
+                int id = 0;
+                EXPECT_EQ(0, GetRecordIdAt(slot_, type, i, &id));
+                all[{type, id}] = RecordBytes(type, id);
+            }
+        }
+        return all;
+    }
+};
+
+RECT Shifted(RECT r)
+{
+    OffsetRect(&r, kDx, kDy);
+    return r;
+}
+
+bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+TEST_P(ClassContract, AnOffsetMovesTheFrameHandlesAndHookPointsAlike)
+{
+    const int row = MakeCase();
+    const Geometry before = Measure(row);
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        ASSERT_EQ(0, OffsetObject(d.get(), objects.get(), row, kDx, kDy));
+    }
+    const Geometry after = Measure(row);
+    EXPECT_EQ(Shifted(before.frame), after.frame);
+    EXPECT_EQ(Shifted(before.bounds), after.bounds);
+    EXPECT_EQ(Shifted(before.update), after.update);
+    ASSERT_EQ(before.handles.size(), after.handles.size());
+    for (size_t i = 0; i < before.handles.size(); ++i) {
+        EXPECT_EQ(before.handles[i].code, after.handles[i].code);
+        const RECT& was = before.handles[i].rect;
+        EXPECT_EQ(IsRectEmpty(&was) ? was : Shifted(was), after.handles[i].rect) << "handle " << before.handles[i].code;
+    }
+    ASSERT_EQ(before.hooks.size(), after.hooks.size());
+    for (size_t i = 0; i < before.hooks.size(); ++i) {
+        EXPECT_EQ(before.hooks[i].x + kDx, after.hooks[i].x) << "hook point " << i;
+        EXPECT_EQ(before.hooks[i].y + kDy, after.hooks[i].y) << "hook point " << i;
+    }
+}
+
+TEST_P(ClassContract, AHandleDraggedAwayAndBackRestoresTheFrame)
+{
+    const int row = MakeCase();
+    // Each drag of a turned frame may shift it a unit: the turned anchor truncates after the
+    // centre is added, the centre's turned offset truncates toward zero alone.
+    const LONG slack = Case().variant.angle != 0 ? 2 : 0;
+    std::vector<Handle> handles;
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        Case().cls->handles(d.get(), (*objects)[row], &handles);
+    }
+    ASSERT_FALSE(handles.empty());
+    for (const Handle& handle : handles) {
+        for (POINT delta : {POINT{57, 43}, POINT{-75, -50}}) {
+            const RECT start = Object(row).frame;
+            for (POINT d : {delta, POINT{-delta.x, -delta.y}}) {
+                RECT r = {};
+                Send(row, OM_MOVEHANDLERECT, handle.code, IntArg(&d), &r);
+                ASSERT_EQ(0, Send(row, OM_DRAGHANDLE, handle.code, 0, &r)) << "handle " << handle.code;
+            }
+            const RECT end = Object(row).frame;
+            EXPECT_NEAR(start.left, end.left, slack) << "handle " << handle.code << " by " << delta.x << ", " << delta.y;
+            EXPECT_NEAR(start.top, end.top, slack) << "handle " << handle.code << " by " << delta.x << ", " << delta.y;
+            EXPECT_NEAR(start.right, end.right, slack) << "handle " << handle.code << " by " << delta.x << ", " << delta.y;
+            EXPECT_NEAR(start.bottom, end.bottom, slack) << "handle " << handle.code << " by " << delta.x << ", " << delta.y;
+        }
+    }
+}
+
+TEST_P(ClassContract, TheUpdateRectHoldsTheFrameAndTheHandles)
+{
+    const int row = MakeCase();
+    const Geometry g = Measure(row);
+    EXPECT_TRUE(Contains(g.update, g.bounds)) << g.update << " and the frame " << g.bounds;
+    for (const Handle& h : g.handles) {
+        if (IsRectEmpty(&h.rect)) continue;
+        EXPECT_TRUE(Contains(g.update, h.rect)) << g.update << " and handle " << h.code << " at " << h.rect;
+    }
+}
+
+TEST_P(ClassContract, AnObjectMadeFromAnothersRecordsSharesNone)
+{
+    const int source = MakeCase();
+    const std::vector<RecordKey> sourceKeys = RecordsOf(Object(source));
+    std::vector<std::string> sourceBytes;
+    for (RecordKey key : sourceKeys) sourceBytes.push_back(RecordBytes(key.first, key.second));
+
+    const int copy = Case().cls->copy(*this, source);
+    ASSERT_NE(source, copy);
+    const std::vector<RecordKey> copyKeys = RecordsOf(Object(copy));
+    // The same records, each under a key and in a memory block of its own.
+    ASSERT_EQ(sourceKeys.size(), copyKeys.size());
+    for (size_t i = 0; i < sourceKeys.size(); ++i) {
+        EXPECT_EQ(sourceBytes[i], RecordBytes(sourceKeys[i].first, sourceKeys[i].second)) << "source record " << i;
+        EXPECT_EQ(sourceBytes[i], RecordBytes(copyKeys[i].first, copyKeys[i].second)) << "copied record " << i;
+        for (size_t j = 0; j < copyKeys.size(); ++j) {
+            EXPECT_NE(sourceKeys[i], copyKeys[j]) << "records " << i << " and " << j;
+            EXPECT_NE(BlockOf(sourceKeys[i]), BlockOf(copyKeys[j])) << "records " << i << " and " << j;
+        }
+    }
+}
+
+TEST_P(ClassContract, AnUnansweredMessageAnswersZeroAndChangesNoRecord)
+{
+    const int row = MakeCase();
+    const std::map<RecordKey, std::string> before = AllRecords();
+    ASSERT_FALSE(before.empty());
+    for (int message : Case().cls->unanswered) {
+        BYTE pointed[64], second[64];
+        std::memset(pointed, 0xA5, sizeof pointed);
+        std::memset(second, 0x5A, sizeof second);
+        EXPECT_EQ(0, Send(row, message, 1, IntArg(second), pointed)) << "message " << message;
+        EXPECT_TRUE(before == AllRecords()) << "message " << message;
+        for (size_t i = 0; i < sizeof pointed; ++i) {
+            ASSERT_EQ(0xA5, pointed[i]) << "message " << message;
+            ASSERT_EQ(0x5A, second[i]) << "message " << message;
+        }
+    }
+}
+
+// ---- The shape class.
+
+constexpr Kind kShapeKinds[] = {
+    {ShapeFreeText, "FreeText"},       {ShapePicture, "Picture"},
+    {ShapeRectangle, "Rectangle"},     {ShapeRoundedRect, "RoundedRect"},
+    {ShapeOval, "Oval"},               {ShapeInputOutput, "InputOutput"},
+    {ShapeDecision, "Decision"},       {ShapeDocument, "Document"},
+    {ShapeTerminate, "Terminate"},     {ShapeCircle, "Circle"},
+    {ShapeRightArrow, "RightArrow"},   {ShapeLeftArrow, "LeftArrow"},
+    {ShapeTopArrow, "TopArrow"},       {ShapeBottomArrow, "BottomArrow"},
+    {ShapeTriangle, "Triangle"},       {ShapeReverseTriangle, "ReverseTriangle"},
+    {ShapeInput, "Input"},             {ShapeTrapezoid, "Trapezoid"},
+    {ShapeManualOperation, "ManualOperation"}, {ShapeOctagon, "Octagon"},
+    {ShapeOnlineStorage, "OnlineStorage"}, {ShapePreparation, "Preparation"},
+    {ShapeOffPageConnector, "OffPageConnector"}, {ShapePentagon, "Pentagon"},
+    {ShapeDelay, "Delay"},             {ShapeDisplay, "Display"},
+    {ShapeCustom, "Custom"},
+};
+static_assert(std::size(kShapeKinds) == kShapeKindCount);
+
+constexpr int kShapeUnanswered[] = {0,  12, 24, 26, 30, 35, 36, 37, 38, 39, 46, 54, 61, 62, 63, 70, 71,
+                                    72, 73, 74, 75, 77, 78, 79, 80, 81, 82, 83, 87, 88, 1000, -1};
+
+// A text block of one run, one paragraph format and a few characters.
+HGLOBAL NewTextBlock()
+{
+    const char text[] = "Contract";
+    const int textLength = sizeof text - 1;
+    const SIZE_T size = sizeof(TextBlockHeader) + sizeof(TextRun) + sizeof(ParagraphFormat) + textLength;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    BYTE* bytes = static_cast<BYTE*>(GlobalLock(block));
+    auto* header = reinterpret_cast<TextBlockHeader*>(bytes);
+    header->runCount = 1;
+    header->formatCount = 1;
+    header->textLength = textLength;
+    auto* run = reinterpret_cast<TextRun*>(bytes + sizeof(TextBlockHeader));
+    run->size = 12;
+    run->charCount = textLength;
+    auto* format = reinterpret_cast<ParagraphFormat*>(run + 1);
+    format->alignment = 6;
+    std::memcpy(format + 1, text, textLength);
+    GlobalUnlock(block);
+    return block;
+}
+
+// A custom outline record: a notched square of straight pieces.
+HGLOBAL NewOutlineRecord(int slot)
+{
+    const int corners[][2] = {{0, 0}, {400, 0}, {400, 300}, {250, 300}, {200, 220}, {150, 300}, {0, 300}};
+    const int n = static_cast<int>(std::size(corners));
+    int id = 0;
+    EXPECT_EQ(0, NextFreeRecordId(slot, kOutlineRecordType, &id));
+    HGLOBAL block = nullptr;
+    EXPECT_EQ(0, AddRecord(slot, kOutlineRecordType, id, sizeof(OutlinePointBlock) + n * sizeof(OutlineVertex), &block));
+    if (!block) return nullptr;
+    auto* outline = static_cast<OutlinePointBlock*>(GlobalLock(block));
+    outline->count = n;
+    outline->designWidth = 400;
+    outline->designHeight = 300;
+    auto* v = reinterpret_cast<OutlineVertex*>(outline + 1);
+    for (int k = 0; k < n; ++k) v[k] = OutlineVertex{1, 0, 0, 0.0, corners[k][0], corners[k][1]};
+    GlobalUnlock(block);
+    EXPECT_EQ(0, MarkBlockDirty(block));
+    return block;
+}
+
+int AddPicture(ClassContract& t, RECT frame, int dataType, HGLOBAL data, const PictureSource& source)
+{
+    return t.AddAt(ClassShape, frame, ShapePicture, dataType, IntArg(data), const_cast<PictureSource*>(&source));
+}
+
+int MakeShape(ClassContract& t, int type, RECT frame)
+{
+    switch (type) {
+    case ShapeFreeText: {
+        HGLOBAL text = NewTextBlock();
+        const int row = t.AddAt(ClassShape, frame, type, 0, IntArg(text));
+        GlobalFree(text);
+        return row;
+    }
+    case ShapePicture: {
+        // A metafile picture without stretched bitmaps: it turns and mirrors.
+        const int bytes = 200;
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memset(GlobalLock(data), 0x3C, bytes);
+        GlobalUnlock(data);
+        PictureSource source = {};
+        source.frame = RECT{0, 0, 1440, 1080};
+        source.colorCount = 2;
+        source.colors[1] = RGB(255, 255, 255);
+        source.dataSize = bytes;
+        const int row = AddPicture(t, frame, kMetafileChunkType, data, source);
+        GlobalFree(data);
+        return row;
+    }
+    case ShapeCustom: {
+        HGLOBAL outline = NewOutlineRecord(t.Slot());
+        const int row = t.AddAt(ClassShape, frame, type, 0, IntArg(outline));
+        if (outline) ReleaseBlock(outline);
+        return row;
+    }
+    default:
+        return t.AddAt(ClassShape, frame, type);
+    }
+}
+
+// Message 11 takes records by kind: a free text block its source text, a picture its data and
+// the rest of its PictureSource, a custom outline its outline record. Other kinds take none.
+int CopyShape(ClassContract& t, int source)
+{
+    const DrawObject s = t.Object(source);
+    if (s.state & StateTextOnly) {
+        const std::string payload = t.RecordBytes(RecTextBlock, s.textId);
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, payload.size());
+        std::memcpy(GlobalLock(text), payload.data(), payload.size());
+        GlobalUnlock(text);
+        const int row = t.AddAt(ClassShape, s.frame, ShapeFreeText, 0, IntArg(text));
+        GlobalFree(text);
+        return row;
+    }
+    if (s.state & StatePicture) {
+        PictureSource picture = {};
+        HGLOBAL data = nullptr;
+        int colorCount = 0, flags = 0;
+        DWORD size = 0;
+        EXPECT_EQ(0, LoadPictureChunks(t.Slot(), s.dataType, s.dataId, s.dataCount, &data, &picture.frame,
+                                       &colorCount, picture.colors, &flags, &size));
+        picture.colorCount = colorCount;
+        picture.flags = flags;
+        picture.dataSize = static_cast<INT32>(size);
+        const int row = AddPicture(t, s.frame, s.dataType, data, picture);
+        if (data) GlobalFree(data);
+        return row;
+    }
+    if (s.objType == ShapeCustom) {
+        // The class adopts the outline record it is handed, so the copy comes in a record of
+        // its own, as the outline's maker hands it.
+        const std::string payload = t.RecordBytes(kOutlineRecordType, s.dataId);
+        int id = 0;
+        EXPECT_EQ(0, NextFreeRecordId(t.Slot(), kOutlineRecordType, &id));
+        HGLOBAL outline = nullptr;
+        EXPECT_EQ(0, AddRecord(t.Slot(), kOutlineRecordType, id, static_cast<DWORD>(kBlockHeaderSize + payload.size()),
+                               &outline));
+        if (!outline) return -1;
+        std::memcpy(static_cast<BYTE*>(GlobalLock(outline)) + kBlockHeaderSize, payload.data(), payload.size());
+        GlobalUnlock(outline);
+        EXPECT_EQ(0, MarkBlockDirty(outline));
+        const int row = t.AddAt(ClassShape, s.frame, ShapeCustom, 0, IntArg(outline));
+        ReleaseBlock(outline);
+        return row;
+    }
+    return t.AddAt(ClassShape, s.frame, s.objType);
+}
+
+void ShapeHandles(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out)
+{
+    RECT rects[8];
+    int codes[8];
+    int count = 0;
+    GetShapeHandleRects(drawing, &object, rects, codes, &count);
+    for (int i = 0; i < count; ++i) out->push_back(Handle{codes[i], rects[i]});
+}
+
+constexpr ContractClass kShapeClass = {"Shape", kShapeKinds, MakeShape, CopyShape, ShapeHandles, kShapeUnanswered};
+
+// Every object class of the program.
+constexpr const ContractClass* kClasses[] = {&kShapeClass};
+
+std::vector<ContractCase> AllCases()
+{
+    std::vector<ContractCase> cases;
+    for (const ContractClass* cls : kClasses)
+        for (const Kind& kind : cls->kinds)
+            for (const Variant& variant : kVariants) cases.push_back(ContractCase{cls, kind, variant});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, ClassContract, testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<ContractCase>& info) {
+                             return std::string(info.param.cls->name) + "_" + info.param.kind.name + "_" +
+                                    info.param.variant.name;
+                         });
+
+}  // namespace
