@@ -1,6 +1,8 @@
 // Block store benchmark: 30,000 records of 100-200 bytes over 8 types are written, the store
 // closed, reopened and read whole, and 1% of the records updated; where SQLite is available
-// the same work runs there (no syncing, one transaction per phase) and the ratio is printed.
+// the same work runs there (no syncing, one transaction per phase) and the ratios are printed.
+// The store writes its blocks when it is closed while SQLite writes them when the transaction
+// commits, inside its write phase: write and close are compared together.
 #include <windows.h>
 
 #include <chrono>
@@ -31,6 +33,8 @@ struct Record {
 
 struct Times {
     double write = 0, close = 0, read = 0, update = 0;
+    double Stored() const { return write + close; }
+    double RoundTrip() const { return write + close + read; }
     double Total() const { return write + close + read + update; }
 };
 
@@ -211,8 +215,9 @@ bool RunSqlite(const std::string& path, const std::vector<Record>& records, cons
 
 void Print(const char* name, const Times& t)
 {
-    std::printf("%-12s write %8.1f ms  close %7.1f ms  reopen+read %7.1f ms  update 1%% %6.1f ms  total %8.1f ms\n",
-                name, t.write, t.close, t.read, t.update, t.Total());
+    std::printf("%-12s write %8.1f ms  close %7.1f ms  write+close %8.1f ms  reopen+read %7.1f ms  "
+                "update 1%% %6.1f ms  total %8.1f ms\n",
+                name, t.write, t.close, t.Stored(), t.read, t.update, t.Total());
 }
 
 }  // namespace
@@ -240,8 +245,10 @@ int main()
     std::size_t sqliteSum = 0;
     if (ok && RunSqlite((dir / "bench.db").string(), records, updates, &sqlite, &sqliteSum)) {
         Print("sqlite", sqlite);
-        std::printf("ratio block store / sqlite: %.2f (checksums %s)\n", store.Total() / sqlite.Total(),
-                    storeSum == sqliteSum ? "agree" : "DIFFER");
+        std::printf("block store / sqlite: write+close %.2f  reopen+read %.2f  write+close+reopen+read %.2f  "
+                    "total %.2f (checksums %s)\n",
+                    store.Stored() / sqlite.Stored(), store.read / sqlite.read, store.RoundTrip() / sqlite.RoundTrip(),
+                    store.Total() / sqlite.Total(), storeSum == sqliteSum ? "agree" : "DIFFER");
     } else {
         ok = false;
     }

@@ -2,10 +2,10 @@
 // blocks with lock counts, exact sizes and the discarded state, as Win32 keeps them.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 #if defined(__has_feature)
@@ -48,7 +48,6 @@ constexpr std::size_t kReuseDelay = 4096;
 
 std::vector<Block> g_blocks;
 std::deque<std::size_t> g_freePlaces;
-std::unordered_map<const void*, std::size_t> g_byAddress;
 
 HGLOBAL HandleOf(std::size_t index)
 {
@@ -73,7 +72,6 @@ Block* Lookup(HGLOBAL mem)
 void ReleaseData(Block* block)
 {
     if (block->data) {
-        g_byAddress.erase(block->data);
         VX_UNPOISON(block->data, block->capacity);
         std::free(block->data);
     }
@@ -92,12 +90,11 @@ unsigned char* NewData(SIZE_T bytes, bool zero)
     return data;
 }
 
-void AttachData(Block* block, std::size_t index, unsigned char* data, SIZE_T bytes)
+void AttachData(Block* block, unsigned char* data, SIZE_T bytes)
 {
     block->data = data;
     block->size = bytes;
     block->capacity = bytes;
-    g_byAddress[data] = index;
 }
 
 std::size_t IndexOf(const Block* block)
@@ -129,6 +126,9 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
         index = g_freePlaces.front();
         g_freePlaces.pop_front();
     } else {
+        if (g_blocks.empty()) {
+            g_blocks.reserve(1 << 16);  // a store's blocks, without copying the table as it grows
+        }
         index = g_blocks.size();
         g_blocks.emplace_back();
     }
@@ -137,7 +137,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     block->inUse = true;
     block->discardable = (flags & GMEM_DISCARDABLE) != 0;
     if (data) {
-        AttachData(block, index, data, bytes);
+        AttachData(block, data, bytes);
     } else {
         block->discarded = true;  // a movable block of size 0 starts out discarded
     }
@@ -159,7 +159,6 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags)
         return nullptr;
     }
     bool zero = (flags & GMEM_ZEROINIT) != 0;
-    std::size_t index = IndexOf(block);
     if (bytes == 0) {
         // Size 0 discards the block: the handle stays valid, its memory is gone.
         if (block->lockCount > 0 || !(flags & GMEM_MOVEABLE)) {
@@ -175,7 +174,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags)
         if (!data) {
             return nullptr;
         }
-        AttachData(block, index, data, bytes);
+        AttachData(block, data, bytes);
         block->discarded = false;
         return mem;
     }
@@ -210,7 +209,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags)
         std::memset(data + kept, 0, bytes - kept);
     }
     ReleaseData(block);
-    AttachData(block, index, data, bytes);
+    AttachData(block, data, bytes);
     return mem;
 }
 
@@ -288,10 +287,12 @@ HGLOBAL GlobalFree(HGLOBAL mem)
 
 HGLOBAL GlobalHandle(LPCVOID address)
 {
-    auto it = g_byAddress.find(address);
-    if (it == g_byAddress.end()) {
+    // Rare enough to search for: keeping an address map costs every allocation and free.
+    auto it = std::find_if(g_blocks.begin(), g_blocks.end(),
+                           [address](const Block& block) { return block.inUse && block.data == address; });
+    if (it == g_blocks.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    return HandleOf(it->second);
+    return HandleOf(static_cast<std::size_t>(it - g_blocks.begin()));
 }

@@ -54,7 +54,8 @@ int TakeChild(int slot, HGLOBAL page, int position, int childParent, HGLOBAL* ch
     }
     StoreIndexEntry* entry = &PageEntries(lock.get())[position];
     *key = entry->key;
-    return GetIndexedBlock(entry, slot, childParent, child, HeaderFlags(HeaderOf(lock.get())));
+    return GetIndexedBlock(entry, slot, childParent, TreeOfChildren(HeaderOf(lock.get())), child,
+                           HeaderFlags(HeaderOf(lock.get())));
 }
 
 // The child of `key` in a page when it exists (found false otherwise), loaded.
@@ -72,8 +73,8 @@ int FindChild(int slot, HGLOBAL page, int key, int childParent, HGLOBAL* child, 
         return 0;
     }
     *found = true;
-    return GetIndexedBlock(&PageEntries(lock.get())[position], slot, childParent, child,
-                           HeaderFlags(HeaderOf(lock.get())));
+    return GetIndexedBlock(&PageEntries(lock.get())[position], slot, childParent, TreeOfChildren(HeaderOf(lock.get())),
+                           child, HeaderFlags(HeaderOf(lock.get())));
 }
 
 int EntryCountOf(HGLOBAL page)
@@ -193,6 +194,10 @@ int ExchangeEntries(int slot, const PageRef& mainRef, const PageRef& backupRef, 
     if (!inMain || !inBackup) {
         return StoreEntryMissing;
     }
+    // Both pages hold changed entries. They were marked changed when the swap began, but with
+    // write-through an insertion on the way (a placeholder) has written them and cleared that.
+    SetFlagBits16(HeaderFlags(HeaderOf(mainLock.get())), BLOCK_CHANGED, TRUE);
+    SetFlagBits16(HeaderFlags(HeaderOf(backupLock.get())), BLOCK_CHANGED, TRUE);
     return SwapIndexEntries(slot, &PageEntries(mainLock.get())[mainAt], &PageEntries(backupLock.get())[backupAt], retag);
 }
 
@@ -216,7 +221,8 @@ int FreeCheckpointTree(int slot)
         count = PageEntryCount(root, lock.get());
         for (int i = 0; i < count; ++i) {
             HGLOBAL typePage;
-            int result = GetIndexedBlock(&types[i], slot, KEY_BACKUP_ROOT, &typePage, HeaderFlags(HeaderOf(lock.get())));
+            int result = GetIndexedBlock(&types[i], slot, KEY_BACKUP_ROOT, KEY_BACKUP_ROOT, &typePage,
+                                         HeaderFlags(HeaderOf(lock.get())));
             if (result) {
                 last = result;
             } else if ((result = FreeTypeRecords(slot, typePage)) != 0) {
@@ -380,7 +386,9 @@ int SwapCheckpointLevel(int slot, HGLOBAL mainPage, HGLOBAL backupPage, BOOL kee
                 GlobalFree(placeholder);
                 return result;
             }
-            SetBlockFlags(placeholder, BLOCK_ABSENT, TRUE);
+            // Changed as well: with write-through the insertion has written the placeholder
+            // already, and the flag must reach the file.
+            SetBlockFlags(placeholder, BLOCK_ABSENT | BLOCK_CHANGED, TRUE);
             if (int result = LocatePage(slot, mainRoot, mainParent, &mainRef)) return result;
             if (int result = LocatePage(slot, backupRoot, backupParent, &backupRef)) return result;
             if (int result = ExchangeEntries(slot, mainRef, backupRef, key, rootLevel)) return result;

@@ -71,7 +71,8 @@ int AddTree(int slot, HGLOBAL* map, int rootKey)
             return result;
         }
         HGLOBAL typePage;
-        if (int result = GetIndexedBlock(&types[i], slot, rootKey, &typePage, HeaderFlags(HeaderOf(rootLock.get())))) {
+        if (int result = GetIndexedBlock(&types[i], slot, rootKey, rootKey, &typePage,
+                                         HeaderFlags(HeaderOf(rootLock.get())))) {
             return result;
         }
         BlockLock typeLock(typePage);
@@ -112,6 +113,16 @@ int ResetFreeSpaceTo(int slot, LONG endMark, LONG lostBytes)
         SetFlagBits16(HeaderFlags(&fp->header), BLOCK_CHANGED, TRUE);
     }
     return FlushBlock(page);
+}
+
+// Cuts the file to the end mark compaction has set. When the system refuses, the tail becomes
+// lost bytes (TrimStoreFile) and the free-space page saying so is written at once, so that the
+// file holds the store alone, as the check and a later opening expect.
+void CutToEndMark(int slot)
+{
+    if (TrimStoreFile(slot, true) == 0) {
+        FlushBlock(FieldToHandle(StoreImage(slot)->freeSpace.cachedBlock));
+    }
 }
 
 // After a compaction failed part-way, blocks already moved stay where they are. The free
@@ -161,7 +172,7 @@ void SettleAfterFailedCompaction(int slot)
     }
     GlobalFree(map);
     if (ResetFreeSpaceTo(slot, static_cast<LONG>(end), static_cast<LONG>(holes)) == 0) {
-        SetStoreFileLength(slot, StoreImage(slot)->baseOffset + end);
+        CutToEndMark(slot);
     }
 }
 
@@ -290,7 +301,9 @@ int MoveBlock(int slot, int grandparentKey, int parentKey, int key, LONG newOffs
     HGLOBAL cached = FieldToHandle(entry->cachedBlock);
     bool wasLoaded = cached && !IsHandleDiscarded(cached);
     HGLOBAL block;
-    if (int result = GetIndexedBlock(entry, slot, parentKey, &block, holderFlags)) {
+    // The tree of the block: a record's root, a type page's parent; none for a top page.
+    int treeKey = parentKey >= 0 ? grandparentKey : (parentKey == KEY_TOP ? KEY_TOP : parentKey);
+    if (int result = GetIndexedBlock(entry, slot, parentKey, treeKey, &block, holderFlags)) {
         return result;
     }
     {
@@ -397,7 +410,7 @@ int CompactStore(int slot)
         SettleAfterFailedCompaction(slot);
         return StoreCompactionFailed;
     }
-    SetStoreFileLength(slot, d->baseOffset + newEnd);  // a failure to cut is of no harm
+    CutToEndMark(slot);
     return 0;
 }
 
@@ -530,7 +543,10 @@ int CheckStore(int slot)
         LONG length = 0;
         result = GetFileLength(StoreFile(slot), &length);
         std::int64_t expected = static_cast<std::int64_t>(d->baseOffset) + endMark;
-        if (!result && length != expected && length != expected + 1) {
+        // A file the store has grown ahead of its end mark is cut back at the next flush.
+        const StoreRuntime* runtime = RuntimeOf(slot);
+        bool ahead = runtime->grownAhead && length == runtime->fileLength && length > expected;
+        if (!result && length != expected && length != expected + 1 && !ahead) {
             result = StoreFileLengthMismatch;
         }
     }

@@ -13,14 +13,6 @@
 
 namespace {
 
-#pragma pack(push, 1)
-// What the directory keeps for each slot beside its image.
-struct StoreRuntime {
-    std::int32_t file;        // the open file (-1 for a memory-only store)
-    std::int32_t fileLength;  // its length as last set or measured
-};
-#pragma pack(pop)
-
 HGLOBAL g_directory = nullptr;
 BYTE* g_directoryData = nullptr;        // locked from start-up to shut-down
 StoreRuntime* g_runtimes = nullptr;     // inside it, after the images
@@ -53,86 +45,7 @@ void ClearSlot(int slot)
     std::memset(StoreImage(slot), 0, sizeof(StoreDescriptor));
     Runtime(slot)->file = -1;
     Runtime(slot)->fileLength = 0;
-}
-
-// Seeks to `position` and reads or writes `size` bytes: pieces of 32,768 bytes while more
-// than 65,500 remain, then the rest in one piece. Any failure or short count gives 10003.
-int SeekTo(HFILE file, std::int64_t position)
-{
-    if (position < 0 || position > 0x7FFFFFFF) {
-        return ErrFileIO;
-    }
-    return _llseek(file, static_cast<LONG>(position), FILE_BEGIN) == HFILE_ERROR ? ErrFileIO : 0;
-}
-
-int ReadPieces(HFILE file, BYTE* data, std::int64_t size)
-{
-    while (size > 0) {
-        UINT piece = size > 65500 ? 32768u : static_cast<UINT>(size);
-        if (_lread(file, data, piece) != piece) {
-            return ErrFileIO;
-        }
-        data += piece;
-        size -= piece;
-    }
-    return 0;
-}
-
-int WritePieces(HFILE file, const BYTE* data, std::int64_t size)
-{
-    while (size > 0) {
-        UINT piece = size > 65500 ? 32768u : static_cast<UINT>(size);
-        if (_lwrite(file, reinterpret_cast<LPCCH>(data), piece) != piece) {
-            return ErrFileIO;
-        }
-        data += piece;
-        size -= piece;
-    }
-    return 0;
-}
-
-// An index page read from the file must hold exactly its count of entries, at most 4500.
-int ValidateIndexPage(BYTE* data, std::int64_t size)
-{
-    if (size < kIndexPageHeaderSize) {
-        return StoreSizeMismatch;
-    }
-    int count = PageOf(data)->count;
-    if (count < 0 || count > kMaxPageEntries || IndexPageSize(count) != size) {
-        return StoreSizeMismatch;
-    }
-    return 0;
-}
-
-// The free-space page read from the file: its size must match its capacity, its count fit
-// the capacity, and every extent lie after the page itself and below the end mark, so that
-// no allocation can hand out the descriptor, the page or space past the store.
-int ValidateFreeSpacePage(BYTE* data, std::int64_t size, int shift)
-{
-    if (size < kFreeSpaceHeaderSize) {
-        return StoreSizeMismatch;
-    }
-    FreeSpacePage* page = FreePageOf(data);
-    if (page->capacity < 0 || FreeSpacePageSize(page->capacity) != size || page->count < 0 ||
-        page->count > page->capacity || page->lostBytes < 0) {
-        return StoreSizeMismatch;
-    }
-    std::int64_t first = page->header.offset + RoundUpToUnit(size, shift);
-    std::int64_t end = page->endMark;
-    if (end < first) {
-        return StoreSizeMismatch;
-    }
-    const FreeExtent* lists[2] = {SizeList(data), OffsetList(data)};
-    for (const FreeExtent* list : lists) {
-        for (int i = 0; i < page->count; ++i) {
-            std::int64_t offset = list[i].offset;
-            std::int64_t length = list[i].size;
-            if (length <= 0 || offset < first || offset + length > end) {
-                return StoreSizeMismatch;
-            }
-        }
-    }
-    return 0;
+    Runtime(slot)->grownAhead = 0;
 }
 
 // Frees every loaded block below an entry without writing it (a close after a failed flush).
@@ -200,13 +113,16 @@ int OpenStore(LPCSTR path, HFILE file, int* slot, LONG base, int* versionMark, B
         LONG length = 0;
         result = GetFileLength(file, &length);
         Runtime(free)->fileLength = length;
+        Runtime(free)->grownAhead = 0;
         if (!result) {
-            result = ReadBlockFromFile(&d->freeSpace, free, KEY_TOP);
+            result = ReadBlockFromFile(&d->freeSpace, free, KEY_TOP, KEY_TOP);
         }
         if (!result) {
-            result = ReadBlockFromFile(&d->mainRoot, free, KEY_TOP);
+            result = ReadBlockFromFile(&d->mainRoot, free, KEY_TOP, KEY_TOP);
         }
-        if (result) {
+        if (!result) {
+            PrefetchStore(free);
+        } else {
             // A failed open leaves no trace.
             GlobalFree(FieldToHandle(d->freeSpace.cachedBlock));
             GlobalFree(FieldToHandle(d->mainRoot.cachedBlock));
@@ -233,37 +149,14 @@ HFILE StoreFile(int slot)
     return Runtime(slot)->file;
 }
 
+StoreRuntime* RuntimeOf(int slot)
+{
+    return Runtime(slot);
+}
+
 void SetStoreFlag(int slot, WORD flag, BOOL on)
 {
     SetFlagBits16(DescriptorFlags(StoreImage(slot)), flag, on);
-}
-
-int SetStoreFileLength(int slot, std::int64_t length)
-{
-    if (length < 0 || length > 0x7FFFFFFF) {
-        return ErrFilePosition;
-    }
-    int result = SetFileSize(StoreFile(slot), static_cast<LONG>(length));
-    if (!result) {
-        Runtime(slot)->fileLength = static_cast<std::int32_t>(length);
-    }
-    return result;
-}
-
-int StoreFileLength(int slot, std::int64_t atLeast, std::int64_t* length)
-{
-    StoreRuntime* runtime = Runtime(slot);
-    if (atLeast > runtime->fileLength) {
-        // Someone else may have made the file longer since: ask the system again.
-        LONG measured = 0;
-        int result = GetFileLength(runtime->file, &measured);
-        if (result) {
-            return result;
-        }
-        runtime->fileLength = measured;
-    }
-    *length = runtime->fileLength;
-    return 0;
 }
 
 std::int64_t FirstBlockOffset(int slot)
@@ -372,7 +265,7 @@ int FormatStore(HFILE file, LONG base, int shift, int capacity)
     fp->endMark = static_cast<std::int32_t>(endMark);
 
     // The file gets its full length before anything is written.
-    int result = SetFileSize(file, static_cast<LONG>(base + endMark));
+    int result = g_storeFileCalls.setSize(file, static_cast<LONG>(base + endMark));
     if (!result && (result = SeekTo(file, base)) == 0) {
         result = WritePieces(file, reinterpret_cast<BYTE*>(&d), kDescriptorSize);
     }
@@ -393,7 +286,7 @@ int FormatStore(HFILE file, LONG base, int shift, int capacity)
         }
     }
     if (result) {
-        SetFileSize(file, base);
+        g_storeFileCalls.setSize(file, base);
     }
     lock.Unlock();
     GlobalFree(buffer);
@@ -479,9 +372,14 @@ int FlushStore(int slot, BOOL release)
         return result;
     }
     StoreDescriptor* d = StoreImage(slot);
-    int freeResult = FlushIndexTree(slot, &d->freeSpace, KEY_TOP, release, 0);
-    int mainResult = FlushIndexTree(slot, &d->mainRoot, KEY_TOP, release, 2);
-    int backupResult = FlushIndexTree(slot, &d->backupRoot, KEY_TOP, release, 2);
+    // The file loses what it was grown ahead before the blocks are written: a cut the system
+    // refuses changes the free-space page, which is then written with the rest.
+    int trimResult = TrimStoreFile(slot, false);
+    int freeResult, mainResult, backupResult;
+    WriteChangedBlocks(slot, release, &freeResult, &mainResult, &backupResult);
+    if (!freeResult) {
+        freeResult = trimResult;
+    }
     int headerResult = 0;
     if ((d->flags & STORE_CHANGED) || release) {
         headerResult = WriteStoreHeader(slot);
@@ -545,151 +443,7 @@ int SetStoreWriteThrough(int slot, BOOL on)
     return 0;
 }
 
-// ---- The read path.
-
-int ReadBlockFromFile(StoreIndexEntry* entry, int slot, int parentKey)
-{
-    StoreDescriptor* d = StoreImage(slot);
-    if (d->flags & STORE_MEMORY_ONLY) {
-        return StoreMemoryOnly;
-    }
-    bool freePage = entry == &d->freeSpace;
-    int expectedKey = entry->key;
-    if (entry == &d->mainRoot) {
-        expectedKey = KEY_MAIN_ROOT;
-    } else if (entry == &d->backupRoot) {
-        expectedKey = KEY_BACKUP_ROOT;
-    } else if (freePage) {
-        expectedKey = KEY_FREE_SPACE;
-    }
-    HGLOBAL block = FieldToHandle(entry->cachedBlock);
-    std::int64_t offset = entry->offset;
-    std::int64_t size = entry->size;
-    std::int64_t fileLength = 0;
-
-    // The entry comes from the file: its place is checked against the file before any
-    // memory is taken for it.
-    int result = 0;
-    if (entry->key != expectedKey) {
-        result = StoreEntryMissing;  // a descriptor whose top entries are not keyed -1, -2, -3
-    } else if (size < kBlockHeaderSize) {
-        result = StoreBlockTooSmall;
-    } else if (offset < FirstBlockOffset(slot)) {
-        result = StoreOffsetMismatch;
-    } else if ((result = StoreFileLength(slot, d->baseOffset + offset + size, &fileLength)) == 0) {
-        if (d->baseOffset + offset >= fileLength) {
-            result = StoreOffsetMismatch;
-        } else if (d->baseOffset + offset + size > fileLength) {
-            result = StoreSizeMismatch;
-        }
-    }
-    if (!result) {
-        if (block) {
-            NoteBlockRereading(block);
-            HGLOBAL resized = GlobalReAlloc(block, static_cast<SIZE_T>(size), GMEM_MOVEABLE);
-            if (resized) {
-                block = resized;
-            } else {
-                result = ErrOutOfMemory;
-            }
-        } else {
-            block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size));
-            if (!block) {
-                return ErrOutOfMemory;
-            }
-        }
-    }
-    if (!result) {
-        BlockLock lock(block);
-        BYTE* data = lock.get();
-        if (!data) {
-            result = ErrOutOfMemory;
-        } else if ((result = SeekTo(StoreFile(slot), d->baseOffset + offset)) == 0 &&
-                   (result = ReadPieces(StoreFile(slot), data, size)) == 0) {
-            BlockHeader* header = HeaderOf(data);
-            if (header->offset != offset) {
-                result = StoreOffsetMismatch;
-            } else if (header->size != size) {
-                result = StoreSizeMismatch;
-            } else if (header->parentKey != parentKey) {
-                result = StoreParentMismatch;
-            } else if (header->key != expectedKey) {
-                result = StoreEntryMissing;
-            } else if (freePage) {
-                result = ValidateFreeSpacePage(data, size, d->shift);
-            } else if (parentKey < 0) {
-                result = ValidateIndexPage(data, size);
-            }
-            if (!result) {
-                header->slot = static_cast<std::int16_t>(slot);
-                header->flags = header->flags & BLOCK_ABSENT;
-                if (parentKey < 0 && !freePage) {
-                    // Handle fields in the file mean nothing; a page starts with no child loaded.
-                    StoreIndexEntry* entries = PageEntries(data);
-                    for (int i = 0; i < PageOf(data)->count; ++i) {
-                        entries[i].cachedBlock = 0;
-                    }
-                }
-            }
-        }
-    }
-    if (result) {
-        if (block) {
-            NoteBlockRereadFailed(block);
-            GlobalFree(block);
-        }
-        entry->cachedBlock = 0;
-        return result;
-    }
-    entry->cachedBlock = HandleToField(block);
-    return 0;
-}
-
 // ---- The write path.
-
-int FlushBlock(HGLOBAL block)
-{
-    if (!block || IsHandleDiscarded(block)) {
-        return 0;
-    }
-    SIZE_T memory = GlobalSize(block);
-    if (memory == 0) {
-        return 0;
-    }
-    if (memory < kBlockHeaderSize) {
-        return StoreBlockTooSmall;
-    }
-    BlockLock lock(block);
-    if (!lock) {
-        return ErrOutOfMemory;
-    }
-    BlockHeader* header = HeaderOf(lock.get());
-    if (!(header->flags & BLOCK_CHANGED)) {
-        return 0;
-    }
-    int slot = header->slot;
-    if (CheckStoreSlot(slot) == 0 && StoreHasFlag(slot, STORE_READ_ONLY)) {
-        SetFlagBits16(HeaderFlags(header), BLOCK_CHANGED, FALSE);
-        return 0;
-    }
-    if (int result = CheckStoreSlot(slot)) {
-        return result;
-    }
-    if (header->size < kBlockHeaderSize) {
-        return StoreBlockTooSmall;
-    }
-    if (static_cast<SIZE_T>(header->size) > memory) {
-        return StoreMemoryTooSmall;
-    }
-    if (int result = SeekTo(StoreFile(slot), static_cast<std::int64_t>(StoreImage(slot)->baseOffset) + header->offset)) {
-        return result;
-    }
-    if (int result = WritePieces(StoreFile(slot), lock.get(), header->size)) {
-        return result;  // the block stays changed, so a later flush tries again
-    }
-    SetFlagBits16(HeaderFlags(header), BLOCK_CHANGED, FALSE);
-    return 0;
-}
 
 int WriteStoreHeader(int slot)
 {

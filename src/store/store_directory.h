@@ -8,8 +8,9 @@
 
 // The process-wide directory: a movable block, zero-filled and locked from start-up to
 // shut-down, holding an i16 slot count and one StoreDescriptor image per slot (a slot whose
-// flags are 0 is free), followed by each slot's 32-bit file handle and known file length (the
-// image's i16 handle field is too narrow for a Win32 handle).
+// flags are 0 is free), followed by each slot's StoreRuntime: its 32-bit file handle (the
+// image's i16 handle field is too narrow for a Win32 handle), known file length, and whether the
+// file was grown ahead of the end mark.
 int InitBlockStoreDirectory(int count);
 int AllocBlockStoreDirectory(int count);
 void FreeBlockStoreDirectory();
@@ -46,7 +47,10 @@ int GetStoreFileHandle(int slot, HFILE* file);
 int SetStoreWriteThrough(int slot, BOOL on);
 
 // Reads the block an index entry names and checks it against the entry and `parentKey`.
-int ReadBlockFromFile(StoreIndexEntry* entry, int slot, int parentKey);
+// `treeKey` is the root key of the tree the block hangs in (KEY_MAIN_ROOT, KEY_BACKUP_ROOT;
+// KEY_TOP for the top pages): a record's parent key is its type in both trees, and only in the
+// backup tree does the absent-marker flag mean anything (elsewhere it is cleared).
+int ReadBlockFromFile(StoreIndexEntry* entry, int slot, int parentKey, int treeKey);
 // Writes a changed block at its offset; 25 when its header claims more than its memory holds.
 int FlushBlock(HGLOBAL block);
 // Writes the slot's descriptor image (unless read-only) and clears its changed flag.

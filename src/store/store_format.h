@@ -45,9 +45,14 @@
 //     hold the same extents, by size and by offset, and no two extents touch (FreeSpace merges).
 //  5. An index page is exactly 18 + 14n bytes for its n entries, n <= 4500; the free-space page
 //     is exactly 28 + 16b bytes with n <= b extents, and it never moves.
-//  6. The file is base + end mark bytes long (one byte more is accepted).
+//  6. The file is base + end mark bytes long (one byte more is accepted). While a store is open
+//     its file may be longer, grown ahead of the end mark (GrowStoreFile); every flush and
+//     closing cuts it back (TrimStoreFile), and a cut the system refuses moves the end mark to
+//     the file's end with the tail counted as lost bytes, so that the invariant and 2 hold.
 //  7. Runtime fields (descriptor file handle, header slot, cached-block fields of entries) have
 //     no meaning in the file; reading clears or sets them and never trusts them.
+//  8. The absent-marker flag has a meaning only on blocks of the backup tree; a block read for
+//     the main tree or a top page has it cleared (ReadBlockFromFile is told the tree).
 
 // The record types of the program's stores (ids of the document records below).
 enum RecordType : short {

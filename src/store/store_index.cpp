@@ -1,5 +1,6 @@
 // The two-level index of a block store: finding pages and entries, loading children, and
 // inserting and removing entries with the journaling that a checkpoint asks for.
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -131,7 +132,7 @@ StoreIndexEntry* TopEntry(StoreDescriptor* descriptor, int key)
 int TakeTopPage(int slot, int key, HGLOBAL* page)
 {
     StoreDescriptor* d = StoreImage(slot);
-    return GetIndexedBlock(TopEntry(d, key), slot, KEY_TOP, page, DescriptorFlags(d));
+    return GetIndexedBlock(TopEntry(d, key), slot, KEY_TOP, KEY_TOP, page, DescriptorFlags(d));
 }
 
 int LocatePage(int slot, int rootKey, int parentKey, PageRef* ref)
@@ -159,8 +160,14 @@ int ResizeIndexPage(int slot, PageRef* ref, int newCount)
 {
     std::int64_t newSize = IndexPageSize(newCount);
     std::int64_t oldSize = GetBlockSize(ref->page);
+    // The memory keeps its size while it holds the page and is not far larger; else it gets a
+    // quarter more than the page needs, never more than a full page.
+    std::int64_t memory = static_cast<std::int64_t>(GlobalSize(ref->page));
+    if (memory < newSize || memory > 2 * newSize + 256) {
+        memory = std::max<std::int64_t>(newSize, std::min<std::int64_t>(newSize + newSize / 4, IndexPageSize(kMaxPageEntries)));
+    }
     LONG offset;
-    int result = ReallocBlockSpace(slot, &ref->page, static_cast<DWORD>(newSize), &offset);
+    int result = ResizeBlockSpace(slot, &ref->page, static_cast<DWORD>(newSize), static_cast<SIZE_T>(memory), &offset);
     if (result && newSize < oldSize) {
         result = ShrinkPageInPlace(slot, ref, newSize);
     }
@@ -249,7 +256,7 @@ int FindIndexEntry(const StoreIndexPage* page, int key, BOOL* found)
     return low;
 }
 
-int GetIndexedBlock(StoreIndexEntry* entry, int slot, int parentKey, HGLOBAL* block, WORD* parentFlags)
+int GetIndexedBlock(StoreIndexEntry* entry, int slot, int parentKey, int treeKey, HGLOBAL* block, WORD* parentFlags)
 {
     HGLOBAL cached = FieldToHandle(entry->cachedBlock);
     if (cached && !IsHandleDiscarded(cached)) {
@@ -257,7 +264,7 @@ int GetIndexedBlock(StoreIndexEntry* entry, int slot, int parentKey, HGLOBAL* bl
         *block = cached;
         return 0;
     }
-    if (int result = ReadBlockFromFile(entry, slot, parentKey)) {
+    if (int result = ReadBlockFromFile(entry, slot, parentKey, treeKey)) {
         return result;
     }
     *block = FieldToHandle(entry->cachedBlock);
@@ -281,7 +288,8 @@ int LoadChildBlock(int slot, HGLOBAL page, int key, HGLOBAL* block, int* positio
     if (position) {
         *position = at;
     }
-    return GetIndexedBlock(&PageEntries(lock.get())[at], slot, p->header.key, block, HeaderFlags(&p->header));
+    return GetIndexedBlock(&PageEntries(lock.get())[at], slot, p->header.key, TreeOfChildren(&p->header), block,
+                           HeaderFlags(&p->header));
 }
 
 int InsertIndexEntry(int slot, int rootKey, int parentKey, int key, DWORD size, HGLOBAL* block, LONG offset)
@@ -372,7 +380,13 @@ int InsertIndexEntry(int slot, int rootKey, int parentKey, int key, DWORD size, 
     if (block) {
         *block = child;
     }
-    return WriteThrough(slot, child, ref.page, ref.root);
+    result = WriteThrough(slot, child, ref.page, ref.root);
+    if (allocated) {
+        // The caller fills the new block after this returns: written through or not, it stays
+        // changed, so that its content reaches the file at the next flush.
+        SetBlockFlags(child, BLOCK_CHANGED, TRUE);
+    }
+    return result;
 }
 
 int RemoveIndexEntry(int slot, int rootKey, int parentKey, int key)

@@ -293,8 +293,12 @@ int ResizeRecord(HGLOBAL* block, DWORD newSize)
             entry->cachedBlock = HandleToField(resized);
         });
     }
-    if (!result) {
-        result = WriteThrough(slot, nullptr, ref.page, nullptr);
+    if (!result && StoreHasFlag(slot, STORE_WRITE_THROUGH)) {
+        // The type page names the record's new place: the record goes there too, so that the
+        // file never names a place that does not hold it. The caller may still fill the added
+        // bytes, so the record stays changed for the next flush.
+        result = WriteThrough(slot, *block, ref.page, nullptr);
+        SetBlockFlags(*block, BLOCK_CHANGED, TRUE);
     }
     for (UINT i = 0; i < locks; ++i) {
         GlobalLock(*block);

@@ -56,7 +56,8 @@ int CopyBytesToBlock(HGLOBAL memory, HGLOBAL block, LONG count);
 // Index maintenance. A page is addressed by (root key, parent key): (-1 or -2, type) is a
 // type page of the main or backup tree, (-4, -1 or -2) a root page itself.
 int FindIndexEntry(const StoreIndexPage* page, int key, BOOL* found);
-int GetIndexedBlock(StoreIndexEntry* entry, int slot, int parentKey, HGLOBAL* block, WORD* parentFlags);
+// `treeKey` names the tree the block hangs in, as for ReadBlockFromFile.
+int GetIndexedBlock(StoreIndexEntry* entry, int slot, int parentKey, int treeKey, HGLOBAL* block, WORD* parentFlags);
 int LoadChildBlock(int slot, HGLOBAL page, int key, HGLOBAL* block, int* position);
 int InsertIndexEntry(int slot, int rootKey, int parentKey, int key, DWORD size, HGLOBAL* block, LONG offset);
 int RemoveIndexEntry(int slot, int rootKey, int parentKey, int key);

@@ -118,7 +118,7 @@ int AllocateSpace(int slot, DWORD size, LONG* offset)
         return ErrFilePosition;
     }
     // The file grows before anything is written there.
-    if (int result = SetStoreFileLength(slot, d->baseOffset + end + rounded)) {
+    if (int result = GrowStoreFile(slot, d->baseOffset + end + rounded)) {
         return result;
     }
     *offset = static_cast<LONG>(end);
@@ -280,6 +280,11 @@ int FreeSpace(int slot, LONG offset, DWORD size)
 
 int ReallocBlockSpace(int slot, HGLOBAL* block, DWORD newSize, LONG* offset)
 {
+    return ResizeBlockSpace(slot, block, newSize, newSize, offset);
+}
+
+int ResizeBlockSpace(int slot, HGLOBAL* block, DWORD newSize, SIZE_T memorySize, LONG* offset)
+{
     if (newSize < static_cast<DWORD>(kBlockHeaderSize)) {
         return StoreBlockTooSmall;
     }
@@ -304,7 +309,7 @@ int ReallocBlockSpace(int slot, HGLOBAL* block, DWORD newSize, LONG* offset)
             return result;
         }
     }
-    HGLOBAL resized = GlobalReAlloc(*block, newSize, GMEM_MOVEABLE);
+    HGLOBAL resized = GlobalSize(*block) == memorySize ? *block : GlobalReAlloc(*block, memorySize, GMEM_MOVEABLE);
     if (!resized) {
         if (move) {
             FreeSpace(slot, newOffset, newSize);

@@ -67,7 +67,7 @@ TEST_F(CheckpointTest, JournalCases)
         ASSERT_EQ(SwapStoreCheckpoint(slot, TRUE), 0);
         EXPECT_EQ(Get(slot, 1, 1), "one");
         ASSERT_EQ(SwapStoreCheckpoint(slot, TRUE), 0);
-        EXPECT_EQ(Get(slot, 1, 1), "<error 11>");
+        EXPECT_EQ(Get(slot, 1, 1), ErrorText(StoreKeyMissing));
         ASSERT_EQ(SwapStoreCheckpoint(slot, TRUE), 0);
         EXPECT_EQ(Contents(slot), start);
     }
@@ -182,7 +182,7 @@ TEST_F(CheckpointTest, SwapWithoutIndexRoomChangesNothing)
     ASSERT_EQ(AddRecordType(slot, 1), 0);
     HGLOBAL block;
     for (int id = 1; id <= 4500; ++id) {
-        ASSERT_EQ(AddRecord(slot, 1, id, 16, &block), 0);
+        ASSERT_EQ(AddRecord(slot, 1, id, kBlockHeaderSize, &block), 0);
     }
     ASSERT_EQ(BeginStoreCheckpoint(slot), 0);
     Put(slot, 1, 4500, "changed");  // exchanged first by a swap
@@ -191,7 +191,7 @@ TEST_F(CheckpointTest, SwapWithoutIndexRoomChangesNothing)
     EXPECT_EQ(SwapStoreCheckpoint(slot, TRUE), StorePageFull);
     EXPECT_EQ(Get(slot, 1, 4500), "changed");
     EXPECT_EQ(Get(slot, 1, 0), "added");
-    EXPECT_EQ(Get(slot, 1, 4499), "<error 11>");
+    EXPECT_EQ(Get(slot, 1, 4499), ErrorText(StoreKeyMissing));
     EXPECT_EQ(CheckStore(slot), 0);
 }
 
@@ -266,8 +266,8 @@ TEST_F(CheckpointTest, FreeingThatMeetsAnErrorGoesOnAndCloses)
 }
 
 // A long random run: edits under checkpoints, undo and redo, roll-backs, discards, flushes,
-// compaction, closing and reopening. The store must be consistent after every step, and its
-// contents always those of a plain model.
+// compaction, closing and reopening. The store must be consistent after every step, its file
+// wholly so after every flush, and its contents always those of a plain model.
 TEST_F(CheckpointTest, RandomRunKeepsTheStoreConsistentAndExact)
 {
     using Model = std::map<int, std::map<int, std::string>>;
@@ -358,8 +358,10 @@ TEST_F(CheckpointTest, RandomRunKeepsTheStoreConsistentAndExact)
             open = false;
         } else if (op < 90) {
             slot = Reopen(slot);
+            ASSERT_EQ(FullCheck(), "");  // every block of both trees, loaded or not
         } else if (op < 95) {
             ASSERT_EQ(FlushStore(slot, pick(2)), 0);
+            ASSERT_EQ(FullCheck(), "");
         } else {
             ASSERT_EQ(CompactStore(slot), 0);
             ASSERT_EQ(FreePageHeader(slot).lostBytes, 0);

@@ -42,7 +42,7 @@ TEST_F(CompactTest, FreedMiddleRecordIsReclaimedExactly)
     Put(slot, 1, 2, "last");
     std::int32_t last = +EntryOf(slot, KEY_MAIN_ROOT, 1, 2).offset;
     std::int32_t first = +EntryOf(slot, KEY_MAIN_ROOT, 1, 0).offset;
-    std::int64_t length = FileLength("store.vxs");
+    std::int64_t length = FreePageHeader(slot).endMark;
     Delete(slot, 1, 1);
     ASSERT_EQ(CompactStore(slot), 0);
     EXPECT_EQ(FileLength("store.vxs"), length - 128);
@@ -101,7 +101,7 @@ TEST_F(CompactTest, FailureWhileMovingLeavesAConsistentStore)
     EXPECT_EQ(FreePageHeader(slot).count, 0);
     EXPECT_EQ(CheckStore(slot), 0);
     EXPECT_EQ(Get(slot, 1, 1), std::string(84, 'b'));
-    EXPECT_EQ(Get(slot, 1, 2), "<error 5>");
+    EXPECT_EQ(Get(slot, 1, 2), ErrorText(StoreParentMismatch));
     slot = Reopen(slot);
     EXPECT_EQ(CheckStore(slot), 0);
     EXPECT_EQ(Get(slot, 1, 1), std::string(84, 'b'));
@@ -121,6 +121,7 @@ TEST_F(CompactTest, CheckReportsCountsHolesAndLength)
     int slot = NewStore();
     ASSERT_EQ(AddRecordType(slot, 1), 0);
     Put(slot, 1, 0, "x");
+    ASSERT_EQ(FlushStore(slot, FALSE), 0);  // the file loses what it was grown ahead
     ASSERT_EQ(CheckStore(slot), 0);
 
     StoreImage(slot)->entryCount += 1;

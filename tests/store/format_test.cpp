@@ -209,7 +209,7 @@ TEST_F(FormatTest, WriteThroughPutsEveryChangeInTheFileAtOnce)
     EXPECT_EQ(CloseStore(reader), 0);
     ASSERT_EQ(DeleteRecordById(slot, 3, 9), 0);
     ASSERT_EQ(OpenStoreFile(Path("store.vxs").c_str(), &reader, 0, &version, TRUE), 0);
-    EXPECT_EQ(Get(reader, 3, 9), "<error 11>");
+    EXPECT_EQ(Get(reader, 3, 9), ErrorText(StoreKeyMissing));
     GlobalFree(block);
 }
 

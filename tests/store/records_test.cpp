@@ -14,7 +14,7 @@ TEST_F(RecordTest, RecordSizesFromHeaderOnlyToTheLimit)
     ASSERT_EQ(AddRecordType(slot, 1), 0);
     HGLOBAL block = nullptr;
     std::int64_t endBefore = FreePageHeader(slot).endMark;
-    ASSERT_EQ(AddRecord(slot, 1, 0, 16, &block), 0);  // header only: one unit
+    ASSERT_EQ(AddRecord(slot, 1, 0, kBlockHeaderSize, &block), 0);  // header only: one unit
     EXPECT_EQ(FreePageHeader(slot).endMark, endBefore + 64);
     EXPECT_EQ(AddRecord(slot, 1, 1, 15, &block), StoreBlockTooSmall);
     EXPECT_EQ(block, nullptr);
@@ -59,17 +59,17 @@ TEST_F(RecordTest, EntryCapacityAndFullPagesRefuse)
     ASSERT_EQ(OpenStoreFile(Path("store.vxs").c_str(), &slot, 0, &version, FALSE), 0);
     ASSERT_EQ(AddRecordType(slot, 1), 0);
     HGLOBAL block;
-    ASSERT_EQ(AddRecord(slot, 1, 0, 16, &block), 0);
-    EXPECT_EQ(AddRecord(slot, 1, 1, 16, &block), StoreNoRoom);
+    ASSERT_EQ(AddRecord(slot, 1, 0, kBlockHeaderSize, &block), 0);
+    EXPECT_EQ(AddRecord(slot, 1, 1, kBlockHeaderSize, &block), StoreNoRoom);
     EXPECT_EQ(AddRecordType(slot, 2), StoreNoRoom);
     EXPECT_EQ(CloseStore(slot), 0);
 
     slot = NewStore("full.vxs");
     ASSERT_EQ(AddRecordType(slot, 1), 0);
     for (int id = 0; id < 4500; ++id) {
-        ASSERT_EQ(AddRecord(slot, 1, id, 16, &block), 0) << id;
+        ASSERT_EQ(AddRecord(slot, 1, id, kBlockHeaderSize, &block), 0) << id;
     }
-    EXPECT_EQ(AddRecord(slot, 1, 4500, 16, &block), StorePageFull);
+    EXPECT_EQ(AddRecord(slot, 1, 4500, kBlockHeaderSize, &block), StorePageFull);
     int next = 0;
     EXPECT_EQ(NextFreeRecordId(slot, 1, &next), 0);
     EXPECT_EQ(next, 4500);
@@ -110,7 +110,7 @@ TEST_F(RecordTest, DeletedRecordsAndUnloadedBlocksBecomeTheCallers)
     ASSERT_EQ(LoadRecord(slot, 1, 0, &block), 0);
     ASSERT_EQ(DeleteRecord(block), 0);
     EXPECT_EQ(PayloadOf(block), "gone");
-    EXPECT_EQ(Get(slot, 1, 0), "<error 11>");
+    EXPECT_EQ(Get(slot, 1, 0), ErrorText(StoreKeyMissing));
     EXPECT_EQ(DeleteRecord(block), StoreEntryMissing);
     EXPECT_EQ(DeleteRecordById(slot, 9, 0), StoreKeyMissing);
     GlobalFree(block);
@@ -130,7 +130,7 @@ TEST_F(RecordTest, ResizingMovesOnlyAcrossUnitBoundaries)
 {
     int slot = NewStore();
     ASSERT_EQ(AddRecordType(slot, 1), 0);
-    Put(slot, 1, 0, std::string(100 - 16, 'a'));
+    Put(slot, 1, 0, std::string(100 - kBlockHeaderSize, 'a'));
     Put(slot, 1, 1, "neighbour");
     HGLOBAL block = nullptr;
     ASSERT_EQ(LoadRecord(slot, 1, 0, &block), 0);
@@ -209,7 +209,7 @@ TEST_F(RecordTest, NextFreeIds)
         ASSERT_EQ(AddRecordType(slot, ++type), 0);
         HGLOBAL block;
         for (int id : c.ids) {
-            ASSERT_EQ(AddRecord(slot, type, id, 16, &block), 0);
+            ASSERT_EQ(AddRecord(slot, type, id, kBlockHeaderSize, &block), 0);
         }
         int next = -1;
         EXPECT_EQ(NextFreeRecordId(slot, type, &next), 0);
@@ -234,7 +234,7 @@ TEST_F(RecordTest, NextFreeIds)
         ASSERT_EQ(AddRecordType(slot, ++type), 0);
         HGLOBAL block;
         for (int id : r.ids) {
-            ASSERT_EQ(AddRecord(slot, type, id, 16, &block), 0);
+            ASSERT_EQ(AddRecord(slot, type, id, kBlockHeaderSize, &block), 0);
         }
         int first = -1;
         EXPECT_EQ(NextFreeRecordIdRun(slot, type, r.count, &first), r.result) << "run case " << type;
@@ -275,11 +275,11 @@ TEST_F(RecordTest, BlockHelpersCheckTheirBlocks)
     EXPECT_FALSE(IsBlockPinned(block));
 
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 22);
-    EXPECT_EQ(CopyBlockPayload(block, copy, 16), 0);  // nothing to copy
-    EXPECT_EQ(std::string(static_cast<char*>(GlobalLock(copy)) + 16, 6), std::string(6, '\0'));
+    EXPECT_EQ(CopyBlockPayload(block, copy, kBlockHeaderSize), 0);  // nothing to copy
+    EXPECT_EQ(std::string(static_cast<char*>(GlobalLock(copy)) + kBlockHeaderSize, 6), std::string(6, '\0'));
     GlobalUnlock(copy);
     EXPECT_EQ(CopyBlockPayload(block, copy, 22), 0);
-    EXPECT_EQ(std::string(static_cast<char*>(GlobalLock(copy)) + 16, 6), "abcdef");
+    EXPECT_EQ(std::string(static_cast<char*>(GlobalLock(copy)) + kBlockHeaderSize, 6), "abcdef");
     GlobalUnlock(copy);
     EXPECT_EQ(CopyBlockPayload(block, copy, 23), StoreMemoryTooSmall);
 

@@ -62,8 +62,10 @@ TEST_F(SpaceTest, AllocationTakesTheBestFitOrGrowsTheFile)
         std::sort(byOffset.begin(), byOffset.end());
         EXPECT_EQ(OffsetListOf(slot), byOffset);
         EXPECT_EQ(FreePageHeader(slot).endMark, 3648 + c.endGrowth);
-        EXPECT_EQ(FileLength(c.what), 3648 + c.endGrowth);
+        EXPECT_GE(FileLength(c.what), 3648 + c.endGrowth);  // it may have grown ahead
         SetExtents(slot, {});  // the lists were made up: leave none in the file
+        ASSERT_EQ(FlushStore(slot, FALSE), 0);
+        EXPECT_EQ(FileLength(c.what), 3648 + c.endGrowth);
         ASSERT_EQ(CloseStore(slot), 0);
     }
 }

@@ -6,7 +6,107 @@
 #include <fstream>
 #include <tuple>
 
+#include "full_check.h"
 #include "store/store_internal.h"
+
+namespace {
+
+std::int64_t g_position = 0;
+std::int64_t g_failAt = -1;
+int g_writesLeft = -1;
+int g_setSizeResult = 0;
+bool g_failReads = false;
+int g_writes = 0;
+int g_reads = 0;
+
+LONG WINAPI FaultySeek(HFILE file, LONG offset, int origin)
+{
+    LONG result = kSystemFileCalls.seek(file, offset, origin);
+    if (result != HFILE_ERROR) {
+        g_position = result;
+    }
+    return result;
+}
+
+UINT WINAPI FaultyRead(HFILE file, LPVOID buffer, UINT bytes)
+{
+    ++g_reads;
+    if (g_failReads) {
+        return static_cast<UINT>(HFILE_ERROR);
+    }
+    UINT done = kSystemFileCalls.read(file, buffer, bytes);
+    g_position += done == static_cast<UINT>(HFILE_ERROR) ? 0 : done;
+    return done;
+}
+
+UINT WINAPI FaultyWrite(HFILE file, LPCCH buffer, UINT bytes)
+{
+    ++g_writes;
+    bool fail = (g_failAt >= g_position && g_failAt < g_position + bytes) || g_writesLeft == 0;
+    if (g_writesLeft > 0) {
+        --g_writesLeft;
+    }
+    if (fail) {
+        return static_cast<UINT>(HFILE_ERROR);
+    }
+    UINT done = kSystemFileCalls.write(file, buffer, bytes);
+    g_position += done == static_cast<UINT>(HFILE_ERROR) ? 0 : done;
+    return done;
+}
+
+int FaultySetSize(HFILE file, LONG length)
+{
+    return g_setSizeResult ? g_setSizeResult : kSystemFileCalls.setSize(file, length);
+}
+
+}  // namespace
+
+FileFaults::FileFaults()
+{
+    g_position = 0;
+    g_failAt = -1;
+    g_writesLeft = -1;
+    g_setSizeResult = 0;
+    g_failReads = false;
+    g_writes = 0;
+    g_reads = 0;
+    g_storeFileCalls = {FaultySeek, FaultyRead, FaultyWrite, FaultySetSize};
+}
+
+FileFaults::~FileFaults()
+{
+    g_storeFileCalls = kSystemFileCalls;
+}
+
+void FileFaults::FailWritesAt(std::int64_t position)
+{
+    g_failAt = position;
+}
+
+void FileFaults::FailWritesAfter(int count)
+{
+    g_writesLeft = count;
+}
+
+void FileFaults::FailSetSize(int result)
+{
+    g_setSizeResult = result;
+}
+
+void FileFaults::FailReads(bool on)
+{
+    g_failReads = on;
+}
+
+int FileFaults::writes() const
+{
+    return g_writes;
+}
+
+int FileFaults::reads() const
+{
+    return g_reads;
+}
 
 void StoreTest::SetUp()
 {
@@ -42,6 +142,12 @@ int StoreTest::NewStore(const std::string& name, int shift, int capacity)
 int StoreTest::Reopen(int slot, const std::string& name)
 {
     EXPECT_EQ(CloseStore(slot), 0);
+    return Open(name);
+}
+
+int StoreTest::Open(const std::string& name)
+{
+    int slot = -1;
     int version = 0;
     EXPECT_EQ(OpenStoreFile(Path(name).c_str(), &slot, 0, &version, FALSE), 0);
     return slot;
@@ -87,7 +193,7 @@ std::string StoreTest::Get(int slot, int type, int id)
 {
     HGLOBAL block = nullptr;
     if (int result = LoadRecord(slot, type, id, &block)) {
-        return "<error " + std::to_string(result) + ">";
+        return ErrorText(result);
     }
     return PayloadOf(block);
 }
@@ -127,6 +233,20 @@ void StoreTest::PatchFile(const std::string& name, std::int64_t offset, const vo
 std::int64_t StoreTest::FileLength(const std::string& name) const
 {
     return static_cast<std::int64_t>(std::filesystem::file_size(Path(name)));
+}
+
+std::string StoreTest::FullCheck(const std::string& name) const
+{
+    std::string what;
+    int result = FullStoreCheckFile(Path(name), &what);
+    return result ? std::to_string(result) + ": " + what : "";
+}
+
+void StoreTest::CopyFile(const std::string& from, const std::string& to) const
+{
+    std::vector<std::uint8_t> bytes = FileBytes(from);
+    std::ofstream(Path(to), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 FreeState StoreTest::FreePageHeader(int slot)
