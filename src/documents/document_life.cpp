@@ -76,7 +76,7 @@ int CreateNewDocumentState(HWND view, int storeSlot)
         state->areaHeight = kDefaultArea;
         Locked<BYTE> image(stateRecord);
         if (!state || !image)
-            err = 10004;
+            err = ErrOutOfMemory;
         else
             std::memcpy(image.get() + kBlockHeaderSize, state.get(), sizeof(DocumentState));
     }

@@ -11,14 +11,15 @@
 #include "model/groups.h"
 #include "model/selection.h"
 #include "store/block_store.h"
+#include "store/results.h"
 
 void ReportEditError(int code)
 {
     switch (code) {
-    case 10009: ShowWarningById(29); break;
-    case 10010: ShowWarningById(30); break;
-    case 10011: ShowWarningById(56); break;
-    case 10013: RunInfoDialog("INFO_BADMETA", 0); break;
+    case ErrOutsideDrawing: ShowWarningById(29); break;
+    case ErrTooManyObjects: ShowWarningById(30); break;
+    case ErrTooManyLinks: ShowWarningById(56); break;
+    case ErrBadMetafile: RunInfoDialog("INFO_BADMETA", 0); break;
     default: ShowWarningById(17); break;
     }
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "store/results.h"
+
 BOOL g_renderingMetafile = FALSE;
 BOOL g_printing = FALSE;
 BOOL g_printingWithoutColor = FALSE;
@@ -35,7 +37,7 @@ int BitmapToPackedDib(HDC dc, HBITMAP bitmap, HPALETTE palette, HGLOBAL* block)
     auto* header = memory ? static_cast<BITMAPINFOHEADER*>(GlobalLock(memory)) : nullptr;
     if (!header) {
         if (memory) GlobalFree(memory);
-        result = 10004;
+        result = ErrOutOfMemory;
     } else {
         header->biSize = sizeof(BITMAPINFOHEADER);
         header->biWidth = info.bmWidth;

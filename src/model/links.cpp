@@ -12,6 +12,7 @@
 #include "model/drawing.h"
 #include "model/groups.h"
 #include "store/block_store.h"
+#include "store/results.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ int RemoveIndexEntryAt(Drawing* drawing, int pos)
     int count;
     {
         Locked<LinkIndex> index(drawing->linkIndex);
-        if (!index) return 10004;
+        if (!index) return ErrOutOfMemory;
         count = index->count;
         if (pos < 0 || pos >= count) return 0;
         std::memmove(&(*index)[pos], &(*index)[pos + 1], sizeof(LinkEntry) * (count - pos - 1));
@@ -166,7 +167,7 @@ int AddLink(Drawing* drawing, int holderRow, int slot)
     {
         Locked<ObjectList> objects(drawing->objectList);
         Locked<LinkIndex> index(drawing->linkIndex);
-        if (!objects || !index) return 10004;
+        if (!objects || !index) return ErrOutOfMemory;
         if (index->count >= kMaxLinks) return ErrTooManyLinks;
         DrawObject& holder = (*objects)[holderRow];
         HookEntry& hook = holder.hooks[slot];
@@ -177,7 +178,7 @@ int AddLink(Drawing* drawing, int holderRow, int slot)
     }
     if (int err = ResizeRecord(&drawing->linkIndex, LinkIndex::SizeFor(count + 1))) return err;
     Locked<LinkIndex> index(drawing->linkIndex);
-    if (!index) return 10004;
+    if (!index) return ErrOutOfMemory;
     int pos = FindLinkIndex(index.get(), targetId, FALSE);
     while (pos < count && (*index)[pos].targetId == targetId && (*index)[pos].holderId != holderId) ++pos;
     std::memmove(&(*index)[pos + 1], &(*index)[pos], sizeof(LinkEntry) * (count - pos));
@@ -204,7 +205,7 @@ int RemoveLinks(Drawing* drawing, int targetId, int holderId)
     int count;
     {
         Locked<LinkIndex> index(drawing->linkIndex);
-        if (!index) return 10004;
+        if (!index) return ErrOutOfMemory;
         int pos = FindLinkIndex(index.get(), targetId, TRUE);
         if (pos < 0) return 0;
         int write = pos;
@@ -223,7 +224,7 @@ int RemoveLinks(Drawing* drawing, int targetId, int holderId)
     if (int err = MarkBlockDirty(drawing->linkIndex)) return err;
 
     Locked<ObjectList> objects(drawing->objectList);
-    if (!objects) return 10004;
+    if (!objects) return ErrOutOfMemory;
     for (const LinkEntry& entry : removed) {
         int holderRow = FindObjectById(objects.get(), entry.holderId, entry.holderRow);
         if (holderRow >= 0) RemoveHooksToObject(drawing, objects.get(), holderRow, targetId);
@@ -237,7 +238,7 @@ int AttachHook(Drawing* drawing, int holderRow, int slot, int targetRow, int poi
     if (int err = BeginRecordChange(drawing->linkIndex)) return err;
     if (int err = BeginRecordChange(drawing->objectList)) return err;
     Locked<ObjectList> objects(drawing->objectList);
-    if (!objects) return 10004;
+    if (!objects) return ErrOutOfMemory;
     int count = objects->count;
     if (holderRow < 0) holderRow = count - 1;
     if (holderRow < 0 || holderRow >= count) return 0;
@@ -348,13 +349,13 @@ int RebuildLinkIndex(Drawing* drawing)
     int i;
     {
         Locked<LinkIndex> index(drawing->linkIndex);
-        if (!index) return 10004;
+        if (!index) return ErrOutOfMemory;
         i = index->count - 1;
     }
     while (i >= 0) {
         Locked<LinkIndex> index(drawing->linkIndex);
         Locked<ObjectList> objects(drawing->objectList);
-        if (!index || !objects) return 10004;
+        if (!index || !objects) return ErrOutOfMemory;
         if (i >= index->count) i = index->count - 1;
         if (i < 0) break;
         LinkEntry& entry = (*index)[i];
@@ -391,7 +392,7 @@ int RebuildLinkIndex(Drawing* drawing)
 
     // Line arrays keep their members' rows in their data record.
     Locked<ObjectList> objects(drawing->objectList);
-    if (!objects) return 10004;
+    if (!objects) return ErrOutOfMemory;
     int slot = drawing->storeSlot;
     for (int row = 0; row < objects->count; ++row) {
         const DrawObject& array = (*objects)[row];

@@ -18,6 +18,7 @@
 #include "model/selection.h"
 #include "model/undo.h"
 #include "store/block_store.h"
+#include "store/results.h"
 
 namespace {
 
@@ -73,11 +74,11 @@ int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, cons
     }
     int savedLastId = d->lastId;
     int id = NextObjectId(d);
-    if (id == 0) return 1;
+    if (id == 0) return kNoIdLeft;
     int count;
     {
         Locked<ObjectList> objects(d->objectList);
-        if (!objects) return 10004;
+        if (!objects) return ErrOutOfMemory;
         count = objects->count;
     }
     if (count >= kMaxObjects) {
@@ -91,7 +92,7 @@ int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, cons
     }
 
     Locked<ObjectList> objects(d->objectList);
-    if (!objects) return 10004;
+    if (!objects) return ErrOutOfMemory;
     d->openedWithObjects = 0;
     if (select) {
         d->selectedCount = holdsCheckpoint ? 0 : 1;
@@ -122,7 +123,7 @@ int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, cons
         return err;
     }
     Locked<ZOrderList> zOrder(d->zOrderList);
-    if (!zOrder) return 10004;
+    if (!zOrder) return ErrOutOfMemory;
     (*zOrder)[count] = count;
     zOrder->count = count + 1;
     return 0;
@@ -159,7 +160,7 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
     // A flat or thin rect is accepted; only one small both ways is a click, not a creation.
     if (rect->right - rect->left < 24 && rect->bottom - rect->top < 24) return 0;
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    if (!stateBlock) return 10004;
+    if (!stateBlock) return ErrOutOfMemory;
     if (!callerHoldsCheckpoint) {
         if (int err = SaveUndoState(view, UndoAddObject)) return err;
     }
@@ -174,7 +175,7 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
     int unselectedBelow;
     {
         Locked<Drawing> drawing(drawingBlock);
-        if (!drawing) return 10004;
+        if (!drawing) return ErrOutOfMemory;
         err = InsertObject(view, drawingBlock, drawing.get(), objClass, *rect, objType, a, b, callerHoldsCheckpoint, p, select,
                            &lateError, &unselectedBelow);
     }
@@ -221,7 +222,7 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
     int rowId = 0, labelId = 0;
     {
         Locked<ObjectList> objects(drawing->objectList);
-        if (!objects) return 10004;
+        if (!objects) return ErrOutOfMemory;
         int count = objects->count;
         if (rowMode) {
             if (row >= count) return 0;
@@ -261,7 +262,7 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
         Locked<ObjectList> objects(drawing->objectList);
         Locked<ZOrderList> zOrder(drawing->zOrderList);
         Locked<GroupTable> groups(drawing->groupTable);
-        if (!objects || !zOrder || !groups) return 10004;
+        if (!objects || !zOrder || !groups) return ErrOutOfMemory;
         for (int pos = zOrder->count - 1; pos >= 0; --pos) {
             int r = (*zOrder)[pos];
             DrawObject& object = (*objects)[r];
@@ -310,7 +311,7 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
     int remaining;
     {
         Locked<ObjectList> objects(drawing->objectList);
-        if (!objects) return 10004;
+        if (!objects) return ErrOutOfMemory;
         remaining = objects->count;
         int highest = 0;
         for (int r = 0; r < remaining; ++r) {

@@ -156,7 +156,7 @@ int EndTextEditing(HWND view, int mode)
         if (!err) {
             Locked<DocumentState> state(stateBlock);
             Locked<Drawing> drawing(state->drawing);
-            if (!drawing) err = 10004;
+            if (!drawing) err = ErrOutOfMemory;
             if (!err) err = BeginRecordChange(state->drawing);
             if (!err) err = BeginRecordChange(drawing->objectList);
         }

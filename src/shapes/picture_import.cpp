@@ -11,6 +11,7 @@
 #include "shapes/metafile_playback.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_kinds.h"
+#include "store/results.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ int ReadExactly(HFILE file, BYTE* into, DWORD size)
         const DWORD piece = size - done < kReadPiece ? size - done : kReadPiece;
         const UINT got = _lread(file, into + done, piece);
         if (got == static_cast<UINT>(HFILE_ERROR) || got != piece)
-            return 10003;
+            return ErrFileIO;
         done += piece;
     }
     return 0;
@@ -224,7 +225,7 @@ int ReadPlaceableMetafile(HFILE file, RECT* sizeRect, HGLOBAL* bits, RECT* bound
     const LONG start = _llseek(file, 0, FILE_CURRENT);
     const LONG end = _llseek(file, 0, FILE_END);
     if (start == HFILE_ERROR || end == HFILE_ERROR || _llseek(file, start, FILE_BEGIN) == HFILE_ERROR)
-        return 10003;
+        return ErrFileIO;
     const LONG size = end - start - kPlaceableHeaderSize;
     if (size <= 0)
         return 1;
@@ -234,7 +235,7 @@ int ReadPlaceableMetafile(HFILE file, RECT* sizeRect, HGLOBAL* bits, RECT* bound
     if (!bytes) {
         if (block)
             GlobalFree(block);
-        return 10004;
+        return ErrOutOfMemory;
     }
     int result = ReadExactly(file, bytes, kPlaceableHeaderSize);
     PlaceableInfo info = {};
