@@ -49,9 +49,9 @@ int ScalePictureY(const PictureDrawState* state, int v);
 void MapPictureRect(const PictureDrawState* state, RECT* rect);
 
 // Plays the metafile bits into `dest`, its picture frame mapped onto it, clipped (by a clip
-// rectangle, never a region) to `dest` joined with the state's update rectangle: pictures from
-// other programs draw outside their box. The bits block is freed in every case;
-// `pictureFlags` are not consulted.
+// rectangle, never a region) to `dest`, turned with the object when rotated, joined with the
+// state's update rectangle: pictures from other programs draw outside their box. The bits
+// block is freed in every case; `pictureFlags` are not consulted.
 void PlayPictureInRect(HDC dc, const RECT* dest, HGLOBAL bits, const RECT* frame,
                        PictureDrawState* state, int pictureFlags);
 
