@@ -24,6 +24,8 @@ void FillChunk(PictureChunk* chunk, int index, DWORD piece, const RECT* frame, i
     chunk->frame[2] = static_cast<std::int16_t>(frame->right);
     chunk->frame[3] = static_cast<std::int16_t>(frame->bottom);
     chunk->hookPointCount = 0;
+    // A new record's memory holds whatever was there before: nothing of it reaches the file.
+    std::memset(chunk->hookPoints, 0, sizeof chunk->hookPoints);
     chunk->flags = static_cast<std::uint16_t>(flags);
     std::memset(chunk->zero, 0, sizeof chunk->zero);
     if (index == 0) {

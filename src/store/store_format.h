@@ -238,8 +238,15 @@ inline FreeExtent* OffsetList(BYTE* freePage)
 {
     return SizeList(freePage) + FreePageOf(freePage)->capacity;
 }
-inline long long IndexPageSize(long long count) { return kIndexPageHeaderSize + 14 * count; }
-inline long long FreeSpacePageSize(long long capacity) { return kFreeSpaceHeaderSize + 16 * capacity; }
+inline long long IndexPageSize(long long count)
+{
+    return kIndexPageHeaderSize + static_cast<long long>(sizeof(StoreIndexEntry)) * count;
+}
+// The page holds two lists (by size, by offset) of `capacity` extents each.
+inline long long FreeSpacePageSize(long long capacity)
+{
+    return kFreeSpaceHeaderSize + 2 * static_cast<long long>(sizeof(FreeExtent)) * capacity;
+}
 
 // The u16 flags words of headers and descriptors lie at even offsets of blocks and directory
 // images, which are themselves 2-aligned, so they can be handed to SetFlagBits16.

@@ -193,7 +193,7 @@ int PageRefuses(int slot, int rootKey, int parentKey, int key, bool* refuses)
     return 0;
 }
 
-int CheckInsertion(int slot, int rootKey, int parentKey, int key)
+int CheckInsertion(int slot, int rootKey, int parentKey, int key, PageRef* located)
 {
     StoreDescriptor* d = StoreImage(slot);
     if (d->entryCount + 1 > d->entryCapacity) {
@@ -202,6 +202,9 @@ int CheckInsertion(int slot, int rootKey, int parentKey, int key)
     PageRef ref;
     if (int result = LocatePage(slot, rootKey, parentKey, &ref)) {
         return result;
+    }
+    if (located) {
+        *located = ref;
     }
     BlockLock lock(ref.page);
     if (!lock) {
@@ -308,11 +311,8 @@ int InsertIndexEntry(int slot, int rootKey, int parentKey, int key, DWORD size, 
     if (!FitsKey(key)) {
         return StoreKeyMissing;
     }
-    if (int result = CheckInsertion(slot, rootKey, parentKey, key)) {
-        return result;
-    }
     PageRef ref;
-    if (int result = LocatePage(slot, rootKey, parentKey, &ref)) {
+    if (int result = CheckInsertion(slot, rootKey, parentKey, key, &ref)) {
         return result;
     }
     bool allocated = false;
@@ -381,7 +381,7 @@ int InsertIndexEntry(int slot, int rootKey, int parentKey, int key, DWORD size, 
         *block = child;
     }
     result = WriteThrough(slot, child, ref.page, ref.root);
-    if (allocated) {
+    if (allocated && StoreHasFlag(slot, STORE_WRITE_THROUGH)) {
         // The caller fills the new block after this returns: written through or not, it stays
         // changed, so that its content reaches the file at the next flush.
         SetBlockFlags(child, BLOCK_CHANGED, TRUE);

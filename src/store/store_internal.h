@@ -104,8 +104,9 @@ int ResizeIndexPage(int slot, PageRef* ref, int newCount);
 int ResizeBlockSpace(int slot, HGLOBAL* block, DWORD newSize, SIZE_T memorySize, LONG* offset);
 // Whether (root key, parent key) holds `key` or is an absent-marker page.
 int PageRefuses(int slot, int rootKey, int parentKey, int key, bool* refuses);
-// Every check InsertIndexEntry makes before it changes anything (24, 11, 12, 32).
-int CheckInsertion(int slot, int rootKey, int parentKey, int key);
+// Every check InsertIndexEntry makes before it changes anything (24, 11, 12, 32); the page
+// found goes to `ref` when one is given.
+int CheckInsertion(int slot, int rootKey, int parentKey, int key, PageRef* ref = nullptr);
 
 // With write-through on: writes the blocks given (null ones skipped), the free-space page
 // and the descriptor, stopping at the first error.

@@ -28,10 +28,11 @@ int AddRecordCommon(int slot, int type, int id, std::int64_t size, HGLOBAL* bloc
     if (!FitsKey(type) || !FitsKey(id)) {
         return StoreKeyMissing;
     }
-    if (int result = CheckInsertion(slot, KEY_MAIN_ROOT, type, id)) {
-        return result;
-    }
     if (StoreHasFlag(slot, STORE_CHECKPOINT)) {
+        // Without a checkpoint the insertion makes these checks itself before changing anything.
+        if (int result = CheckInsertion(slot, KEY_MAIN_ROOT, type, id)) {
+            return result;
+        }
         if (int result = EnsureCheckpointType(slot, type, FALSE)) {
             return result;
         }

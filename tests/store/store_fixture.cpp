@@ -244,8 +244,12 @@ std::string StoreTest::FullCheck(const std::string& name) const
 
 void StoreTest::CopyFile(const std::string& from, const std::string& to) const
 {
-    std::vector<std::uint8_t> bytes = FileBytes(from);
-    std::ofstream(Path(to), std::ios::binary | std::ios::trunc)
+    WriteFile(to, FileBytes(from));
+}
+
+void StoreTest::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const
+{
+    std::ofstream(Path(name), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -96,6 +96,8 @@ protected:
     // Copies a file, so that a store still open on it can be looked at as another program
     // would find it.
     void CopyFile(const std::string& from, const std::string& to) const;
+    // Makes the file hold exactly these bytes.
+    void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
 
     // The loaded free-space page of an open store, for checks of its counters and lists.
     FreeState FreePageHeader(int slot);
