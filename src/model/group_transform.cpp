@@ -281,6 +281,7 @@ int UnlinkGroupMembers(Drawing* drawing, ObjectList* objects, int groupId)
 
 int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int y, BOOL callerHoldsCheckpoint)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     if (!state || !state->drawing) return ErrOutOfMemory;
     HGLOBAL drawingBlock = state->drawing;
@@ -339,6 +340,7 @@ int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int
 
 int ResizeGroup(HWND view, int groupIndex, const RECT* rect, int handleCode, BOOL callerHoldsCheckpoint)
 {
+    InvalidationBatch batch;
     SetCursorByIndex(kBusyCursor);
     RECT r = *rect;
     if (r.right - r.left < kMinGroupSide) r.right = r.left + kMinGroupSide;

@@ -92,6 +92,8 @@ void GetShapeOutline(Drawing* drawing, void* objects, int row, POINT* points, in
     HGLOBAL custom = LoadCustomOutline(StoreSlotOf(drawing), shape);
     GetShapeOutlinePoints(shape->frame, &shape->frame, shape->param, shape->objType,
                           shape->angle, custom, points, count, shape->options);
+    if (custom)
+        ReleaseBlock(custom);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "documents/document_state.h"
+#include "frame/object_classes.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/objects.h"
@@ -22,7 +23,7 @@ namespace {
 TEST(ClassHandlerTable, ShapesAnswerFromSlotZero)
 {
     RemoveClassHandlers();
-    ASSERT_EQ(0, InstallClassHandlers());
+    ASSERT_EQ(0, InstallObjectClasses());
     EXPECT_EQ(SED_ShapeHandler, HandlerForClass(ClassShape));
     double range[3] = {};
     EXPECT_EQ(0, SendTypeQuery(ClassShape, OM_PARAMRANGE, 7, 0, range));

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "exchange/exchange_services.h"
-#include "support/metafile_recorder.h"
 #include "model/class_protocol.h"
 #include "model/device_units.h"
 #include "model/render.h"
@@ -18,6 +17,8 @@
 #include "shapes/shape_kinds.h"
 #include "shapes/shape_paint.h"
 #include "store/store_records.h"
+#include "support/canvas.h"
+#include "support/metafile_recorder.h"
 
 namespace {
 
@@ -348,21 +349,6 @@ TEST_F(PictureShape, PicturesAreClippedToTheObjectsUpdateRectangle)
     }
 }
 
-// Writes the 32-bit top-down DIB section as a BMP file.
-void WriteBmp(const char* path, const void* pixels, int w, int h)
-{
-    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD bytes = static_cast<DWORD>(w) * h * 4;
-    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info) + bytes, 0, 0,
-                             static_cast<DWORD>(sizeof file + sizeof info)};
-    if (FILE* out = std::fopen(path, "wb")) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&info, sizeof info, 1, out);
-        std::fwrite(pixels, bytes, 1, out);
-        std::fclose(out);
-    }
-}
-
 TEST_F(ShapeClass, GalleryOfEveryKindRendersToABitmap)
 {
     {
@@ -457,30 +443,16 @@ TEST_F(ShapeClass, GalleryOfEveryKindRendersToABitmap)
         }
     }
 
-    const int w = 760, h = 520;
-    HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* pixels = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, w, h, WHITENESS);
-    SetLogicalUnits(dc, 0, 600);
-    RenderPage(dc, state_->drawing, nullptr, FALSE, FALSE, FALSE);
-    GdiFlush();
-    // Beside the test program, in the build folder.
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::strcpy(std::strrchr(path, '\\') + 1, "shape_gallery.bmp");
-    WriteBmp(path, pixels, w, h);
-    SetMapMode(dc, MM_TEXT);
+    Canvas canvas(760, 520);
+    canvas.Clear();
+    RenderPage(canvas.dc(), state_->drawing, nullptr, FALSE, FALSE, FALSE);
+    // For a person to look at: test-output in the build folder.
+    EXPECT_FALSE(canvas.Save("shape_gallery.bmp").empty());
     // The solid rectangle's middle is its fill; its shadow shows beyond its bottom-right corner.
     const DrawObject rect = Object(firstRect);
     const int cx = (rect.frame.left + rect.frame.right) / 2 / 6, cy = (rect.frame.top + rect.frame.bottom) / 2 / 6;
-    EXPECT_EQ(fills[0], GetPixel(dc, cx, cy));
-    EXPECT_EQ(RGB(160, 160, 160), GetPixel(dc, rect.frame.right / 6 + 3, rect.frame.bottom / 6 + 3));
-    DeleteDC(dc);
-    DeleteObject(bitmap);
+    EXPECT_EQ(fills[0], canvas.Pixel(cx, cy));
+    EXPECT_EQ(RGB(160, 160, 160), canvas.Pixel(rect.frame.right / 6 + 3, rect.frame.bottom / 6 + 3));
 }
 
 } // namespace
