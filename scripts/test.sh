@@ -21,9 +21,12 @@ install_packages
 # The Windows tests need Wine, and Wine needs a kernel that runs 32-bit programs; without one
 # they run through an emulator only when asked (VEXLOR_EMULATE=1), since that takes hours.
 WINE_TESTS=1
+# Under emulation every Wine process starts minutes late, so the waits stretch with it.
+SLOW=1
 if ! native_i386; then
   if [ "${VEXLOR_EMULATE:-0}" = 1 ]; then
     ensure_i386_exec
+    SLOW=20
   else
     WINE_TESTS=0
     echo "This machine's kernel runs no 32-bit programs, so Wine cannot run the Windows tests here."
@@ -84,13 +87,13 @@ ws_pid=$!
 rm -f "$BUILD/.keepalive-ready"
 wine "$BUILD/win/tools/keepalive.exe" 3600 "$(winpath "$BUILD/.keepalive-ready")" >/dev/null 2>&1 &
 ka_pid=$!
-for _ in $(seq 300); do
+for _ in $(seq $((300 * SLOW))); do
   [ -f "$BUILD/.keepalive-ready" ] && break
   kill -0 "$ka_pid" 2>/dev/null || break
   sleep 0.1
 done
 if [ ! -f "$BUILD/.keepalive-ready" ]; then
-  echo "Wine's desktop did not come up within 30 seconds" >&2
+  echo "Wine's desktop did not come up within $((30 * SLOW)) seconds" >&2
   exit 1
 fi
 
@@ -98,8 +101,8 @@ if [ $# -gt 0 ]; then
   exe=$(find "$BUILD/win/tests" -name "$1.exe" -print -quit)
   [ -n "$exe" ] || { echo "no test executable $1 under $BUILD/win/tests" >&2; exit 2; }
   shift
-  timeout 600 wine "$exe" "$@"
+  timeout $((600 * SLOW)) wine "$exe" "$@"
 else
   echo "== Windows tests (Wine)"
-  ctest --test-dir "$BUILD/win" -j"$JOBS" --output-on-failure --timeout 300
+  ctest --test-dir "$BUILD/win" -j"$JOBS" --output-on-failure --timeout $((300 * SLOW))
 fi
