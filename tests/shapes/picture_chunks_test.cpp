@@ -2,26 +2,23 @@
 // trips, and damaged runs that must fail without reading past a record.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "shapes/picture_chunks.h"
 #include "store/block_store.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class PictureChunks : public ::testing::Test {
 protected:
+    // The store directory is the process's own (made once before any test); a test that made
+    // and freed its own would pull it from under every test that runs after it.
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("vx-pictures-" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(dir_);
-        ASSERT_EQ(0, InitBlockStoreDirectory(10));
-        const std::string path = (dir_ / "pictures.vxs").string();
+        ASSERT_FALSE(folder_.path().empty());
+        const std::string path = folder_.File("pictures.vxs");
         ASSERT_EQ(0, CreateStoreFile(path.c_str(), 0, 6, 200));
         int version = 0;
         ASSERT_EQ(0, OpenStoreFile(path.c_str(), &slot_, 0, &version, FALSE));
@@ -30,10 +27,9 @@ protected:
     }
     void TearDown() override
     {
-        CloseStore(slot_);
-        FreeBlockStoreDirectory();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        if (slot_ >= 0)
+            CloseStore(slot_);
+        slot_ = -1;
     }
 
     // Stores `size` bytes of a counting pattern with `colors` colours.
@@ -93,7 +89,7 @@ protected:
         return v;
     }
 
-    std::filesystem::path dir_;
+    TempFolder folder_;
     int slot_ = -1;
     std::vector<BYTE> data_;
     std::vector<COLORREF> colors_, loadedColors_;
