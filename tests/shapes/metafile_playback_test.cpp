@@ -165,7 +165,8 @@ TEST(MetafilePlayback, ClipsFontsAndPolygonSetsFollowTheTransform)
     });
     const RECT box = {0, 0, 100, 100};
     auto plain = Play(bits, box, box);
-    EXPECT_EQ((Shorts{{10, 20, 60, 80}}), Rects(plain, MetaIntersectClipRect));
+    // The first clip is playback's own, to the picture's box; the file's clips follow.
+    EXPECT_EQ((Shorts{{0, 0, 100, 100}, {10, 20, 60, 80}}), Rects(plain, MetaIntersectClipRect));
     EXPECT_EQ(1u, OfFunction(plain, MetaExcludeClipRect).size());
     // The polygons and their points are drawn in reverse order.
     const auto sets = OfFunction(plain, MetaPolyPolygon);
@@ -174,9 +175,10 @@ TEST(MetafilePlayback, ClipsFontsAndPolygonSetsFollowTheTransform)
     ASSERT_GE(sets[0].params.size(), reversed.size());   // the record may carry padding
     EXPECT_EQ(reversed, std::vector<short>(sets[0].params.begin(), sets[0].params.begin() + reversed.size()));
 
-    // Rotated by 45 degrees: clip rectangles are ignored and text turns with the escapement.
+    // Rotated by 45 degrees: the file's clip rectangles are ignored (only playback's own box
+    // clip is left) and text turns with the escapement.
     auto turned = Play(bits, box, box, 0, 450);
-    EXPECT_TRUE(OfFunction(turned, MetaIntersectClipRect).empty());
+    EXPECT_EQ(1u, OfFunction(turned, MetaIntersectClipRect).size());
     EXPECT_TRUE(OfFunction(turned, MetaExcludeClipRect).empty());
     const auto fonts = OfFunction(turned, MetaCreateFontIndirect);
     ASSERT_EQ(1u, fonts.size());
