@@ -13,6 +13,8 @@
 #include "store/block_store.h"
 #include "store/results.h"
 
+int g_trackMode = 0;
+
 void ReportEditError(int code)
 {
     switch (code) {

@@ -105,20 +105,24 @@ void XorLineShapePath(HDC dc, const POINT* points, int count, BOOL solid, int ki
         DeleteObject(dotted);
 }
 
+double SaneLineParam(double v, double fallback)
+{
+    if (std::isnan(v))
+        return fallback;
+    if (v > 1e6) return 1e6;
+    if (v < -1e6) return -1e6;
+    return v;
+}
+
 namespace {
 
 // Line orientation in objType; bit 0x4000 of state marks a rising slanted line.
 constexpr int kHorizontal = 0, kVertical = 2;
 constexpr DWORD kRising = 0x4000;
 
-// Reals that reach an integer conversion stay finite and within range.
 double SaneParam(double v, double fallback)
 {
-    if (!std::isfinite(v))
-        return fallback;
-    if (v > 1e6) return 1e6;
-    if (v < -1e6) return -1e6;
-    return v;
+    return SaneLineParam(v, fallback);
 }
 
 // The circle of an arc line with bulge b over the ends rect, and its frame of reference.
@@ -373,3 +377,28 @@ void BuildLineShapePath(const DrawObject* line, const RECT* ends, int c0, double
     *count = n;
     *kind = LinePathPolyline;
 }
+
+void AddLineShapePathBounds(DrawObject* line)
+{
+    if (line->lineShape != LineZigzag && line->lineShape != LineSteps && line->lineShape != LineArc)
+        return;
+    POINT points[kLinePathPoints];
+    int count = 0, kind = 0;
+    BuildLineShapePath(line, &line->frame, line->axisCoord, line->param, line->lineWidth + 24,
+                       points, &count, &kind, TRUE, nullptr);
+    if (count == 0)
+        return;
+    // An arc's apex follows its counted points (point 2 of the straight fallback).
+    const int n = line->lineShape == LineArc ? count + 1 : count;
+    RECT& u = line->updateRect;
+    for (int i = 0; i < n; ++i) {
+        u.left = points[i].x < u.left ? points[i].x : u.left;
+        u.top = points[i].y < u.top ? points[i].y : u.top;
+        u.right = points[i].x > u.right ? points[i].x : u.right;
+        u.bottom = points[i].y > u.bottom ? points[i].y : u.bottom;
+    }
+}
+
+void ProjectPointOntoArc(const DrawObject*, POINT*) {}
+
+void RotatePointOntoChord(const DrawObject*, POINT*) {}

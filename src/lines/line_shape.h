@@ -28,6 +28,22 @@ enum LinePathKind {
 void BuildLineShapePath(const DrawObject* line, const RECT* ends, int c0, double param, int margin,
                         POINT* points, int* count, int* kind, BOOL exactOff, const int* setbacks);
 
+// A stored parameter fit for integer conversions: a value that is not a number reads as
+// `fallback` (the line shape's default), magnitudes are limited to a million.
+double SaneLineParam(double value, double fallback);
+
+// Grows the line's update rect to contain its path (margin width + 24, exact arc off, an
+// arc's apex included).
+void AddLineShapePathBounds(DrawObject* line);
+
+// Puts a point onto the line's arc (the hook point of an arc line); a point with no place on
+// the circle stays where it is.
+void ProjectPointOntoArc(const DrawObject* line, POINT* point);
+
+// Turns a point about end 1 of a slanted line onto the line's direction, keeping its distance
+// from end 1.
+void RotatePointOntoChord(const DrawObject* line, POINT* point);
+
 // Moves a point on a line's arc by about `s` along the circle (nothing for a straight arc).
 void MovePointAlongArc(const DrawObject* line, int s, POINT* point);
 

@@ -145,6 +145,13 @@ LONG SendStandaloneMessage(HDC dc, Drawing* drawing, DrawObject* object, int mes
 // A type-level query (44, 52, 53): no drawing, objects or row; the type in a.
 LONG SendTypeQuery(int objClass, int message, int a, int b = 0, void* p = nullptr);
 
+// A pointer carried in an integer argument of the protocol (32-bit addresses).
+template <typename T>
+T* PointerArg(int value)
+{
+    return reinterpret_cast<T*>(static_cast<INT_PTR>(value));
+}
+
 // The object a handler addresses: the row of the list, or the standalone record for row -1.
 inline DrawObject* AddressedObject(void* objects, int row)
 {

@@ -278,16 +278,6 @@ DWORD GetShapeCapabilities(const DrawObject* shape)
     return caps;
 }
 
-namespace {
-
-template <typename T>
-T* PointerArg(int value)
-{
-    return reinterpret_cast<T*>(static_cast<INT_PTR>(value));
-}
-
-} // namespace
-
 extern "C" LONG CALLBACK SED_ShapeHandler(HDC dc, Drawing* drawing, void* objects, int row,
                                           int message, int a, int b, void* p)
 {

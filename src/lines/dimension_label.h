@@ -1,0 +1,13 @@
+// The label that shows a line's or a connector's length in the drawing's ruler units.
+#pragma once
+
+#include <windows.h>
+
+#include "model/drawing_records.h"
+
+// Rewrites the length label of the object at `row`; `unitMode` -1 keeps the drawing's unit.
+// 0, 1 when the view has no document state, or the text operations' error.
+int UpdateDimensionLabel(Drawing* drawing, ObjectList* objects, int row, int unitMode);
+
+// OM_SHOWLENGTH: `values` holds the unit mode and a hide flag.
+int SetShowLength(Drawing* drawing, ObjectList* objects, int row, const INT32* values);
