@@ -15,8 +15,13 @@
 #include <utility>
 #include <vector>
 
+#include "editing/edit_services.h"
+#include "geometry/handle_codes.h"
+#include "lines/line_geometry.h"
+#include "lines/line_shape.h"
 #include "model/class_protocol.h"
 #include "model/edit_ops.h"
+#include "model/selection.h"
 #include "shapes/custom_outline.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_kinds.h"
@@ -53,9 +58,12 @@ struct ContractClass {
     int (*make)(ClassContract& t, int type, RECT frame);
     // A new object made with message 11 from the records of the object at `source`; its row.
     int (*copy)(ClassContract& t, int source);
-    // The selection handles by code, as the class draws and hit-tests them.
+    // The selection handles by code, as the class draws and hit-tests them; a handle's code is
+    // what messages 48 and 6 take to drag it.
     void (*handles)(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out);
     std::span<const int> unanswered;
+    std::span<const struct Variant> variants;
+    bool keepsAngle;   // the object records its angle (lines are turned in their geometry)
 };
 
 // How a case's object is turned and mirrored after it is made, by the class's own messages.
@@ -63,12 +71,13 @@ struct Variant {
     const char* name;
     int angle;       // tenths of a degree (message 25)
     int flip;        // mirror request (message 58), 0 none
+    bool turn;       // send message 25 with `angle`
 };
 constexpr Variant kVariants[] = {
-    {"Plain", 0, 0},
-    {"MirroredH", 0, OptMirrorH},
-    {"Turned30", 300, 0},
-    {"Turned135MirroredV", 1350, OptMirrorV},
+    {"Plain", 0, 0, false},
+    {"MirroredH", 0, OptMirrorH, false},
+    {"Turned30", 300, 0, true},
+    {"Turned135MirroredV", 1350, OptMirrorV, true},
 };
 
 struct ContractCase {
@@ -92,6 +101,7 @@ using RecordKey = std::pair<int, int>;  // type, id
 class ClassContract : public DrawingFixture, public testing::WithParamInterface<ContractCase> {
 public:
     using DrawingFixture::AddAt;
+    using DrawingFixture::LockDrawing;
     using DrawingFixture::Object;
     using DrawingFixture::RecordBytes;
     int Slot() const { return slot_; }
@@ -114,11 +124,13 @@ protected:
         if (Case().variant.flip) {
             EXPECT_EQ(0, Send(row, OM_FLIP, Case().variant.flip));
         }
-        if (Case().variant.angle) {
+        if (Case().variant.turn) {
             EXPECT_EQ(0, Send(row, OM_SETANGLE, Case().variant.angle));
         }
         EXPECT_FALSE(RotationRefused);
-        EXPECT_EQ(Case().variant.angle, Object(row).angle);
+        if (Case().cls->keepsAngle) {
+            EXPECT_EQ(Case().variant.angle, Object(row).angle);
+        }
         return row;
     }
 
@@ -252,6 +264,8 @@ TEST_P(ClassContract, AHandleDraggedAwayAndBackRestoresTheFrame)
     }
     ASSERT_FALSE(handles.empty());
     for (const Handle& handle : handles) {
+        // The extra handles of a line shape move its parameter, through messages of their own.
+        if (handle.code == 0) continue;
         for (POINT delta : {POINT{57, 43}, POINT{-75, -50}}) {
             const RECT start = Object(row).frame;
             for (POINT d : {delta, POINT{-delta.x, -delta.y}}) {
@@ -480,17 +494,85 @@ void ShapeHandles(Drawing* drawing, const DrawObject& object, std::vector<Handle
     for (int i = 0; i < count; ++i) out->push_back(Handle{codes[i], rects[i]});
 }
 
-constexpr ContractClass kShapeClass = {"Shape", kShapeKinds, MakeShape, CopyShape, ShapeHandles, kShapeUnanswered};
+constexpr ContractClass kShapeClass = {"Shape",      kShapeKinds, MakeShape, CopyShape,
+                                       ShapeHandles, kShapeUnanswered, kVariants, true};
+
+// ---- The straight-line class.
+
+constexpr Kind kLineShapes[] = {
+    {LinePlain, "Plain"}, {LineZigzag, "Zigzag"}, {LineSteps, "Steps"}, {LineArc, "Arc"}};
+
+// Made falling from the frame's top-left to its bottom-right corner; flipped it rises; turned to
+// an absolute angle it lies horizontal, vertical or slanted.
+constexpr Variant kLineVariants[] = {
+    {"Falling", 0, 0, false},
+    {"Rising", 0, OptMirrorH, false},
+    {"Horizontal", 0, 0, true},
+    {"Vertical", -900, 0, true},
+    {"Turned30", 300, 0, true},
+};
+
+constexpr int kLineUnanswered[] = {0,  7,  8,  9,  12, 17, 21, 28, 30, 33, 39, 40, 50, 52, 53, 54,
+                                   60, 69, 76, 79, 80, 81, 83, 84, 86, 88, 1000, -1};
+
+int MakeLine(ClassContract& t, int type, RECT frame)
+{
+    const int row = t.AddAt(ClassLine, frame, 0, HandleLeftTop);
+    if (type != LinePlain) {
+        // The line-shape command's type code: the shape plus one.
+        INT32 request[2] = {0, type + 1};
+        Locked<Drawing> d = t.LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        EXPECT_EQ(0, SendClassMessage(nullptr, d.get(), objects.get(), row, OM_REROUTE, 0, 0, request));
+    }
+    return row;
+}
+
+// A line owns no records: a copy is a new line over the same frame.
+int CopyLine(ClassContract& t, int source)
+{
+    const DrawObject s = t.Object(source);
+    return t.AddAt(ClassLine, s.frame, 0, HandleLeftTop);
+}
+
+// The two end handles, each under the code of the corner or side where the other end stays
+// (what messages 48 and 6 take to drag it), then the extra handles of the line shape.
+void LineHandles(Drawing*, const DrawObject& object, std::vector<Handle>* out)
+{
+    static constexpr int kEndHandles[3][2][2] = {
+        {{20, 21}, {20, 21}},   // horizontal
+        {{24, 27}, {26, 25}},   // slanted: falling, rising
+        {{22, 23}, {22, 23}},   // vertical
+    };
+    const int orientation = LineOrientationOf(&object);
+    const int* codes = kEndHandles[orientation][IsLineRising(&object) ? 1 : 0];
+    for (int end = 1; end <= 2; ++end) {
+        RECT rect = {};
+        GetHandleRect(&object, &rect, codes[end - 1], nullptr);
+        const POINT other = LineEndPosition(&object, end == 1 ? 2 : 1);
+        out->push_back(Handle{HandleCodeAtPoint(&object.frame, other.x, other.y), rect});
+    }
+    POINT points[kLinePathPoints];
+    int count = 0, kind = 0, number = 0;
+    RECT extra[2] = {};
+    BuildLineShapePath(&object, &object.frame, object.axisCoord, object.param, 0, points, &count, &kind, FALSE,
+                       nullptr);
+    GetLineShapeHandleRects(&object, points, count, kind, extra, &number);
+    for (int i = 0; i < number; ++i) out->push_back(Handle{0, extra[i]});
+}
+
+constexpr ContractClass kLineClass = {"Line",      kLineShapes,      MakeLine,       CopyLine,
+                                      LineHandles, kLineUnanswered, kLineVariants, false};
 
 // Every object class of the program.
-constexpr const ContractClass* kClasses[] = {&kShapeClass};
+constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass};
 
 std::vector<ContractCase> AllCases()
 {
     std::vector<ContractCase> cases;
     for (const ContractClass* cls : kClasses)
         for (const Kind& kind : cls->kinds)
-            for (const Variant& variant : kVariants) cases.push_back(ContractCase{cls, kind, variant});
+            for (const Variant& variant : cls->variants) cases.push_back(ContractCase{cls, kind, variant});
     return cases;
 }
 
