@@ -62,6 +62,8 @@ struct ContractClass {
     // what messages 48 and 6 take to drag it.
     void (*handles)(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out);
     std::span<const int> unanswered;
+    // Drags the handle by `delta` as the view does: the rect of message 48, then message 6.
+    int (*drag)(ClassContract& t, int row, int handleCode, POINT delta);
     std::span<const struct Variant> variants;
     bool keepsAngle;   // the object records its angle (lines are turned in their geometry)
 };
@@ -102,12 +104,6 @@ class ClassContract : public DrawingFixture, public testing::WithParamInterface<
 public:
     using DrawingFixture::AddAt;
     using DrawingFixture::LockDrawing;
-    using DrawingFixture::Object;
-    using DrawingFixture::RecordBytes;
-    int Slot() const { return slot_; }
-
-protected:
-    const ContractCase& Case() const { return GetParam(); }
 
     // Through the class handler table, as the model sends it.
     LONG Send(int row, int message, int a = 0, int b = 0, void* p = nullptr)
@@ -116,6 +112,12 @@ protected:
         Locked<ObjectList> objects(d->objectList);
         return SendClassMessage(nullptr, d.get(), objects.get(), row, message, a, b, p);
     }
+    using DrawingFixture::Object;
+    using DrawingFixture::RecordBytes;
+    int Slot() const { return slot_; }
+
+protected:
+    const ContractCase& Case() const { return GetParam(); }
 
     // The case's object: made, then mirrored, then turned.
     int MakeCase()
@@ -268,11 +270,8 @@ TEST_P(ClassContract, AHandleDraggedAwayAndBackRestoresTheFrame)
         if (handle.code == 0) continue;
         for (POINT delta : {POINT{57, 43}, POINT{-75, -50}}) {
             const RECT start = Object(row).frame;
-            for (POINT d : {delta, POINT{-delta.x, -delta.y}}) {
-                RECT r = {};
-                Send(row, OM_MOVEHANDLERECT, handle.code, IntArg(&d), &r);
-                ASSERT_EQ(0, Send(row, OM_DRAGHANDLE, handle.code, 0, &r)) << "handle " << handle.code;
-            }
+            for (POINT d : {delta, POINT{-delta.x, -delta.y}})
+                ASSERT_EQ(0, Case().cls->drag(*this, row, handle.code, d)) << "handle " << handle.code;
             const RECT end = Object(row).frame;
             EXPECT_TRUE(Within(start, end, slack))
                 << start << " became " << end << " by handle " << handle.code << " and " << delta.x << ", " << delta.y;
@@ -494,8 +493,16 @@ void ShapeHandles(Drawing* drawing, const DrawObject& object, std::vector<Handle
     for (int i = 0; i < count; ++i) out->push_back(Handle{codes[i], rects[i]});
 }
 
-constexpr ContractClass kShapeClass = {"Shape",      kShapeKinds, MakeShape, CopyShape,
-                                       ShapeHandles, kShapeUnanswered, kVariants, true};
+// A shape's handle is dragged by its own code in both messages.
+int DragShapeHandle(ClassContract& t, int row, int handleCode, POINT delta)
+{
+    RECT r = {};
+    t.Send(row, OM_MOVEHANDLERECT, handleCode, IntArg(&delta), &r);
+    return t.Send(row, OM_DRAGHANDLE, handleCode, 0, &r);
+}
+
+constexpr ContractClass kShapeClass = {"Shape",          kShapeKinds,      MakeShape, CopyShape, ShapeHandles,
+                                       kShapeUnanswered, DragShapeHandle, kVariants, true};
 
 // ---- The straight-line class.
 
@@ -535,8 +542,7 @@ int CopyLine(ClassContract& t, int source)
     return t.AddAt(ClassLine, s.frame, 0, HandleLeftTop);
 }
 
-// The two end handles, each under the code of the corner or side where the other end stays
-// (what messages 48 and 6 take to drag it), then the extra handles of the line shape.
+// The two end handles under the number of their end, then the extra handles of the line shape.
 void LineHandles(Drawing*, const DrawObject& object, std::vector<Handle>* out)
 {
     static constexpr int kEndHandles[3][2][2] = {
@@ -549,8 +555,7 @@ void LineHandles(Drawing*, const DrawObject& object, std::vector<Handle>* out)
     for (int end = 1; end <= 2; ++end) {
         RECT rect = {};
         GetHandleRect(&object, &rect, codes[end - 1], nullptr);
-        const POINT other = LineEndPosition(&object, end == 1 ? 2 : 1);
-        out->push_back(Handle{HandleCodeAtPoint(&object.frame, other.x, other.y), rect});
+        out->push_back(Handle{end, rect});
     }
     POINT points[kLinePathPoints];
     int count = 0, kind = 0, number = 0;
@@ -561,8 +566,20 @@ void LineHandles(Drawing*, const DrawObject& object, std::vector<Handle>* out)
     for (int i = 0; i < number; ++i) out->push_back(Handle{0, extra[i]});
 }
 
-constexpr ContractClass kLineClass = {"Line",      kLineShapes,      MakeLine,       CopyLine,
-                                      LineHandles, kLineUnanswered, kLineVariants, false};
+// An end is dragged as link propagation drags it: message 48 fixes the side or corner opposite
+// the moving end, message 6 names the corner of the new rect where the other end stays.
+int DragLineEnd(ClassContract& t, int row, int end, POINT delta)
+{
+    const DrawObject o = t.Object(row);
+    const POINT moving = LineEndPosition(&o, end), fixed = LineEndPosition(&o, end == 1 ? 2 : 1);
+    RECT r = {};
+    t.Send(row, OM_MOVEHANDLERECT, OppositeSide(HandleCodeAtPoint(&o.frame, moving.x, moving.y)), IntArg(&delta),
+           &r);
+    return t.Send(row, OM_DRAGHANDLE, HandleCodeAtPoint(&r, fixed.x, fixed.y), 0, &r);
+}
+
+constexpr ContractClass kLineClass = {"Line",          kLineShapes, MakeLine,      CopyLine, LineHandles,
+                                      kLineUnanswered, DragLineEnd, kLineVariants, false};
 
 // Every object class of the program.
 constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass};
