@@ -28,6 +28,10 @@ void SetLineArrowheads(Drawing* drawing, DrawObject* line, const INT32* values);
 // Merges the line attributes of `line` into the summary (fields -2 not set yet, -1 mixed).
 void MergeLineAttributes(DrawObject* summary, const DrawObject* line);
 
+// The last arc bulge the parameter drag accepted, process-wide: an arc dragged so far that it
+// would leave the page keeps it.
+extern double g_lastArcParam;
+
 // The line-shape parameter that dragging extra handle `code` to `point` gives.
 double LineShapeParamFromPoint(Drawing* drawing, const DrawObject* line, int code, POINT point);
 // XOR feedback of that drag (OM_TRACKPARAM); the model does not change.
