@@ -284,11 +284,11 @@ void DrawStraightLine(HDC dc, int message, Drawing* drawing, void* objects, int 
         const Heads h = HeadsOf(&line);
         const RECT ends = line.frame;
         const bool arcShape = line.lineShape == LineArc;
-        const double param = SaneLineParam(line.param, arcShape ? 180.0 : 0.25);
+        line.param = SaneLineParam(line.param, arcShape ? 180.0 : 0.25);
         const int setbacks[2] = {h.e1, h.e2};
         POINT path[kLinePathPoints];
         int count = 0, kind = 0;
-        BuildLineShapePath(&line, &ends, line.axisCoord, param, 0, path, &count, &kind, FALSE,
+        BuildLineShapePath(&line, &ends, line.axisCoord, line.param, 0, path, &count, &kind, FALSE,
                            setbacks);
         // An empty path (a slanted line of no length) and an arc's straight form draw as plain.
         if (arcShape && count > 0 && kind != LinePathStraightArc)
