@@ -254,7 +254,7 @@ void ZigzagOrSteps(int shape, int orientation, bool rising, const RECT& e, int c
     }
 }
 
-void StraightArc(int orientation, const RECT& e, int c0, POINT* pts, int* count, int* kind)
+void StraightArc(int orientation, bool rising, const RECT& e, int c0, POINT* pts, int* count, int* kind)
 {
     const int dx = e.right - e.left, dy = e.bottom - e.top;
     if (orientation == kHorizontal) {
@@ -262,7 +262,8 @@ void StraightArc(int orientation, const RECT& e, int c0, POINT* pts, int* count,
     } else if (orientation == kVertical) {
         pts[0] = {c0, e.top}, pts[1] = {c0, e.bottom}, pts[2] = {c0, e.top + dy / 2};
     } else {
-        pts[0] = {e.left, e.top}, pts[1] = {e.right, e.bottom};
+        // End 1 and end 2: a rising line joins the bottom-left and top-right corners.
+        pts[0] = {e.left, rising ? e.bottom : e.top}, pts[1] = {e.right, rising ? e.top : e.bottom};
         pts[2] = {e.left + dx / 2, e.top + dy / 2};
     }
     *count = 2;
@@ -305,7 +306,7 @@ void BuildLineShapePath(const DrawObject* line, const RECT* ends, int c0, double
     if (slanted && a.L == 0)
         return;
     if (b == 0) {
-        StraightArc(orientation, e, c0, pts, count, kind);
+        StraightArc(orientation, rising, e, c0, pts, count, kind);
         return;
     }
     POINT end1, end2, apex;
@@ -340,7 +341,7 @@ void BuildLineShapePath(const DrawObject* line, const RECT* ends, int c0, double
         return;
     }
     if (r > 16383) {
-        StraightArc(orientation, e, c0, pts, count, kind);
+        StraightArc(orientation, rising, e, c0, pts, count, kind);
         return;
     }
     // Tessellated on the circle moved to (16383, 16383), then moved back.

@@ -207,6 +207,12 @@ TEST(LinePath, ArcsAreExactTessellatedOrStraight)
         EXPECT_EQ((POINT{500, 500}), straight.points[2]) << flatParam;
     }
     EXPECT_EQ(0, Build(1, LineArc, RECT{300, 300, 300, 300}, 0, 180.0).count);
+    // A slanted straight fallback runs from end 1 to end 2, bottom-left to top-right when rising.
+    const Path rising = Build(1, LineArc, RECT{100, 200, 700, 600}, 0, 0.4, FALSE, 0, nullptr, 0x4000);
+    EXPECT_EQ(LinePathStraightArc, rising.kind);
+    EXPECT_EQ((POINT{100, 600}), rising.points[0]);
+    EXPECT_EQ((POINT{700, 200}), rising.points[1]);
+    EXPECT_EQ((POINT{400, 400}), rising.points[2]);
 }
 
 TEST(LinePath, ArcSetbacksMoveTheEndsAlongTheCircle)
