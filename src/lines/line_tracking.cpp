@@ -372,7 +372,10 @@ void TrackLineEnd(HDC dc, Drawing* drawing, void* objects, int row, int message,
                 copy.state &= ~kLineRising;
             else
                 copy.state |= kLineRising;
-            if (ArcBulgeFlips(line, anchorCode, anchor, CursorOf(p, anchor)))
+            // The fixed end's corner on the line itself names the dragged end's old place.
+            const RECT ends = LineEndsRect(line);
+            const int fixedCorner = HandleCodeAtPoint(&ends, anchor.x, anchor.y);
+            if (ArcBulgeFlips(line, fixedCorner, anchor, CursorOf(p, anchor)))
                 copy.param = -copy.param;
             POINT points[kLinePathPoints];
             int count = 0, kind = 0;
