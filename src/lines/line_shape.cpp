@@ -400,6 +400,79 @@ void AddLineShapePathBounds(DrawObject* line)
     }
 }
 
-void ProjectPointOntoArc(const DrawObject*, POINT*) {}
+namespace {
 
-void RotatePointOntoChord(const DrawObject*, POINT*) {}
+// A coordinate written by the projection: kept within the positive 16-bit range, then truncated.
+int ArcCoordinate(double v)
+{
+    return TruncReal(v < 0 ? 0.0 : v > 32767 ? 32767.0 : v);
+}
+
+int OrientationOf(const DrawObject* line)
+{
+    return line->objType == kHorizontal || line->objType == kVertical ? line->objType : 1;
+}
+
+}  // namespace
+
+void ProjectPointOntoArc(const DrawObject* line, POINT* point)
+{
+    const double p = SaneParam(line->param, 180.0);
+    if (p == 0)
+        return;
+    const int orientation = OrientationOf(line);
+    const RECT& f = line->frame;
+    const ArcCircle a = CircleOf(orientation, (line->state & kRising) != 0, f, line->axisCoord, p);
+    const double offset = a.R - p;   // from the chord to the centre, along the bulge
+    if (orientation == kHorizontal || orientation == kVertical) {
+        const double along =
+            orientation == kHorizontal ? double(point->x) - f.left : double(point->y) - f.top;
+        const double t = a.half - along;
+        const double root = a.R * a.R - t * t;
+        if (!(root >= 0))
+            return;   // no place on the circle: the point stays
+        const double w = std::sqrt(root);
+        const double across = p > 0 ? line->axisCoord - (w - offset) : line->axisCoord + (offset + w);
+        if (!std::isfinite(across))
+            return;
+        (orientation == kHorizontal ? point->y : point->x) = ArcCoordinate(across);
+        return;
+    }
+    if (a.L == 0)
+        return;
+    // The distance from end 1, with y measured from end 1's edge of the frame.
+    const double lx = point->x - a.sx;
+    const double ly = (line->state & kRising) ? a.sy - point->y : point->y - a.sy;
+    const double q = std::sqrt(lx * lx + ly * ly);
+    const double t = q - a.half;
+    const double root = a.R * a.R - t * t;
+    if (!(root >= 0))
+        return;
+    const double w = std::sqrt(root);
+    const double g = p > 0 ? offset - w : offset + w;
+    const double x = a.sx + q * a.ux + g * a.nx, y = a.sy + q * a.uy + g * a.ny;
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return;
+    point->x = ArcCoordinate(x);
+    point->y = ArcCoordinate(y);
+}
+
+void RotatePointOntoChord(const DrawObject* line, POINT* point)
+{
+    if (OrientationOf(line) == kHorizontal || OrientationOf(line) == kVertical)
+        return;
+    const RECT& f = line->frame;
+    const bool rising = (line->state & kRising) != 0;
+    const double lx = double(point->x) - f.left;
+    const double ly = rising ? double(f.bottom) - point->y : double(point->y) - f.top;
+    const double dx = double(f.right) - f.left, dy = double(f.bottom) - f.top;
+    if (lx == 0 || ly == 0 || dx == 0 || dy == 0)
+        return;
+    // The ratio, not atan2: a point behind end 1 lands on the line's backward extension.
+    const double phi = std::atan(ly / lx) - std::atan(dy / dx);
+    const double cs = std::cos(phi), sn = std::sin(phi);
+    const int along = TruncReal(cs * lx + sn * ly);
+    const int across = TruncReal(cs * ly - sn * lx);
+    point->x = TruncReal(double(f.left) + along);
+    point->y = TruncReal(rising ? double(f.bottom) - across : double(f.top) + across);
+}

@@ -16,6 +16,8 @@ static bool operator==(const POINT& a, const POINT& b)
 
 namespace {
 
+constexpr DWORD kLineRisingState = 0x4000;
+
 DrawObject LineOf(int width, int shape)
 {
     DrawObject line = {};
@@ -228,6 +230,87 @@ TEST(LinePath, ArcSetbacksMoveTheEndsAlongTheCircle)
     EXPECT_NEAR(100, std::hypot(cut.points[1].x - 1000.0, 2000.0 - cut.points[1].y), 2.0);
     for (int i : {0, 1})
         EXPECT_NEAR(R, std::hypot(cut.points[i].x - 1500.0, cut.points[i].y - cy), 2.0) << i;
+}
+
+struct ArcPointCase {
+    int orientation;
+    DWORD state;
+    RECT frame;
+    int c0;
+    double param;
+    POINT in, out;
+};
+
+// Arc of bulge 180 over a chord 1000 long: R = (180^2 + 500^2) / 360 = 784.444, the centre
+// R - 180 = 604.444 beyond the chord on the far side of the bulge.
+TEST(LineArc, ProjectPointOntoArcKeepsTheCoordinateAlongTheLine)
+{
+    const RECT flat{1000, 1990, 2000, 2010}, upright{1990, 1000, 2010, 2000};
+    const RECT slanted{1000, 1000, 1600, 1800};   // 600 by 800, 1000 long
+    const ArcPointCase cases[] = {
+        // 250 from the middle: w = sqrt(R^2 - 250^2) = 743.541; 2000 - (743.541 - 604.444).
+        {0, 0, flat, 2000, 180.0, {1250, 2000}, {1250, 1860}},
+        // A negative bulge lies below: 2000 + (-784.444 + 180 + 743.541).
+        {0, 0, flat, 2000, -180.0, {1250, 2000}, {1250, 2139}},
+        // A positive bulge of a vertical line lies to its left.
+        {2, 0, upright, 2000, 180.0, {2000, 1250}, {1860, 1250}},
+        // Falling: 200 from end 1 along u = (0.6, 0.8); t = -300, w = 724.165, g = -119.721
+        // along n = (-0.8, 0.6): (1000 + 120 + 95.777, 1000 + 160 - 71.833).
+        {1, 0, slanted, 0, 180.0, {1120, 1160}, {1216, 1087}},
+        // Rising: end 1 is (1000, 1800), u = (0.6, -0.8), n = (0.8, 0.6).
+        {1, kLineRisingState, slanted, 0, 180.0, {1120, 1640}, {1023, 1567}},
+        // The apex 400 above y = 100 is limited to 0.
+        {0, 0, RECT{1000, 90, 2000, 110}, 100, 500.0, {1500, 100}, {1500, 0}},
+        // A huge bulge is limited to a million first: still only 0..32767 comes out.
+        {0, 0, flat, 2000, 1e300, {1500, 2000}, {1500, 0}},
+        // No place on the circle (R^2 - t^2 < 0), no bulge, no length: the point stays.
+        {0, 0, flat, 2000, 180.0, {3000, 2000}, {3000, 2000}},
+        {0, 0, flat, 2000, 0.0, {1250, 2000}, {1250, 2000}},
+        {1, 0, RECT{1000, 1000, 1000, 1000}, 0, 180.0, {1100, 1100}, {1100, 1100}},
+    };
+    for (const ArcPointCase& c : cases) {
+        DrawObject line = LineOf(1, LineArc);
+        line.objType = c.orientation;
+        line.state = c.state;
+        line.frame = c.frame;
+        line.axisCoord = c.c0;
+        line.param = c.param;
+        POINT p = c.in;
+        ProjectPointOntoArc(&line, &p);
+        EXPECT_EQ(c.out, p) << c.orientation << " " << c.param << " (" << c.in.x << ", " << c.in.y
+                            << ") gave (" << p.x << ", " << p.y << ")";
+    }
+}
+
+TEST(LineArc, RotatePointOntoChordKeepsTheDistanceFromEndOne)
+{
+    const RECT frame{100, 100, 500, 400};   // direction (0.8, 0.6)
+    const ArcPointCase cases[] = {
+        // (320, 60) from end 1, 325.576 long: (260.461, 195.346) along the line.
+        {1, 0, frame, 0, 0, {420, 160}, {360, 295}},
+        {1, kLineRisingState, frame, 0, 0, {420, 340}, {360, 205}},
+        // Behind end 1 (lx < 0) the ratio's angle puts it on the backward extension:
+        // 158.114 from end 1 gives (-126.491, -94.868).
+        {1, 0, frame, 0, 0, {50, 250}, {-26, 6}},
+        // On an axis through end 1, or a line without width or height: unchanged.
+        {1, 0, frame, 0, 0, {100, 300}, {100, 300}},
+        {1, 0, frame, 0, 0, {300, 100}, {300, 100}},
+        {1, 0, RECT{100, 100, 100, 400}, 0, 0, {420, 160}, {420, 160}},
+        {1, 0, RECT{100, 100, 100, 100}, 0, 0, {420, 160}, {420, 160}},
+        // Horizontal and vertical lines are not turned.
+        {0, 0, frame, 100, 0, {420, 160}, {420, 160}},
+    };
+    for (const ArcPointCase& c : cases) {
+        DrawObject line = LineOf(1, LineArc);
+        line.objType = c.orientation;
+        line.state = c.state;
+        line.frame = c.frame;
+        line.axisCoord = c.c0;
+        POINT p = c.in;
+        RotatePointOntoChord(&line, &p);
+        EXPECT_EQ(c.out, p) << "(" << c.in.x << ", " << c.in.y << ") gave (" << p.x << ", " << p.y
+                            << ")";
+    }
 }
 
 }  // namespace
