@@ -210,14 +210,7 @@ void DrawLineHandles(HDC dc, Drawing* drawing, void* objects, int row)
         return;
     const DrawObject* line = AddressedObject(objects, row);
     const int saved = SaveDC(dc);
-    // Locked handles are filled with the pattern brush, aligned to the drawing's origin.
-    HGDIOBJ pattern = g_handlePatternBrush ? static_cast<HGDIOBJ>(g_handlePatternBrush)
-                                           : GetStockObject(GRAY_BRUSH);
-    POINT origin = {0, 0};
-    LPtoDP(dc, &origin, 1);
-    UnrealizeObject(pattern);
-    SetBrushOrgEx(dc, origin.x % 8, origin.y % 8, nullptr);
-    SelectObject(dc, pattern);
+    SelectLockedHandleBrush(dc);
 
     ShapePath path;
     BuildShapePath(line, &path);

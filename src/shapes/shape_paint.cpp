@@ -520,6 +520,17 @@ void GetAttachmentMarkRect(const DrawObject* object, RECT* rect)
     *rect = r;
 }
 
+void SelectLockedHandleBrush(HDC dc)
+{
+    HGDIOBJ pattern = g_handlePatternBrush ? static_cast<HGDIOBJ>(g_handlePatternBrush)
+                                           : GetStockObject(GRAY_BRUSH);
+    POINT origin = {0, 0};
+    LPtoDP(dc, &origin, 1);
+    UnrealizeObject(pattern);
+    SetBrushOrgEx(dc, origin.x % 8, origin.y % 8, nullptr);
+    SelectObject(dc, pattern);
+}
+
 void DrawRotationHandle(HDC dc, Drawing* drawing, void* objects, int row)
 {
     const DrawObject* object = AddressedObject(objects, row);
@@ -549,13 +560,7 @@ LONG DrawShapeSelection(HDC dc, Drawing* drawing, void* objects, int row)
     int codes[8], count = 0;
     GetShapeHandleRects(drawing, shape, rects, codes, &count);
     const int saved = SaveDC(dc);
-    HGDIOBJ pattern = g_handlePatternBrush ? static_cast<HGDIOBJ>(g_handlePatternBrush)
-                                           : GetStockObject(GRAY_BRUSH);
-    POINT origin = {0, 0};
-    LPtoDP(dc, &origin, 1);
-    UnrealizeObject(pattern);
-    SetBrushOrgEx(dc, origin.x % 8, origin.y % 8, nullptr);
-    SelectObject(dc, pattern);
+    SelectLockedHandleBrush(dc);
     // The hooked points of the shape, each drawn round: on the handle it lies on, or alone.
     POINT hooked[2];
     bool used[2] = {false, false};

@@ -43,5 +43,9 @@ void GetShapeHandleRects(Drawing* drawing, const DrawObject* shape, RECT* rects,
 // corner of its update rectangle, kept inside it.
 void GetAttachmentMarkRect(const DrawObject* object, RECT* rect);
 
+// Selects the pattern brush of locked objects' handles, its origin on the drawing's origin
+// (device position modulo 8, keeping its sign) so that the pattern stays put while scrolling.
+void SelectLockedHandleBrush(HDC dc);
+
 // Draws the object's rotation handle (OM_EXTRAHANDLE of its class) as an XOR ellipse.
 void DrawRotationHandle(HDC dc, Drawing* drawing, void* objects, int row);
