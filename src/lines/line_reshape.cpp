@@ -184,7 +184,7 @@ void ReshapeStraightLine(Drawing* drawing, void* objects, int row, int corner, c
         f = HandleLeftTop;
     if (drag) {
         if (line->lineShape == LineArc &&
-            ArcBulgeFlips(line, f, SidePointOfRect(r, f), SidePointOfRect(r, OppositeSide(f))))
+            ArcBulgeFlips(line, SidePointOfRect(r, f), SidePointOfRect(r, OppositeSide(f))))
             line->param = -line->param;
     } else {
         // A new frame keeps a horizontal or vertical line on its line coordinate.

@@ -30,10 +30,11 @@ bool PairHits(POINT a, POINT b, int t, int x, int y)
         return false;
     if (a.x == b.x && a.y == b.y)
         return false;   // a pair of equal points has no direction to measure from
+    // Vertical and horizontal pairs: a band across the pair's own span, not the grown box.
     if (a.x == b.x)
-        return Inside(a.x - t, top, a.x + t, bottom, x, y);
+        return Inside(a.x - t, a.y < b.y ? a.y : b.y, a.x + t, a.y < b.y ? b.y : a.y, x, y);
     if (a.y == b.y)
-        return Inside(left, a.y - t, right, a.y + t, x, y);
+        return Inside(a.x < b.x ? a.x : b.x, a.y - t, a.x < b.x ? b.x : a.x, a.y + t, x, y);
     const double ex = std::abs(b.x - a.x), ey = std::abs(b.y - a.y);
     const double len = std::sqrt(ex * ex + ey * ey);
     if (ey / ex < 1) {
@@ -324,9 +325,12 @@ void BuildLineShapePath(const DrawObject* line, const RECT* ends, int c0, double
     // Ends moved toward the apex by their setbacks.
     POINT moved1 = end1, moved2 = end2;
     if (setbacks) {
+        // As MovePointAlongArc moves them: on the circle of the parameter itself, so that the
+        // cut ends meet the heads the painter places there.
+        const ArcCircle exact = CircleOf(orientation, rising, e, c0, p);
         const int sign = orientation == kVertical ? -1 : 1;
-        if (setbacks[0]) moved1 = MoveAlong(a, -sign * setbacks[0], end1);
-        if (setbacks[1]) moved2 = MoveAlong(a, sign * setbacks[1], end2);
+        if (setbacks[0]) moved1 = MoveAlong(exact, -sign * setbacks[0], end1);
+        if (setbacks[1]) moved2 = MoveAlong(exact, sign * setbacks[1], end2);
     }
     const bool fromEnd2 = orientation == kVertical ? b < 0 : b > 0;
     const POINT first = fromEnd2 ? moved2 : moved1, last = fromEnd2 ? moved1 : moved2;

@@ -365,10 +365,7 @@ void TrackLineEnd(HDC dc, Drawing* drawing, void* objects, int row, int message,
                 copy.state &= ~kLineRising;
             else
                 copy.state |= kLineRising;
-            // The fixed end's corner on the line itself names the dragged end's old place.
-            const RECT ends = LineEndsRect(line);
-            const int fixedCorner = HandleCodeAtPoint(&ends, anchor.x, anchor.y);
-            if (ArcBulgeFlips(line, fixedCorner, anchor, CursorOf(p, anchor)))
+            if (ArcBulgeFlips(line, anchor, CursorOf(p, anchor)))
                 copy.param = -copy.param;
             POINT points[kLinePathPoints];
             int count = 0, kind = 0;
@@ -499,13 +496,14 @@ void SetLineAngle(Drawing* drawing, void* objects, int row, int angle)
     TurnLine(drawing, line, angle - current);
 }
 
-BOOL ArcBulgeFlips(const DrawObject* line, int anchorCorner, POINT anchor, POINT cursor)
+BOOL ArcBulgeFlips(const DrawObject* line, POINT anchor, POINT cursor)
 {
     if (line->lineShape != LineArc)
         return FALSE;
-    // The dragged end's old place; the box of the ends, not the frame, whose cross extent
-    // would move it off the line.
+    // The dragged end's old place is the corner opposite the fixed end's, on the box of the
+    // ends, not the frame, whose cross extent would move it off the line.
     const RECT ends = LineEndsRect(line);
+    const int anchorCorner = HandleCodeAtPoint(&ends, anchor.x, anchor.y);
     const POINT old = SidePointOfRect(ends, OppositeSide(anchorCorner));
     return LiesLeft(anchor, old) != LiesLeft(anchor, cursor);
 }

@@ -35,6 +35,6 @@ int RotateLineToPoint(Drawing* drawing, void* objects, int row, const POINT* cur
 // OM_SETANGLE: turns the line to an absolute angle.
 void SetLineAngle(Drawing* drawing, void* objects, int row, int angle);
 
-// Whether an arc's bulge flips while an end is dragged: `anchorCorner` (1-4) is the corner of
-// the line's frame at which the fixed end `anchor` lies, `cursor` the dragged end's new place.
-BOOL ArcBulgeFlips(const DrawObject* line, int anchorCorner, POINT anchor, POINT cursor);
+// Whether an arc's bulge flips while an end is dragged: `anchor` is the fixed end, `cursor` the
+// dragged end's new place.
+BOOL ArcBulgeFlips(const DrawObject* line, POINT anchor, POINT cursor);

@@ -118,6 +118,27 @@ TEST_F(LineReshape, DraggedEndKeepsItsArrowheadAndHookWhenItPassesTheOther)
     }
 }
 
+TEST_F(LineReshape, AnArcDraggedPastItsOtherEndTurnsItsBulgeOver)
+{
+    struct Case {
+        int corner;   // where the fixed end lies in the new rect
+        RECT rect;
+        double param;
+    };
+    const Case cases[] = {
+        {3, {500, 500, 600, 500}, -180.0},   // end 1 past end 2
+        {2, {50, 500, 100, 500}, -180.0},    // end 2 past end 1
+        {3, {100, 500, 600, 500}, 180.0},    // end 2 on, away from end 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "to " << c.rect);
+        const int row = AddLine(100, 500, 500, 500);
+        Shape(row, LineArc, 180.0);
+        Drag(row, c.corner, c.rect);
+        EXPECT_DOUBLE_EQ(c.param, Object(row).param);
+    }
+}
+
 TEST_F(LineReshape, NewFrameKeepsTheLineCoordinateAndTheEnds)
 {
     const int row = AddLine(100, 500, 500, 500);

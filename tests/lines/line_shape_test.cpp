@@ -49,8 +49,9 @@ TEST(LinePath, HitTestTakesHalfTheWidthPlusTwelve)
         {flat, 2, 0, 500, 512, 0},        // bottom exclusive
         {flat, 2, 20, 500, 478, 40},      // 20 wide: 10 + 12
         {flat, 2, 20, 500, 477, 0},
-        {flat, 2, 0, 1011, 500, 40},
-        {flat, 2, 0, 1012, 500, 0},
+        {flat, 2, 0, 999, 500, 40},       // along the pair's own span, right end exclusive
+        {flat, 2, 0, 1000, 500, 0},
+        {flat, 2, 0, -1, 500, 0},
         {backwards, 2, 0, 500, 500, 40},
         {backwards, 2, 0, 500, 560, 0},
         {slanted, 2, 0, 400, 213, 40},    // slope 1/2: the band widens to 13

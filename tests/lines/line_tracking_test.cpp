@@ -398,9 +398,9 @@ TEST(LineBulge, SideOfTheDraggedEndAsThePairRuns)
         {{700, 1800}, FALSE},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.flips, ArcBulgeFlips(&line, 1, POINT{1000, 1000}, c.cursor)) << c.cursor;
+        EXPECT_EQ(c.flips, ArcBulgeFlips(&line, POINT{1000, 1000}, c.cursor)) << c.cursor;
     line.lineShape = LinePlain;
-    EXPECT_FALSE(ArcBulgeFlips(&line, 1, POINT{1000, 1000}, POINT{1000, 500}));
+    EXPECT_FALSE(ArcBulgeFlips(&line, POINT{1000, 1000}, POINT{1000, 500}));
 }
 
 TEST_F(LineTracking, RotationFeedbackDrawsTheTurnedLineOnlyForARow)
