@@ -13,7 +13,7 @@
 #include "store/block_store.h"
 #include "store/results.h"
 
-int g_trackMode = 0;
+DragState g_dragState = IdleDragState();
 
 void ReportEditError(int code)
 {

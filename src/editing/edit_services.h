@@ -4,12 +4,8 @@
 
 #include <windows.h>
 
+#include "editing/drag_state.h"
 #include "model/drawing_records.h"
-
-// The view's current drag mode, process-wide, 0 while no drag is under way. The object
-// classes read two of them.
-enum TrackModeValue { TrackCreateByDrag = 11, TrackPlaceDragged = 18 };
-extern int g_trackMode;
 
 // Shows the message box of a failed edit: 10009, 10010 and 10011 their own texts, 10013 the
 // hint dialog "INFO_BADMETA", anything else the disk-or-memory text.

@@ -102,11 +102,11 @@ int InitStraightLine(Drawing* drawing, DrawObject* line, int corner, int singleH
     line->lineStyle = 1;
     const int mode = LineDirectionMode(drawing);
     const int orientation = ClassifyLineDirection(f.left, f.top, f.right, f.bottom, mode);
-    if (g_trackMode == TrackPlaceDragged) {
+    if (g_dragState.trackMode == TrackPlaceDragged) {
         line->arrowStart = drawing->defaultArrowStart;
         line->arrowEnd = drawing->defaultArrowEnd;
         line->arrowSize = drawing->defaultArrowSize;
-    } else if (g_trackMode == TrackCreateByDrag) {
+    } else if (g_dragState.trackMode == TrackCreateByDrag) {
         const int start = drawing->defaultArrowStart & kArrowKindMask;
         const int end = drawing->defaultArrowEnd & kArrowKindMask;
         const int k = start != 0 && end == 0 ? start : start == 0 ? end : 0;
@@ -124,7 +124,7 @@ int InitStraightLine(Drawing* drawing, DrawObject* line, int corner, int singleH
         }
         line->arrowSize = drawing->defaultArrowSize;
     }
-    if (g_trackMode == TrackPlaceDragged || g_trackMode == TrackCreateByDrag)
+    if (g_dragState.trackMode == TrackPlaceDragged || g_dragState.trackMode == TrackCreateByDrag)
         DeriveArrowEnds(line);
     line->arrowSize = LimitArrowheadSize(line->arrowSize);
     line->lineColor = drawing->style.lineColor;

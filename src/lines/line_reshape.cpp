@@ -10,6 +10,7 @@
 #include "geometry/real_math.h"
 #include "lines/arrowheads.h"
 #include "lines/connector_class.h"
+#include "lines/connector_types.h"
 #include "lines/dimension_label.h"
 #include "lines/line_class.h"
 #include "lines/line_geometry.h"

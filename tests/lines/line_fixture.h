@@ -26,8 +26,8 @@ inline std::ostream& operator<<(std::ostream& out, const POINT& p)
 // Sets the view's drag mode for the lifetime of the guard.
 class TrackModeScope {
 public:
-    explicit TrackModeScope(int mode) : saved_(g_trackMode) { g_trackMode = mode; }
-    ~TrackModeScope() { g_trackMode = saved_; }
+    explicit TrackModeScope(int mode) : saved_(g_dragState.trackMode) { g_dragState.trackMode = mode; }
+    ~TrackModeScope() { g_dragState.trackMode = saved_; }
     TrackModeScope(const TrackModeScope&) = delete;
     TrackModeScope& operator=(const TrackModeScope&) = delete;
 
