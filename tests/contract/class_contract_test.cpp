@@ -17,6 +17,8 @@
 
 #include "editing/edit_services.h"
 #include "geometry/handle_codes.h"
+#include "lines/connector_geometry.h"
+#include "lines/connector_record.h"
 #include "lines/line_geometry.h"
 #include "lines/line_shape.h"
 #include "model/class_protocol.h"
@@ -581,8 +583,76 @@ int DragLineEnd(ClassContract& t, int row, int end, POINT delta)
 constexpr ContractClass kLineClass = {"Line",          kLineShapes, MakeLine,      CopyLine, LineHandles,
                                       kLineUnanswered, DragLineEnd, kLineVariants, false};
 
+// ---- The elbow-connector class.
+
+constexpr Kind kConnectorKinds[] = {{ConnectorSquare, "Square"}, {ConnectorCurved, "Curved"}};
+
+// Connectors refuse to turn; they flip.
+constexpr Variant kConnectorVariants[] = {
+    {"Plain", 0, 0, false},
+    {"FlippedH", 0, OptMirrorH, false},
+    {"FlippedV", 0, OptMirrorV, false},
+};
+
+constexpr int kConnectorUnanswered[] = {0,  7,  8,  9,  12, 17, 21, 26, 28, 30, 33, 39, 40, 50, 52, 53, 56, 60,
+                                        66, 68, 69, 70, 71, 76, 79, 80, 81, 83, 84, 86, 87, 88, 1000, -1};
+
+int MakeConnector(ClassContract& t, int type, RECT frame)
+{
+    return t.AddAt(ClassConnector, frame, type, HandleLeftTop);
+}
+
+// Pasted connectors take a copy of the source's path record into a record of their own.
+int CopyConnector(ClassContract& t, int source)
+{
+    const DrawObject s = t.Object(source);
+    const int row = t.AddAt(ClassConnector, s.frame, s.objType, HandleLeftTop);
+    const DrawObject o = t.Object(row);
+    const std::string payload = t.RecordBytes(s.dataType, s.dataId);
+    HGLOBAL block = nullptr;
+    EXPECT_EQ(0, LoadRecord(t.Slot(), o.dataType, o.dataId, &block));
+    if (!block) return row;
+    std::memcpy(static_cast<BYTE*>(GlobalLock(block)) + kBlockHeaderSize, payload.data(), payload.size());
+    GlobalUnlock(block);
+    EXPECT_EQ(0, MarkBlockDirty(block));
+    ReleaseBlock(block);
+    Locked<Drawing> d = t.LockDrawing();
+    Locked<ObjectList> objects(d->objectList);
+    (*objects)[row].innerRect = s.innerRect;
+    SendClassMessage(nullptr, d.get(), objects.get(), row, OM_RECALC);
+    return row;
+}
+
+// The two ends under the number of their end, then the middles of the inner segments.
+void ConnectorHandles(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out)
+{
+    HGLOBAL block = nullptr;
+    if (LoadConnectorPath(drawing->header.slot, &object, &block) != 0) return;
+    const ConnectorSegmentBlock path = ReadConnectorPath(block);
+    ReleaseBlock(block);
+    POINT points[5];
+    RECT rects[5];
+    int count = 0;
+    GetConnectorHandlePoints(&path, POINT{object.innerRect.left, object.innerRect.top}, points, rects, &count);
+    for (int i = 0; i < count; ++i)
+        out->push_back(Handle{i == 0 ? 1 : i == count - 1 ? 2 : 0, rects[i]});
+}
+
+// An end is dragged as link propagation drags it: both messages name the end that stays.
+int DragConnectorEnd(ClassContract& t, int row, int end, POINT delta)
+{
+    const int fixed = end == 1 ? 2 : 1;
+    RECT r = {};
+    t.Send(row, OM_MOVEHANDLERECT, fixed, IntArg(&delta), &r);
+    return t.Send(row, OM_DRAGHANDLE, fixed, 0, &r);
+}
+
+constexpr ContractClass kConnectorClass = {"Connector",          kConnectorKinds,  MakeConnector,
+                                           CopyConnector,        ConnectorHandles, kConnectorUnanswered,
+                                           DragConnectorEnd,     kConnectorVariants, false};
+
 // Every object class of the program.
-constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass};
+constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass, &kConnectorClass};
 
 std::vector<ContractCase> AllCases()
 {
