@@ -195,10 +195,13 @@ void RouteConnector(ConnectorSegmentBlock* path, int originX, int originY, int t
         break;
     }
     for (int i = 0; i + 1 < n; ++i) {
-        POINT a = choice.exchanged ? Exchanged(points[i]) : points[i];
-        POINT b = choice.exchanged ? Exchanged(points[i + 1]) : points[i + 1];
-        path->segments[i] = ConnectorSegment{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
-                                             std::max(a.y, b.y)};
+        const POINT a = choice.exchanged ? Exchanged(points[i]) : points[i];
+        const POINT b = choice.exchanged ? Exchanged(points[i + 1]) : points[i + 1];
+        ConnectorSegment& s = path->segments[i];
+        s.x1 = std::min(a.x, b.x);
+        s.y1 = std::min(a.y, b.y);
+        s.x2 = std::max(a.x, b.x);
+        s.y2 = std::max(a.y, b.y);
     }
     path->segmentCount = n - 1;
     if (sP != sT) {
