@@ -500,14 +500,18 @@ void ConnectorArcToPoints(const INT32* segment, const OutlinePointBlock* block, 
     POINT arc[8 * kArcPoints + 2];
     int n = 0;
     ArcToPoints(&ellipse, from.x, from.y, to.x, to.y, 0, kArcPoints, arc, &n);
+    // A start on the border of two quarters is walked from the earlier one, which repeats it
+    // before the arc's own quarter: the arc is the last 30 points.
+    const int k = std::min(n, kArcPoints);
+    const POINT* own = arc + (n - k);
     const int written = *count;
-    if (n < 1 || written < 1 || written + n >= kMaxOutlinePoints)
+    if (k < 1 || written < 1 || written + k >= kMaxOutlinePoints)
         return;
     // The arc runs from `from`; the list runs from the first given point.
     const bool reverse = fromLeft != firstLeft;
-    for (int k = 0; k < n; ++k)
-        points[written - 1 + k] = arc[reverse ? n - 1 - k : k];
-    *count = written + n - 1;
+    for (int i = 0; i < k; ++i)
+        points[written - 1 + i] = own[reverse ? k - 1 - i : i];
+    *count = written + k - 1;
 }
 
 void SetConnectorGeometry(Drawing* drawing, void* objects, int row, int vertex, const OutlinePointBlock* block)
