@@ -25,10 +25,20 @@ int ConnectorSideAtPoint(Drawing* drawing, void* objects, int row, const POINT* 
 void ConnectorFrame(Drawing* drawing, void* objects, int row, RECT* rect);
 // Message 72.
 void ConnectorLabelAngle(Drawing* drawing, void* objects, int row, int answer, int code, INT32* angle);
+// Where a label hung on the connector sits and its angle (0, 900 or a curved connector's slope);
+// `code` is not consulted. 0 or a store error (nothing written then).
+int ConnectorLabelPlacement(Drawing* drawing, const DrawObject* connector, int code, POINT* point,
+                            INT32* angle);
+// The same for a path already read.
+void PlaceConnectorLabel(const ConnectorSegmentBlock* path, const DrawObject* connector, POINT* point,
+                         INT32* angle);
 // Message 73: the path's points; `turnCodes` (or none) a block for turn-code bytes, `bounds` (or
 // none) widened. Returns the number of points.
 int GetConnectorPath(HGLOBAL turnCodes, RECT* bounds, void* objects, int row, INT32* count,
                      POINT* points);
+// The square-cornered points of a path (first point, then the far end of every segment) plus
+// `origin`: segments + 1 of them.
+int SquareConnectorPoints(const ConnectorSegmentBlock* path, POINT origin, POINT* points);
 // Message 74.
 void GetConnectorGeometry(Drawing* drawing, void* objects, int row, int turnCode, OutlineVertex* descriptor);
 // Message 75: a curved outline piece from (x1, y1) to (x2, y2) as points (sent without a connector).

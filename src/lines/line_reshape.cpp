@@ -305,10 +305,6 @@ void SetLineArrowEnds(Drawing* drawing, DrawObject* line, int ends)
     RecalcLineBounds(drawing, line);
 }
 
-namespace {
-
-// One arrowhead word of OM_SETARROWHEADS: a byte of all ones keeps the stored byte; replacing
-// either byte drops the stored word's upper half.
 INT32 MergeArrowheadWord(INT32 stored, INT32 given)
 {
     DWORD word = static_cast<DWORD>(stored);
@@ -319,6 +315,8 @@ INT32 MergeArrowheadWord(INT32 stored, INT32 given)
         word = (word & 0xFF) | (g & 0xFF00);
     return static_cast<INT32>(word);
 }
+
+namespace {
 
 // One field of the attribute summary: -2 not set yet, -1 mixed.
 template <typename T>

@@ -24,6 +24,9 @@ void SetLineStyle(Drawing* drawing, DrawObject* line, int style);
 void SetLineArrowEnds(Drawing* drawing, DrawObject* line, int ends);
 // OM_SETARROWHEADS: first word, size, second word; 0xFF bytes and size -1 keep what is stored.
 void SetLineArrowheads(Drawing* drawing, DrawObject* line, const INT32* values);
+// One arrowhead word of OM_SETARROWHEADS (lines and connectors): a byte of all ones keeps the
+// stored byte; replacing either byte drops the stored word's upper half.
+INT32 MergeArrowheadWord(INT32 stored, INT32 given);
 
 // Merges the line attributes of `line` into the summary (fields -2 not set yet, -1 mixed).
 void MergeLineAttributes(DrawObject* summary, const DrawObject* line);
