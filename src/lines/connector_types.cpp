@@ -223,8 +223,12 @@ int ApplyConnectorLineType(Drawing* drawing, void* objects, int row, int typeCod
         path.startSide = start.side;
         path.endSide = end.side;
         RouteConnector(&path, 0, 0, end.at.x, end.at.y, &start.at, 1);
-        // The inner rectangle's top-left stays the origin.
-        NormalizeConnectorPath(&path);
+        // The route stays where it was laid out: the inner rectangle's top-left becomes the
+        // normalised path's origin, so the ends keep their places even when a stub leaves the
+        // old rectangle.
+        const POINT origin = NormalizeConnectorPath(&path);
+        c->innerRect.left = origin.x;
+        c->innerRect.top = origin.y;
         const int err = WriteConnectorPath(block, path);
         ReleaseBlock(block);
         if (err)
@@ -317,7 +321,10 @@ int FlipConnector(Drawing* drawing, void* objects, int row, int flags)
         }
         if (!unsidedCurved)
             RouteConnector(&path, 0, 0, points[n - 1].x, points[n - 1].y, &points[0], 1);
-        NormalizeConnectorPath(&path);
+        // The points were in drawing coordinates: the path stays where they put it.
+        const POINT origin = NormalizeConnectorPath(&path);
+        c->innerRect.left = origin.x;
+        c->innerRect.top = origin.y;
         const int err = WriteConnectorPath(block, path);
         ReleaseBlock(block);
         if (err)
