@@ -49,15 +49,6 @@ int CandidateRow(const ObjectList* objects, int row, int candidate)
     return candidate >= 0 && objects && candidate < objects->count && candidate != row ? candidate : -1;
 }
 
-// The side at which the connector leaves the candidate at `end` toward `other`: the candidate's
-// own answer, else the side of its box nearest to the chosen box point.
-int CandidateSide(Drawing* drawing, ObjectList* objects, int candidate, POINT box, POINT end, POINT other)
-{
-    const int side = static_cast<int>(SendClassMessage(nullptr, drawing, objects, candidate, OM_ENDSIDE, 0,
-                                                       static_cast<int>(reinterpret_cast<INT_PTR>(&end)), &other));
-    return side != 0 ? SoundConnectorSide(side) : NearestSideOfBoxPoint(box.x, box.y);
-}
-
 }  // namespace
 
 int InitConnector(Drawing* drawing, ObjectList* objects, int row, int corner)
@@ -80,11 +71,11 @@ int InitConnector(Drawing* drawing, ObjectList* objects, int row, int corner)
         const POINT a = {b.x == f.left ? f.right : f.left, b.y == f.top ? f.bottom : f.top};
         const bool aFirst = a.x < b.x || (a.x == b.x && a.y <= b.y);
         if (underA >= 0) {
-            const int side = CandidateSide(drawing, list, underA, g_dragState.hookPoint, a, b);
+            const int side = ConnectorSideOnTarget(drawing, list, underA, g_dragState.hookPoint, a, b);
             (aFirst ? path.startSide : path.endSide) = side;
         }
         if (underB >= 0) {
-            const int side = CandidateSide(drawing, list, underB, g_dragState.startHookPoint, b, a);
+            const int side = ConnectorSideOnTarget(drawing, list, underB, g_dragState.startHookPoint, b, a);
             (aFirst ? path.endSide : path.startSide) = side;
         }
         RouteConnector(&path, 0, 0, a.x, a.y, &b, aFirst ? 0 : 1);

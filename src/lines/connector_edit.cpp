@@ -122,50 +122,6 @@ private:
     int self_;
 };
 
-// The side at which a path leaves the object at `target` from `end` toward `other`: the
-// target's own answer, else the side of its box nearest to the hook's box point.
-int SideOnTarget(Drawing* drawing, ObjectList* objects, int target, POINT box, POINT end, POINT other)
-{
-    const int side = static_cast<int>(SendClassMessage(nullptr, drawing, objects, target, OM_ENDSIDE, 0,
-                                                       static_cast<int>(reinterpret_cast<INT_PTR>(&end)), &other));
-    return side != 0 ? SoundConnectorSide(side) : NearestSideOfBoxPoint(box.x, box.y);
-}
-
-// The attached label of a connector, noted before a change so that it can turn along.
-struct LabelPartner {
-    int row = -1;
-    int angle = 0;
-};
-
-LabelPartner FindLabelPartner(ObjectList* list, int row, const DrawObject* connector)
-{
-    LabelPartner partner;
-    if (!list || row < 0 || connector->labelId == kNoLabel || (connector->state & StateAttachedLabel))
-        return partner;
-    const int found = FindObjectById(list, connector->labelId, connector->labelRow);
-    if (found < 0 || found == row)
-        return partner;
-    partner.row = found;
-    partner.angle = (*list)[found].angle;
-    return partner;
-}
-
-void TurnLabelPartner(Drawing* drawing, ObjectList* list, int row, const LabelPartner& partner)
-{
-    if (partner.row < 0)
-        return;
-    DrawObject& label = (*list)[partner.row];
-    const int code = HookSlotsInUse(label) > 0 ? label.hooks[0].holderCode : 0;
-    INT32 angle = partner.angle;
-    ConnectorLabelAngle(drawing, list, row, 1, code, &angle);
-    if (angle == partner.angle || !(label.state & StateAttachedLabel))
-        return;
-    HWND view = drawing ? drawing->viewWindow : nullptr;
-    InvalidateLogicalRect(view, &(*list)[partner.row].updateRect);
-    SendClassMessage(nullptr, drawing, list, partner.row, OM_SETANGLE, angle);
-    InvalidateLogicalRect(view, &(*list)[partner.row].updateRect);
-}
-
 int MaxInt(int a, int b)
 {
     return a > b ? a : b;
@@ -251,10 +207,10 @@ void TrackConnectorHandle(HDC dc, Drawing* drawing, void* objects, int row, int 
         const bool aFirst = a.x < b.x || (a.x == b.x && a.y <= b.y);
         if (underMoving >= 0)
             (aFirst ? path.startSide : path.endSide) =
-                SideOnTarget(drawing, candidates.list(), underMoving, g_dragState.hookPoint, a, b);
+                ConnectorSideOnTarget(drawing, candidates.list(), underMoving, g_dragState.hookPoint, a, b);
         if (underAnchor >= 0)
             (aFirst ? path.endSide : path.startSide) =
-                SideOnTarget(drawing, candidates.list(), underAnchor, g_dragState.startHookPoint, b, a);
+                ConnectorSideOnTarget(drawing, candidates.list(), underAnchor, g_dragState.startHookPoint, b, a);
         RouteConnector(&path, 0, 0, a.x, a.y, &b, aFirst ? 0 : 1);
         XorDrawConnectorPath(dc, &path, kind, 0, 0, TRUE);
         return;
@@ -280,7 +236,7 @@ void TrackConnectorHandle(HDC dc, Drawing* drawing, void* objects, int row, int 
     const bool anchorFirst = SamePoint(EndPoint(path, 0, Origin(connector)), anchor);
     if (underMoving >= 0)
         (anchorFirst ? path.endSide : path.startSide) =
-            SideOnTarget(drawing, candidates.list(), underMoving, g_dragState.hookPoint, a, anchor);
+            ConnectorSideOnTarget(drawing, candidates.list(), underMoving, g_dragState.hookPoint, a, anchor);
     RouteConnector(&path, 0, 0, a.x, a.y, &anchor, anchorFirst ? 1 : 0);
     XorDrawConnectorPath(dc, &path, ownKind, 0, 0, TRUE);
 }
@@ -307,7 +263,7 @@ void TrackConnectorMove(HDC dc, Drawing* drawing, void* objects, int row, const 
     const POINT hooking = EndPoint(path, hookingFirst ? 0 : 1, origin);
     const POINT other = EndPoint(path, hookingFirst ? 1 : 0, origin);
     (hookingFirst ? path.startSide : path.endSide) =
-        SideOnTarget(drawing, candidates.list(), target, g_dragState.hookPoint, hooking, other);
+        ConnectorSideOnTarget(drawing, candidates.list(), target, g_dragState.hookPoint, hooking, other);
     RouteConnector(&path, 0, 0, hooking.x, hooking.y, &other, hookingFirst ? 0 : 1);
     XorDrawConnectorPath(dc, &path, connector->objType, 0, 0, FALSE);
 }
@@ -323,7 +279,7 @@ int ReshapeConnector(Drawing* drawing, void* objects, int row, int corner, const
     int w = r.right - r.left, h = r.bottom - r.top;
     const bool showsLength = (connector->classFlags & kShowsLength) != 0;
     const int oldLength = showsLength ? TruncReal(ConnectorLength(drawing, connector)) : 0;
-    const LabelPartner partner = FindLabelPartner(list, row, connector);
+    const ConnectorLabelPartner partner = NoteConnectorLabelPartner(list, row, connector);
 
     // A stays, B is where the moved end goes.
     const int fixedCorner = q == 1 || q == 2 || q == 3 ? q : 4;
@@ -397,7 +353,7 @@ int ReshapeConnector(Drawing* drawing, void* objects, int row, int corner, const
 
     if (list && showsLength && TruncReal(ConnectorLength(drawing, connector)) != oldLength)
         UpdateDimensionLabel(drawing, list, row, -1);
-    TurnLabelPartner(drawing, list, row, partner);
+    TurnConnectorLabelPartner(drawing, list, row, partner);
     return 0;
 }
 
@@ -522,7 +478,7 @@ void ConnectorHookChanged(Drawing* drawing, void* objects, int row, int slot, in
     POINT onTarget = {hook.attachX, hook.attachY};
     SendClassMessage(nullptr, drawing, list, target, OM_MAPHOOKPOINT, 1, 0, &onTarget);
     (hookedFirst ? path.startSide : path.endSide) =
-        SideOnTarget(drawing, list, target, POINT{hook.attachX, hook.attachY}, onTarget, fixed);
+        ConnectorSideOnTarget(drawing, list, target, POINT{hook.attachX, hook.attachY}, onTarget, fixed);
     // The end keeps its place; link propagation moves it onto the target afterwards.
     RouteConnector(&path, 0, 0, hooked.x, hooked.y, &fixed, hookedFirst ? 0 : 1);
     const POINT minima = NormalizeConnectorPath(&path);

@@ -12,6 +12,8 @@
 #include "lines/connector_routing.h"
 #include "lines/dimension_label.h"
 #include "model/class_protocol.h"
+#include "model/invalidate.h"
+#include "model/links.h"
 #include "model/window_utils.h"
 #include "shapes/metafile_playback.h"
 #include "store/store_records.h"
@@ -562,4 +564,40 @@ int ShowConnectorLength(Drawing* drawing, void* objects, int row, const INT32* v
     if (row < 0)
         return 0;
     return SetShowLength(drawing, static_cast<ObjectList*>(objects), row, values);
+}
+
+ConnectorLabelPartner NoteConnectorLabelPartner(ObjectList* list, int row, const DrawObject* c)
+{
+    ConnectorLabelPartner partner;
+    if (!list || row < 0 || c->labelId == kNoLabel || (c->state & StateAttachedLabel))
+        return partner;
+    const int found = FindObjectById(list, c->labelId, c->labelRow);
+    if (found < 0 || found == row)
+        return partner;
+    partner.row = found;
+    partner.angle = (*list)[found].angle;
+    return partner;
+}
+
+void TurnConnectorLabelPartner(Drawing* drawing, ObjectList* list, int row, const ConnectorLabelPartner& partner)
+{
+    if (partner.row < 0)
+        return;
+    DrawObject& label = (*list)[partner.row];
+    const int code = HookSlotsInUse(label) > 0 ? label.hooks[0].holderCode : 0;
+    INT32 angle = partner.angle;
+    ConnectorLabelAngle(drawing, list, row, 1, code, &angle);
+    if (angle == partner.angle || !(label.state & StateAttachedLabel))
+        return;
+    HWND view = drawing ? drawing->viewWindow : nullptr;
+    InvalidateLogicalRect(view, &label.updateRect);
+    SendClassMessage(nullptr, drawing, list, partner.row, OM_SETANGLE, angle);
+    InvalidateLogicalRect(view, &(*list)[partner.row].updateRect);
+}
+
+int ConnectorSideOnTarget(Drawing* drawing, ObjectList* objects, int target, POINT box, POINT end, POINT other)
+{
+    const int side = static_cast<int>(SendClassMessage(nullptr, drawing, objects, target, OM_ENDSIDE, 0,
+                                                       static_cast<int>(reinterpret_cast<INT_PTR>(&end)), &other));
+    return side != 0 ? SoundConnectorSide(side) : NearestSideOfBoxPoint(box.x, box.y);
 }

@@ -48,3 +48,16 @@ void ConnectorArcToPoints(const INT32* segment, const OutlinePointBlock* block, 
 void SetConnectorGeometry(Drawing* drawing, void* objects, int row, int vertex, const OutlinePointBlock* block);
 // Message 82: `values` the unit mode and a hide flag.
 int ShowConnectorLength(Drawing* drawing, void* objects, int row, const INT32* values);
+
+// The attached label of a connector, noted before a change so that it can turn with it.
+struct ConnectorLabelPartner {
+    int row = -1;
+    int angle = 0;
+};
+ConnectorLabelPartner NoteConnectorLabelPartner(ObjectList* list, int row, const DrawObject* connector);
+// Turns the noted attached label to the connector's new label angle, with its area redrawn.
+void TurnConnectorLabelPartner(Drawing* drawing, ObjectList* list, int row, const ConnectorLabelPartner& partner);
+
+// The side at which a path leaves the object at `target` from `end` toward `other`: the target's
+// own answer (message 62), else the side of its box nearest to the hook's box point `box`.
+int ConnectorSideOnTarget(Drawing* drawing, ObjectList* objects, int target, POINT box, POINT end, POINT other);

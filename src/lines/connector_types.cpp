@@ -72,41 +72,6 @@ void ChooseEnds(int t, const RECT& r, ChosenEnd* start, ChosenEnd* end)
     }
 }
 
-// The attached label of a connector, looked up before a change so that it can turn with it.
-struct LabelPartner {
-    int row = -1;
-    int angle = 0;
-};
-
-LabelPartner FindLabelPartner(ObjectList* list, int row, const DrawObject* c)
-{
-    LabelPartner partner;
-    if (!list || row < 0 || c->labelId == kNoLabel || (c->state & StateAttachedLabel))
-        return partner;
-    const int found = FindObjectById(list, c->labelId, c->labelRow);
-    if (found < 0 || found == row)
-        return partner;
-    partner.row = found;
-    partner.angle = (*list)[found].angle;
-    return partner;
-}
-
-void FollowLabelPartner(Drawing* drawing, ObjectList* list, int row, const LabelPartner& partner)
-{
-    if (partner.row < 0)
-        return;
-    DrawObject& label = (*list)[partner.row];
-    const int code = HookSlotsInUse(label) > 0 ? label.hooks[0].holderCode : 0;
-    INT32 angle = partner.angle;
-    ConnectorLabelAngle(drawing, list, row, 1, code, &angle);
-    if (angle == partner.angle || !(label.state & StateAttachedLabel))
-        return;
-    HWND view = drawing ? drawing->viewWindow : nullptr;
-    InvalidateLogicalRect(view, &label.updateRect);
-    SendClassMessage(nullptr, drawing, list, partner.row, OM_SETANGLE, angle);
-    InvalidateLogicalRect(view, &(*list)[partner.row].updateRect);
-}
-
 // Message 61 with a straight line shape: the path record goes and the object becomes a straight
 // line between the path's ends, which the straight line's own message 61 then completes.
 int IntoStraightLine(Drawing* drawing, void* objects, int row, DrawObject* c, int typeCode)
@@ -201,7 +166,7 @@ int ApplyConnectorLineType(Drawing* drawing, void* objects, int row, int typeCod
         return 0;
     ObjectList* list = row >= 0 ? static_cast<ObjectList*>(objects) : nullptr;
     DrawObject* c = AddressedObject(objects, row);
-    const LabelPartner partner = FindLabelPartner(list, row, c);
+    const ConnectorLabelPartner partner = NoteConnectorLabelPartner(list, row, c);
     bool chosen = false;
     int startSide = SideNone, endSide = SideNone;
     if (!keepGeometry) {
@@ -260,7 +225,7 @@ int ApplyConnectorLineType(Drawing* drawing, void* objects, int row, int typeCod
         }
     }
     if (list)
-        FollowLabelPartner(drawing, list, row, partner);
+        TurnConnectorLabelPartner(drawing, list, row, partner);
     if (list && (c->classFlags & kShowsLength))
         UpdateDimensionLabel(drawing, list, row, -1);
     return 0;
