@@ -35,7 +35,7 @@ class PathRecord {
 public:
     PathRecord(Drawing* drawing, void* objects, int row, const DrawObject* connector)
     {
-        error_ = LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), connector, &block_);
+        error_ = LoadConnectorPath(ClassStoreSlot(drawing, objects, row), connector, &block_);
         if (!error_)
             path = ReadConnectorPath(block_);
     }
@@ -140,7 +140,7 @@ int HitTestConnector(Drawing* drawing, void* objects, int row, POINT point)
     const ConnectorSegmentBlock& path = record.path;
     const POINT origin = Origin(connector);
 
-    if (HasAttachment(ConnectorStoreSlot(drawing, objects, row), connector)) {
+    if (HasAttachment(ClassStoreSlot(drawing, objects, row), connector)) {
         const ConnectorSegment& s = path.segments[0];
         const RECT first = {s.x1 + origin.x, s.y1 + origin.y, s.x2 + origin.x, s.y2 + origin.y};
         const RECT mark = ConnectorAttachmentMarkRect(connector, first);

@@ -109,7 +109,7 @@ int GetConnectorPoint(Drawing* drawing, ObjectList* objects, int row, int code, 
         return 1;
     const DrawObject* connector = AddressedObject(objects, row);
     HGLOBAL block = nullptr;
-    if (int err = LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), connector, &block))
+    if (int err = LoadConnectorPath(ClassStoreSlot(drawing, objects, row), connector, &block))
         return err;
     const ConnectorSegmentBlock path = ReadConnectorPath(block);
     ReleaseBlock(block);

@@ -74,7 +74,7 @@ int ReadPath(int slot, const DrawObject* c, ConnectorSegmentBlock* path)
 
 int ReadAddressedPath(Drawing* drawing, void* objects, int row, ConnectorSegmentBlock* path)
 {
-    return ReadPath(ConnectorStoreSlot(drawing, objects, row), AddressedObject(objects, row), path);
+    return ReadPath(ClassStoreSlot(drawing, objects, row), AddressedObject(objects, row), path);
 }
 
 // The ellipse rectangle of curved piece `piece`, relative to the origin.
@@ -391,7 +391,7 @@ void PlaceConnectorLabel(const ConnectorSegmentBlock* path, const DrawObject* c,
 int ConnectorLabelPlacement(Drawing* drawing, const DrawObject* connector, int, POINT* point, INT32* angle)
 {
     ConnectorSegmentBlock path;
-    if (int err = ReadPath(ConnectorStoreSlot(drawing, nullptr, -1), connector, &path))
+    if (int err = ReadPath(ClassStoreSlot(drawing, nullptr, -1), connector, &path))
         return err;
     PlaceConnectorLabel(&path, connector, point, angle);
     return 0;
@@ -423,7 +423,7 @@ int GetConnectorPath(HGLOBAL turnCodes, RECT* bounds, void* objects, int row, IN
 {
     const DrawObject* c = AddressedObject(objects, row);
     ConnectorSegmentBlock path;
-    if (ReadPath(ConnectorStoreSlot(nullptr, objects, row), c, &path))
+    if (ReadPath(ClassStoreSlot(nullptr, objects, row), c, &path))
         return 0;
     int written;
     if (IsCurvedPath(c, path)) {
@@ -543,7 +543,7 @@ void SetConnectorGeometry(Drawing* drawing, void* objects, int row, int vertex, 
         return;
     }
     HGLOBAL record = nullptr;
-    if (LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), c, &record))
+    if (LoadConnectorPath(ClassStoreSlot(drawing, objects, row), c, &record))
         return;
     ConnectorSegmentBlock path = ReadConnectorPath(record);
     path.segmentCount = 2;

@@ -238,7 +238,7 @@ void DrawConnector(HDC dc, int message, Drawing* drawing, void* objects, int row
         color = copy->color;
     }
 
-    const int slot = ConnectorStoreSlot(drawing, objects, row);
+    const int slot = ClassStoreSlot(drawing, objects, row);
     HGLOBAL block = nullptr;
     if (LoadConnectorPath(slot, connector, &block))
         return;
@@ -375,7 +375,7 @@ void DrawConnectorHandles(HDC dc, Drawing* drawing, void* objects, int row)
         return;
     const DrawObject* connector = AddressedObject(objects, row);
     HGLOBAL block = nullptr;
-    if (LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), connector, &block))
+    if (LoadConnectorPath(ClassStoreSlot(drawing, objects, row), connector, &block))
         return;
     const ConnectorSegmentBlock path = ReadConnectorPath(block);
     ReleaseBlock(block);

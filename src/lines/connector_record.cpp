@@ -59,12 +59,3 @@ int WriteConnectorPath(HGLOBAL block, const ConnectorSegmentBlock& path)
     GlobalUnlock(block);
     return MarkBlockDirty(block);
 }
-
-int ConnectorStoreSlot(const Drawing* drawing, void* objects, int row)
-{
-    if (drawing)
-        return drawing->header.slot;
-    if (objects && row >= 0)
-        return static_cast<ObjectList*>(objects)->header.slot;
-    return -1;
-}

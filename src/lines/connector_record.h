@@ -68,7 +68,3 @@ ConnectorSegmentBlock ReadConnectorPath(HGLOBAL block);
 // Writes a path into its loaded record: BeginRecordChange (so an open checkpoint journals the old
 // content), the path, MarkBlockDirty. 0 or a store error.
 int WriteConnectorPath(HGLOBAL block, const ConnectorSegmentBlock& path);
-
-// The store slot of a connector's records: the drawing's, else that of the object list (a class
-// message whose drawing argument carries something else); -1 for a record outside any list.
-int ConnectorStoreSlot(const Drawing* drawing, void* objects, int row);

@@ -77,7 +77,7 @@ void ChooseEnds(int t, const RECT& r, ChosenEnd* start, ChosenEnd* end)
 int IntoStraightLine(Drawing* drawing, void* objects, int row, DrawObject* c, int typeCode)
 {
     HGLOBAL block = nullptr;
-    if (int err = LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), c, &block))
+    if (int err = LoadConnectorPath(ClassStoreSlot(drawing, objects, row), c, &block))
         return err;
     const ConnectorSegmentBlock path = ReadConnectorPath(block);
     const POINT f = ConnectorEndPoint(&path, 0), g = ConnectorEndPoint(&path, 1);
@@ -182,7 +182,7 @@ int ApplyConnectorLineType(Drawing* drawing, void* objects, int row, int typeCod
             return IntoStraightLine(drawing, objects, row, c, typeCode);
 
         HGLOBAL block = nullptr;
-        if (int err = LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), c, &block))
+        if (int err = LoadConnectorPath(ClassStoreSlot(drawing, objects, row), c, &block))
             return err;
         ConnectorSegmentBlock path = ReadConnectorPath(block);
         path.startSide = start.side;
@@ -237,7 +237,7 @@ int FlipConnector(Drawing* drawing, void* objects, int row, int flags)
         return 0;
     DrawObject* c = AddressedObject(objects, row);
     HGLOBAL block = nullptr;
-    if (int err = LoadConnectorPath(ConnectorStoreSlot(drawing, objects, row), c, &block))
+    if (int err = LoadConnectorPath(ClassStoreSlot(drawing, objects, row), c, &block))
         return err;
     if (int err = BeginRecordChange(block)) {
         ReleaseBlock(block);

@@ -152,6 +152,15 @@ T* PointerArg(int value)
     return reinterpret_cast<T*>(static_cast<INT_PTR>(value));
 }
 
+// The store slot of a class's data records: the drawing's, else that of the locked object list
+// (for a message whose drawing argument carries something else); -1 for a record outside any list.
+inline int ClassStoreSlot(const Drawing* drawing, void* objects, int row)
+{
+    if (drawing) return drawing->header.slot;
+    if (objects && row >= 0) return static_cast<ObjectList*>(objects)->header.slot;
+    return -1;
+}
+
 // The object a handler addresses: the row of the list, or the standalone record for row -1.
 inline DrawObject* AddressedObject(void* objects, int row)
 {
