@@ -17,6 +17,7 @@
 
 #include "editing/edit_services.h"
 #include "geometry/handle_codes.h"
+#include "lines/array_paint.h"
 #include "lines/connector_geometry.h"
 #include "lines/connector_record.h"
 #include "lines/line_geometry.h"
@@ -651,8 +652,74 @@ constexpr ContractClass kConnectorClass = {"Connector",          kConnectorKinds
                                            CopyConnector,        ConnectorHandles, kConnectorUnanswered,
                                            DragConnectorEnd,     kConnectorVariants, false};
 
+// ---- The line-array class.
+
+constexpr Kind kArrayKinds[] = {{LineHorizontal, "Horizontal"}, {LineVertical, "Vertical"}};
+
+// Arrays refuse to turn; they flip.
+constexpr Variant kArrayVariants[] = {
+    {"Plain", 0, 0, false},
+    {"FlippedH", 0, OptMirrorH, false},
+    {"FlippedV", 0, OptMirrorV, false},
+};
+
+// Arrays carry no text and answer no shape or connector message.
+constexpr int kArrayUnanswered[] = {0,  7,  8,  9,  12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 28, 30,
+                                    33, 39, 40, 49, 50, 52, 53, 54, 57, 60, 61, 66, 68, 69, 70, 71, 72, 73,
+                                    74, 75, 76, 77, 82, 84, 85, 87, 88, 1000, -1};
+
+int MakeArray(ClassContract& t, int type, RECT frame)
+{
+    return t.AddAt(ClassArray, frame, type, HandleRightBottom);
+}
+
+// An array owns its record: a copy takes the source's record into a record of its own.
+int CopyArray(ClassContract& t, int source)
+{
+    const DrawObject s = t.Object(source);
+    const int row = t.AddAt(ClassArray, s.frame, s.objType, HandleRightBottom);
+    const DrawObject o = t.Object(row);
+    const std::string payload = t.RecordBytes(s.dataType, s.dataId);
+    HGLOBAL block = nullptr;
+    EXPECT_EQ(0, LoadRecord(t.Slot(), o.dataType, o.dataId, &block));
+    if (!block) return row;
+    if (GetBlockSize(block) == static_cast<LONG>(kBlockHeaderSize + payload.size())) {
+        std::memcpy(static_cast<BYTE*>(GlobalLock(block)) + kBlockHeaderSize, payload.data(), payload.size());
+        GlobalUnlock(block);
+        EXPECT_EQ(0, MarkBlockDirty(block));
+    }
+    ReleaseBlock(block);
+    return row;
+}
+
+void ArrayHandles(Drawing* drawing, const DrawObject& object, std::vector<Handle>* out)
+{
+    RECT rects[6];
+    int codes[6], count = 0;
+    ArrayHandleRects(drawing, &object, rects, codes, &count);
+    for (int i = 0; i < count && i < 6; ++i)
+        out->push_back(Handle{codes[i] >= 20 && codes[i] <= 23 ? codes[i] : 0, rects[i]});
+}
+
+// An end handle is dragged as the view drags it: the frame's side at that end moves, and message
+// 6 names the handle.
+int DragArrayEnd(ClassContract& t, int row, int code, POINT delta)
+{
+    RECT r = t.Object(row).frame;
+    switch (code) {
+    case 20: r.left += delta.x; break;
+    case 21: r.right += delta.x; break;
+    case 22: r.top += delta.y; break;
+    default: r.bottom += delta.y; break;
+    }
+    return t.Send(row, OM_DRAGHANDLE, code, 0, &r);
+}
+
+constexpr ContractClass kArrayClass = {"Array",      kArrayKinds,  MakeArray,      CopyArray, ArrayHandles,
+                                       kArrayUnanswered, DragArrayEnd, kArrayVariants, false};
+
 // Every object class of the program.
-constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass, &kConnectorClass};
+constexpr const ContractClass* kClasses[] = {&kShapeClass, &kLineClass, &kConnectorClass, &kArrayClass};
 
 std::vector<ContractCase> AllCases()
 {
