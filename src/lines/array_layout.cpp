@@ -399,7 +399,8 @@ int LayoutRecord(Drawing* drawing, ObjectList* objects, int row)
     int capacity = data.Capacity();
     if (capacity < kLeadingEntries) {
         if (int err = data.Resize(ArrayRecordSize(0))) return err;
-        for (int i = std::max(capacity, 0); i < kLeadingEntries; ++i) (*data)[i] = ArrayEntry{{0, 0, 0, 0}, kNoMember, -1, 0};
+        for (int i = std::max(capacity, 0); i < kLeadingEntries; ++i)
+            (*data)[i] = ArrayEntry{{0, 0, 0, 0}, kNoMember, -1, 0};
         capacity = data.Capacity();
         if (capacity < kLeadingEntries) return StoreMemoryTooSmall;
     }
