@@ -266,20 +266,6 @@ void GetArrayBounds(const DrawObject* array, const ArrayData& data, BOOL whole, 
     }
 }
 
-int MemberSide(const DrawObject* array, const ArrayData& data, int position)
-{
-    const bool vertical = Vertical(array);
-    if (data.style & ArrayChain)
-        return vertical ? 305 : 307;
-    const int nearSide = vertical ? 307 : 305, farSideCode = vertical ? 308 : 306;
-    bool farSide = false;
-    if (data.style & ArrayBothSides)
-        farSide = (position < 0 ? 0 : position) % 2 == 1;
-    if (data.style & ArrayOtherSide)
-        farSide = !farSide;
-    return farSide ? farSideCode : nearSide;
-}
-
 void TrackArrayMove(HDC dc, const DrawObject* array, const ArrayData& data, const RECT* p)
 {
     bool alongTop = Vertical(array);
@@ -609,7 +595,7 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
         if (data.error())
             return 0;
         *count = 1;
-        return MemberSide(array, *data, b);
+        return ArraySideCode(array, data->style, b);
     }
     case OM_SPACING: {
         if (!p)

@@ -602,10 +602,15 @@ int MemberSideCode(Drawing*, ObjectList* objects, int arrayRow, int memberRow, c
         return 0;
     const DrawObject& member = (*objects)[memberRow];
     if (!(SendTypeQuery(member.objClass, OM_GETCLASSFLAGS, member.objType) & kHangsOnSides)) return 0;
-    const bool vertical = Vertical((*objects)[arrayRow]);
-    if (data->style & ArrayChain) return vertical ? 305 : 307;
-    bool farSide = (data->style & ArrayBothSides) && position > 0 && position % 2 == 1;
-    if (data->style & ArrayOtherSide) farSide = !farSide;
+    return ArraySideCode(&(*objects)[arrayRow], data->style, position);
+}
+
+int ArraySideCode(const DrawObject* array, DWORD style, int position)
+{
+    const bool vertical = Vertical(*array);
+    if (style & ArrayChain) return vertical ? 305 : 307;
+    bool farSide = (style & ArrayBothSides) && position > 0 && position % 2 == 1;
+    if (style & ArrayOtherSide) farSide = !farSide;
     if (vertical) return farSide ? 308 : 307;
     return farSide ? 306 : 305;
 }

@@ -19,6 +19,9 @@ int ArrayMemberMessage(Drawing* drawing, ObjectList* objects, int row, int holde
 int MemberSideCode(Drawing* drawing, ObjectList* objects, int arrayRow, int memberRow, const ArrayData* data,
                    int position);
 
+// The side rule alone: 305-308 for a member at `position` of an array with `style`.
+int ArraySideCode(const DrawObject* array, DWORD style, int position);
+
 // Refreshes entry `entry`'s member row and that member's hook on the array: the position index
 // grows by `delta`, or becomes `value` (when delta is 0 and value is 0 or more); its side code
 // follows.
