@@ -586,6 +586,21 @@ constexpr ContractClass kLineClass = {"Line",          kLineShapes, MakeLine,   
 
 // ---- The elbow-connector class.
 
+// The payload of `from`'s data record into `to`'s, as a paste hands an object its own copy.
+void CopyDataRecord(ClassContract& t, const DrawObject& from, const DrawObject& to)
+{
+    const std::string payload = t.RecordBytes(from.dataType, from.dataId);
+    HGLOBAL block = nullptr;
+    EXPECT_EQ(0, LoadRecord(t.Slot(), to.dataType, to.dataId, &block));
+    if (!block) return;
+    if (GetBlockSize(block) == static_cast<LONG>(kBlockHeaderSize + payload.size())) {
+        std::memcpy(static_cast<BYTE*>(GlobalLock(block)) + kBlockHeaderSize, payload.data(), payload.size());
+        GlobalUnlock(block);
+        EXPECT_EQ(0, MarkBlockDirty(block));
+    }
+    ReleaseBlock(block);
+}
+
 constexpr Kind kConnectorKinds[] = {{ConnectorSquare, "Square"}, {ConnectorCurved, "Curved"}};
 
 // Connectors refuse to turn; they flip.
@@ -608,15 +623,7 @@ int CopyConnector(ClassContract& t, int source)
 {
     const DrawObject s = t.Object(source);
     const int row = t.AddAt(ClassConnector, s.frame, s.objType, HandleLeftTop);
-    const DrawObject o = t.Object(row);
-    const std::string payload = t.RecordBytes(s.dataType, s.dataId);
-    HGLOBAL block = nullptr;
-    EXPECT_EQ(0, LoadRecord(t.Slot(), o.dataType, o.dataId, &block));
-    if (!block) return row;
-    std::memcpy(static_cast<BYTE*>(GlobalLock(block)) + kBlockHeaderSize, payload.data(), payload.size());
-    GlobalUnlock(block);
-    EXPECT_EQ(0, MarkBlockDirty(block));
-    ReleaseBlock(block);
+    CopyDataRecord(t, s, t.Object(row));
     Locked<Drawing> d = t.LockDrawing();
     Locked<ObjectList> objects(d->objectList);
     (*objects)[row].innerRect = s.innerRect;
@@ -678,17 +685,7 @@ int CopyArray(ClassContract& t, int source)
 {
     const DrawObject s = t.Object(source);
     const int row = t.AddAt(ClassArray, s.frame, s.objType, HandleRightBottom);
-    const DrawObject o = t.Object(row);
-    const std::string payload = t.RecordBytes(s.dataType, s.dataId);
-    HGLOBAL block = nullptr;
-    EXPECT_EQ(0, LoadRecord(t.Slot(), o.dataType, o.dataId, &block));
-    if (!block) return row;
-    if (GetBlockSize(block) == static_cast<LONG>(kBlockHeaderSize + payload.size())) {
-        std::memcpy(static_cast<BYTE*>(GlobalLock(block)) + kBlockHeaderSize, payload.data(), payload.size());
-        GlobalUnlock(block);
-        EXPECT_EQ(0, MarkBlockDirty(block));
-    }
-    ReleaseBlock(block);
+    CopyDataRecord(t, s, t.Object(row));
     return row;
 }
 
