@@ -42,8 +42,14 @@ native_i386() {
 
 # Where the kernel runs no 32-bit programs, Wine's loader can run under qemu's user-mode
 # emulator, registered for 32-bit x86 programs through binfmt_misc: the same Wine and prefix,
-# but far slower (a prefix takes most of an hour) and not always stable.
+# slower and with two limits. qemu 7.2 reserves a 4 GB guest address space by default, and
+# Wine's start-up, whose fixed-address mappings qemu does not honour, then searches it for about
+# a minute per process; a space just above 2 GB brings that to seconds. Faults inside a program
+# reach it without their number, so nothing may rely on catching an access violation; the
+# device drivers that crash on that are left out.
 ensure_i386_exec() {
+  export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0x81000000}
+  VEXLOR_EMULATED=1
   /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
   local p missing=()
   for p in "${EMULATOR_PACKAGES[@]}"; do
@@ -89,6 +95,9 @@ wine_env() {  # PREFIX
   # No Mono or Gecko prompts; a missing help file would otherwise block on a modal box; no
   # desktop menu entries for what the prefix installs.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winhlp32.exe=d;winemenubuilder.exe=d"
+  if [ "${VEXLOR_EMULATED:-0}" = 1 ]; then
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mountmgr.sys,winebus.sys,wineusb.sys,winehid.sys=d"
+  fi
 }
 
 # Prefixes of the same set-up are kept between builds (a fresh one costs seconds natively but

@@ -37,6 +37,7 @@ protected:
 TEST_F(LineHooks, CountZeroAnswersTheLastHookPoint)
 {
     const int row = AddLine(100, 500, 700, 500);
+    SetSnap(false);
     INT32 count = -1;
     EXPECT_EQ((POINT{0, 0}), HookPoint(row, POINT{400, 480}, 0, 0, &count));   // a new line
     EXPECT_EQ(1, count);
@@ -85,6 +86,7 @@ TEST_F(LineHooks, HookPointOfACursor)
 TEST_F(LineHooks, ArcLinesTurnTheCursorOntoTheChordFirst)
 {
     const int row = AddLine(100, 100, 500, 400);
+    SetSnap(false);
     Change(row, [](DrawObject& o, Drawing&) {
         o.lineShape = LineArc;
         o.param = 180.0;
@@ -97,6 +99,7 @@ TEST_F(LineHooks, ArcLinesTurnTheCursorOntoTheChordFirst)
 TEST_F(LineHooks, LastHookPointStaysWhileTheMarkerIsShown)
 {
     const int row = AddLine(100, 500, 700, 500);
+    SetSnap(false);
     Change(row, [](DrawObject& o, Drawing&) {
         o.state |= StateShowHooks;
         o.lastHookPoint = POINT{7, 9};
