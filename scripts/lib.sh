@@ -49,7 +49,7 @@ native_i386() {
 # device drivers that crash on that are left out.
 ensure_i386_exec() {
   export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0x81000000}
-  VEXLOR_EMULATED=1
+  export VEXLOR_EMULATED=1
   /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
   local p missing=()
   for p in "${EMULATOR_PACKAGES[@]}"; do

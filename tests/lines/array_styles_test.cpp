@@ -140,7 +140,11 @@ TEST_F(ArrayStyles, GroupsOutsideOneToEightAreRefused)
 TEST_F(ArrayStyles, GroupedArrayIgnoresTheCommands)
 {
     const int row = AddHorizontal();
-    AddGroup(7, {row}, false);
+    // A group of one would be dissolved: the array is marked as a member directly.
+    Change(row, [](DrawObject& o, Drawing&) {
+        o.groupId = 7;
+        o.groupRow = 0;
+    });
     const std::string record = ArrayBytes(row);
     const DrawObject before = Object(row);
     Choose(row, 1683);

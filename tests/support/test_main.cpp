@@ -3,9 +3,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "store/block_store.h"
 
+// The import slot of OutputDebugStringA in this executable's import table.
+extern "C" void* ImportedOutputDebugStringA __asm__("__imp__OutputDebugStringA@4");
+
 namespace {
+
+void WINAPI DiscardDebugString(LPCSTR) {}
+
+// GoogleTest copies every failure to the debugger's stream with OutputDebugStringA, which raises
+// an exception for a debugger to catch. Under the user-mode emulator that exception cannot be
+// delivered and the first failure would end the whole run; the runner says when it emulates,
+// and the copy is then dropped (the failure still reaches the test output).
+void DropDebuggerCopiesUnderEmulation()
+{
+    if (!std::getenv("VEXLOR_EMULATED"))
+        return;
+    DWORD old = 0;
+    if (VirtualProtect(&ImportedOutputDebugStringA, sizeof(void*), PAGE_READWRITE, &old)) {
+        ImportedOutputDebugStringA = reinterpret_cast<void*>(&DiscardDebugString);
+        VirtualProtect(&ImportedOutputDebugStringA, sizeof(void*), old, &old);
+    }
+}
 
 // The store directory of 100 slots exists for the life of the process, as it does in the
 // program from start-up to exit.
@@ -18,6 +40,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    DropDebuggerCopiesUnderEmulation();
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new StoreDirectoryEnvironment);
     return RUN_ALL_TESTS();
