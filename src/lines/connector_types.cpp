@@ -26,10 +26,9 @@ constexpr int kCapsFree = 0xA55;
 constexpr int kCapsGrouped = 0xA41;
 constexpr int kSideMiddleCode = 300;   // link point code 300 + side: the exact middle of that side
 
-// LineTypeCode: kind bits, then the start side (bits 0xC) and the end side (bits 0x3).
-constexpr int kTypeKind = 0x30;
-constexpr int kTypeSquare = 0x10;
-constexpr int kTypeCurved = 0x20;
+constexpr int kTypeKind = LineTypeKindMask;
+constexpr int kTypeSquare = LineTypeSquare;
+constexpr int kTypeCurved = LineTypeCurved;
 constexpr int kFlipHorizontal = 0x8;
 constexpr int kFlipVertical = 0x10;
 

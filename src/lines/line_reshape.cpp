@@ -439,14 +439,14 @@ int ApplyLineType(Drawing* drawing, void* objects, int row, int typeCode)
     if (!objects)
         return 0;
     DrawObject* line = AddressedObject(objects, row);
-    const int kind = typeCode & 0x30;
-    if (kind == 0x10 || kind == 0x20) {
+    const int kind = typeCode & LineTypeKindMask;
+    if (kind == LineTypeSquare || kind == LineTypeCurved) {
         if (LineOrientationOf(line) == LineHorizontal)
             line->frame.bottom += kConversionOffset;
         else if (LineOrientationOf(line) == LineVertical)
             line->frame.right += kConversionOffset;
         line->objClass = ClassConnector;
-        line->objType = kind == 0x10 ? 0 : 1;
+        line->objType = kind == LineTypeSquare ? ConnectorSquare : ConnectorCurved;
         if (int err = CreateConnectorPath(drawing, line))
             return err;
         return ApplyConnectorLineType(drawing, objects, row, typeCode, 0);

@@ -140,6 +140,23 @@ TEST_F(NewConnector, ARecordTooShortToHoldAPathIsNotRead)
     EXPECT_EQ(0, SendConnector(row, OM_HITTEST, 0, 0, &at));
 }
 
+TEST_F(NewConnector, AStraightLineBecomesAConnectorWithTheChosenSides)
+{
+    const int row = AddLine(1000, 2000, 2000, 2000);
+    INT32 request[2] = {0, 0x15};   // square, top to top
+    ASSERT_EQ(0, Send(row, OM_REROUTE, 0, 0, request));
+    const DrawObject o = Object(row);
+    EXPECT_EQ(ClassConnector, o.objClass);
+    EXPECT_EQ(ConnectorSquare, o.objType);
+    EXPECT_EQ(kConnectorRecordType, o.dataType);
+    const ConnectorSegmentBlock path = Path(row);
+    EXPECT_EQ(SideTop, path.startSide);
+    EXPECT_EQ(SideTop, path.endSide);
+    // The frame's bottom went 300 down to 2306; both stubs rise 300 from there.
+    EXPECT_EQ((Segments{{0, 0, 0, 300}, {0, 0, 1000, 0}, {1000, 0, 1000, 300}}), SegmentsOf(path));
+    EXPECT_EQ((RECT{1000, 2006, 2000, 2306}), o.innerRect);
+}
+
 // Connectors hooked at both ends follow their shapes.
 class HookedConnector : public ConnectorClass {
 protected:
