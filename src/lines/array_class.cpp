@@ -12,6 +12,7 @@
 #include "lines/arrowheads.h"
 #include "lines/line_geometry.h"
 #include "lines/line_hooks.h"
+#include "lines/line_messages.h"
 #include "lines/line_reshape.h"
 #include "lines/line_tracking.h"
 #include "model/class_protocol.h"
@@ -19,8 +20,6 @@
 #include "model/drawing.h"
 #include "model/invalidate.h"
 #include "model/selection.h"
-#include "shapes/shape_attrs.h"
-#include "shapes/shape_flip.h"
 #include "shapes/shape_rects.h"
 #include "store/store_records.h"
 
@@ -398,6 +397,10 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
     ObjectList* list = row >= 0 ? static_cast<ObjectList*>(objects) : nullptr;
     if (list && row >= list->count)
         return 0;
+    // Arrays carry no text of their own.
+    LONG shared = 0;
+    if (AnswerSharedLineMessage(drawing, objects, row, message, a, b, p, false, &shared))
+        return shared;
     DrawObject* array = AddressedObject(objects, row);
     const INT32* values = static_cast<const INT32*>(p);
     switch (message) {
@@ -460,10 +463,6 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
     case OM_RECALC:
         RecalcArrayRects(drawing, array);
         return 0;
-    case OM_SETLINECOLOR:
-        if (p)
-            SetObjectLineColor(drawing, objects, row, a, *static_cast<const COLORREF*>(p));
-        return 0;
     case OM_SETLINEWIDTH:
         if (values)
             SetArrayWidth(drawing, array, a, values[1]);
@@ -476,10 +475,6 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
             else
                 RecalcArrayRects(drawing, array);
         }
-        return 0;
-    case OM_GETLINEATTRS:
-        if (p)
-            MergeLineAttributes(static_cast<DrawObject*>(p), array);
         return 0;
     case OM_GETHOOKPOINTS:
         if (b && p)
@@ -550,8 +545,6 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
         if (b && p)
             MoveLineHandleRect(array, a, PointerArg<POINT>(b), static_cast<RECT*>(p));
         return 0;
-    case OM_CANLINK:
-        return LinesMayLink(drawing);
     case OM_GETSIZE:
         if (p)
             *static_cast<POINT*>(p) = POINT{array->innerRect.right - array->innerRect.left,
@@ -568,8 +561,6 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
     }
     case OM_FLIP:
         return list ? FlipArray(drawing, list, row, a) : 0;
-    case OM_SETOPTIONS:
-        return SetObjectOptionFlags(drawing, objects, row, static_cast<DWORD>(a), b);
     case OM_ENDSIDE:
         return b && p ? LineEndSide(array, PointerArg<const POINT>(b), static_cast<const POINT*>(p)) : 0;
     case OM_SETARROWHEADS:
@@ -579,10 +570,6 @@ extern "C" LONG CALLBACK SED_ArrayHandler(HDC dc, Drawing* drawing, void* object
     case OM_GETFRAME:
         if (p)
             GetLineFrame(array, static_cast<RECT*>(p));
-        return 0;
-    case OM_NOP:
-        if (p)
-            *static_cast<INT32*>(p) = 0;
         return 0;
     case OM_MEMBER:
         return list ? ArrayMemberMessage(drawing, list, row, a, b, static_cast<int>(reinterpret_cast<INT_PTR>(p)))

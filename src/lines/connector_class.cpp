@@ -12,13 +12,11 @@
 #include "lines/connector_types.h"
 #include "lines/line_geometry.h"
 #include "lines/line_hooks.h"
+#include "lines/line_messages.h"
 #include "lines/line_reshape.h"
 #include "model/class_protocol.h"
 #include "shapes/connection_points.h"
-#include "shapes/shape_attrs.h"
-#include "shapes/shape_flip.h"
 #include "store/store_records.h"
-#include "text/text_format.h"
 
 namespace {
 
@@ -174,6 +172,9 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
     ObjectList* list = row >= 0 ? static_cast<ObjectList*>(objects) : nullptr;
     if (list && row >= list->count)
         return 0;
+    LONG shared = 0;
+    if (AnswerSharedLineMessage(drawing, objects, row, message, a, b, p, true, &shared))
+        return shared;
     DrawObject* connector = AddressedObject(objects, row);
     const INT32* values = static_cast<const INT32*>(p);
     switch (message) {
@@ -203,17 +204,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
         return p ? ReshapeConnector(drawing, objects, row, 0, static_cast<const RECT*>(p)) : 0;
     case OM_INIT:
         return list ? InitConnector(drawing, list, row, a) : 0;
-    case OM_TEXTFORMAT:
-    case OM_TEXTSIZE:
-    case OM_TEXTSTYLESET:
-    case OM_TEXTSTYLECLEAR:
-    case OM_TEXTCOLOR:
-    case OM_TEXTALIGN:
-    case OM_TEXTFLAG:
-    case OM_TEXTLARGER:
-    case OM_TEXTSMALLER:
-    case OM_TEXTINDENT:
-        return list ? ApplyObjectTextFormat(drawing, list, row, message, static_cast<const TextFormatRequest*>(p)) : 0;
     case OM_SETARROWENDS:
         if (values)
             SetConnectorArrowEnds(drawing, objects, row, values);
@@ -228,10 +218,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
     case OM_RECALC:
         RecalcConnectorRects(drawing, connector);
         return 0;
-    case OM_SETLINECOLOR:
-        if (p)
-            SetObjectLineColor(drawing, objects, row, a, *static_cast<const COLORREF*>(p));
-        return 0;
     case OM_SETLINEWIDTH:
         if (values)
             SetConnectorLineWidth(drawing, objects, row, a, values);
@@ -239,10 +225,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
     case OM_SETLINESTYLE:
         if (values)
             SetConnectorLineStyle(drawing, objects, row, values);
-        return 0;
-    case OM_GETLINEATTRS:
-        if (p)
-            MergeLineAttributes(static_cast<DrawObject*>(p), connector);
         return 0;
     case OM_GETHOOKPOINTS:
         if (b && p)
@@ -274,8 +256,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
         if (p)
             TrackSegmentMove(dc, drawing, objects, row, b, *static_cast<const POINT*>(p));
         return 0;
-    case OM_CANLINK:
-        return LinesMayLink(drawing);
     case OM_HOOKCHANGED:
         ConnectorHookChanged(drawing, objects, row, a, b);
         return 0;
@@ -287,8 +267,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
         return p ? CommitSegmentMove(drawing, objects, row, a, *static_cast<const POINT*>(p)) : 0;
     case OM_FLIP:
         return FlipConnector(drawing, objects, row, a);
-    case OM_SETOPTIONS:
-        return SetObjectOptionFlags(drawing, objects, row, static_cast<DWORD>(a), b);
     case OM_REROUTE:
         return values ? ApplyConnectorLineType(drawing, objects, row, values[1], 0) : 0;
     case OM_ENDSIDE:
@@ -314,10 +292,6 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
     case OM_SETGEOMETRY:
         if (p)
             SetConnectorGeometry(drawing, objects, row, a, static_cast<const OutlinePointBlock*>(p));
-        return 0;
-    case OM_NOP:
-        if (p)
-            *static_cast<INT32*>(p) = 0;
         return 0;
     case OM_SHOWLENGTH:
         return values ? ShowConnectorLength(drawing, objects, row, values) : 0;

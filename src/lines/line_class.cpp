@@ -9,6 +9,7 @@
 #include "lines/dimension_label.h"
 #include "lines/line_geometry.h"
 #include "lines/line_hooks.h"
+#include "lines/line_messages.h"
 #include "lines/line_paint.h"
 #include "lines/line_reshape.h"
 #include "lines/line_shape.h"
@@ -18,11 +19,8 @@
 #include "model/drawing.h"
 #include "model/selection.h"
 #include "shapes/connection_points.h"
-#include "shapes/shape_attrs.h"
-#include "shapes/shape_flip.h"
 #include "shapes/shape_rects.h"
 #include "store/memory_blocks.h"
-#include "text/text_format.h"
 
 namespace {
 
@@ -212,6 +210,9 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     ObjectList* list = row >= 0 ? static_cast<ObjectList*>(objects) : nullptr;
     if (list && row >= list->count)
         return 0;
+    LONG shared = 0;
+    if (AnswerSharedLineMessage(drawing, objects, row, message, a, b, p, true, &shared))
+        return shared;
     DrawObject* line = AddressedObject(objects, row);
     const INT32* values = static_cast<const INT32*>(p);
     switch (message) {
@@ -245,19 +246,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
         return 0;
     case OM_INIT:
         return InitStraightLine(drawing, line, a, b);
-    case OM_TEXTFORMAT:
-    case OM_TEXTSIZE:
-    case OM_TEXTSTYLESET:
-    case OM_TEXTSTYLECLEAR:
-    case OM_TEXTCOLOR:
-    case OM_TEXTALIGN:
-    case OM_TEXTFLAG:
-    case OM_TEXTLARGER:
-    case OM_TEXTSMALLER:
-    case OM_TEXTINDENT:
-        return list ? ApplyObjectTextFormat(drawing, list, row, message,
-                                            static_cast<const TextFormatRequest*>(p))
-                    : 0;
     case OM_SETARROWENDS:
         if (values)
             SetLineArrowEnds(drawing, line, values[1]);
@@ -273,10 +261,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     case OM_RECALC:
         RecalcLineBounds(drawing, line);
         return 0;
-    case OM_SETLINECOLOR:
-        if (p)
-            SetObjectLineColor(drawing, objects, row, a, *static_cast<const COLORREF*>(p));
-        return 0;
     case OM_SETLINEWIDTH:
         if (values)
             SetLineWidth(drawing, line, a, values[1]);
@@ -284,10 +268,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     case OM_SETLINESTYLE:
         if (values)
             SetLineStyle(drawing, line, values[1]);
-        return 0;
-    case OM_GETLINEATTRS:
-        if (p)
-            MergeLineAttributes(static_cast<DrawObject*>(p), line);
         return 0;
     case OM_GETHOOKPOINTS:
         if (b && p)
@@ -321,8 +301,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
         if (p)
             TrackLineShapeParam(dc, drawing, line, b, *static_cast<const POINT*>(p));
         return 0;
-    case OM_CANLINK:
-        return LinesMayLink(drawing);
     case OM_GETSIZE:
         if (p)
             GetLineSize(line, static_cast<POINT*>(p));
@@ -338,8 +316,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     case OM_FLIP:
         FlipStraightLine(drawing, objects, row, a);
         return 0;
-    case OM_SETOPTIONS:
-        return SetObjectOptionFlags(drawing, objects, row, static_cast<DWORD>(a), b);
     case OM_REROUTE:
         return values ? ApplyLineType(drawing, objects, row, values[1]) : 0;
     case OM_ENDSIDE:
@@ -380,10 +356,6 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     case OM_SETGEOMETRY:
         if (p)
             SetLineGeometryFromOutline(drawing, line, a, static_cast<const OutlinePointBlock*>(p));
-        return 0;
-    case OM_NOP:
-        if (p)
-            *static_cast<INT32*>(p) = 0;
         return 0;
     case OM_SHOWLENGTH:
         return list ? SetShowLength(drawing, list, row, values) : 0;
