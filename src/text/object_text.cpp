@@ -13,6 +13,7 @@
 #include "store/results.h"
 #include "store/store_format.h"
 #include "store/store_records.h"
+#include "text/text_editor.h"
 
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
 {
@@ -148,8 +149,14 @@ int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode
 {
     (void)view;
     (void)reserved;
+    int err = 0;
+    if (state->textEditor) {
+        Locked<Drawing> drawing(state->drawing);
+        Locked<ObjectList> objects(drawing ? drawing->objectList : nullptr);
+        if (objects) err = StoreEditorText(state->textEditor, drawing.get(), objects.get());
+    }
     EndEditOfObject(state, mode);
-    return 0;
+    return err;
 }
 
 void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,

@@ -1,0 +1,319 @@
+// The in-place editor's window and state: loading an object's text with its character runs,
+// selections, replacing the selection keeping its styles, and storing the text back.
+#include "text/text_editor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "documents/document_state.h"
+#include "model/drawing.h"
+#include "model/resource_strings.h"
+#include "model/undo.h"
+#include "store/results.h"
+#include "store/store_format.h"
+#include "store/store_records.h"
+#include "text/object_text.h"
+
+namespace {
+
+constexpr char kEditorClass[] = "TENClass";
+
+HGLOBAL CopyToMemory(const void* bytes, size_t size)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size ? size : 1);
+    if (!block) return nullptr;
+    if (size) {
+        void* target = GlobalLock(block);
+        std::memcpy(target, bytes, size);
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+template <typename T>
+std::vector<T> ReadArray(HGLOBAL block, int count)
+{
+    std::vector<T> items;
+    if (!block || count <= 0 || GlobalSize(block) < sizeof(T) * count) return items;
+    const T* source = static_cast<const T*>(GlobalLock(block));
+    if (!source) return items;
+    items.assign(source, source + count);
+    GlobalUnlock(block);
+    return items;
+}
+
+void FreeTenState(HGLOBAL stateBlock)
+{
+    if (!stateBlock) return;
+    if (TenState* s = static_cast<TenState*>(GlobalLock(stateBlock))) {
+        for (HGLOBAL h : {s->text, s->runs, s->formats, s->header})
+            if (h) GlobalFree(h);
+        GlobalUnlock(stateBlock);
+    }
+    GlobalFree(stateBlock);
+}
+
+LRESULT OnSetSelection(HWND editor, LPARAM range)
+{
+    Locked<TenState> s(GetTenState(editor));
+    if (!s) return 0;
+    int start = std::clamp<int>(LOWORD(range), 0, s->textLength);
+    int end = std::clamp<int>(HIWORD(range), 0, s->textLength);
+    s->selStart = std::min(start, end);
+    s->selEnd = std::max(start, end);
+    return 0;
+}
+
+LRESULT CALLBACK TenWindowProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case TEN_GETMODIFIED: {
+        Locked<TenState> s(GetTenState(editor));
+        return s && (s->options & TenModified) ? 1 : 0;
+    }
+    case TEN_SETSELECTION:
+        return OnSetSelection(editor, lParam);
+    case WM_LBUTTONUP:
+        return 0;   // ends the click that placed the caret
+    case WM_NCDESTROY:
+        FreeTenState(GetTenState(editor));
+        SetWindowLongA(editor, kTenStateWord, 0);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(editor, message, wParam, lParam);
+}
+
+bool RegisterEditorClass()
+{
+    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
+    WNDCLASSA existing;
+    if (GetClassInfoA(instance, kEditorClass, &existing)) return true;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TenWindowProc;
+    wc.cbWndExtra = sizeof(LONG);
+    wc.hInstance = instance;
+    wc.lpszClassName = kEditorClass;
+    return RegisterClassA(&wc) != 0;
+}
+
+// Loads the TextBlock record `textId` into a new editor state; a record too short for its
+// counts loads as an empty text.
+int LoadEditorState(int slot, int textId, int row, HGLOBAL* stateBlock)
+{
+    HGLOBAL record = nullptr;
+    if (int err = LoadRecord(slot, RecTextBlock, textId, &record)) return err;
+    TextBlockHeader header = {};
+    std::vector<BYTE> text;
+    std::vector<TextRun> runs;
+    std::vector<ParagraphFormat> formats;
+    const LONG payloadSize = GetBlockSize(record) - kBlockHeaderSize;
+    if (const BYTE* block = static_cast<const BYTE*>(GlobalLock(record))) {
+        const BYTE* payload = block + kBlockHeaderSize;
+        if (payloadSize >= static_cast<LONG>(sizeof(TextBlockHeader))) {
+            const auto* stored = reinterpret_cast<const TextBlockHeader*>(payload);
+            const long long size = TextBlockSize(stored);
+            if (size >= 0 && size <= payloadSize) {
+                header = *stored;
+                TextBlockView view = ViewTextBlock(payload, payloadSize);
+                runs.assign(view.runs, view.runs + view.runCount);
+                formats.assign(view.formats, view.formats + view.formatCount);
+                const BYTE* textAt = payload + size - header.textLength;
+                text.assign(textAt, textAt + header.textLength);
+            }
+        }
+        GlobalUnlock(record);
+    }
+    ReleaseBlock(record);
+    // Stored texts may end in a zero; the editor's length counts the characters only.
+    while (!text.empty() && text.back() == 0) text.pop_back();
+    header.lineCount = header.segmentCount = 0;
+
+    *stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(TenState));
+    if (!*stateBlock) return ErrOutOfMemory;
+    Locked<TenState> s(*stateBlock);
+    text.push_back(0);
+    s->textLength = static_cast<INT32>(text.size() - 1);
+    s->text = CopyToMemory(text.data(), text.size());
+    s->runCount = static_cast<INT32>(runs.size());
+    s->runs = CopyToMemory(runs.data(), runs.size() * sizeof(TextRun));
+    s->formatCount = static_cast<INT32>(formats.size());
+    s->formats = CopyToMemory(formats.data(), formats.size() * sizeof(ParagraphFormat));
+    s->header = CopyToMemory(&header, sizeof(header));
+    s->objectRow = row;
+    if (!s->text || !s->runs || !s->formats || !s->header) {
+        s.Unlock();
+        FreeTenState(*stateBlock);
+        *stateBlock = nullptr;
+        return ErrOutOfMemory;
+    }
+    return 0;
+}
+
+// The run that holds character `c`; runs come from stored data and may not cover every byte.
+int RunOfCharacter(const std::vector<TextRun>& runs, int c)
+{
+    int found = 0;
+    for (int i = 0; i < static_cast<int>(runs.size()); ++i) {
+        if (runs[i].firstChar <= c) found = i;
+        if (runs[i].firstChar <= c && c - runs[i].firstChar < runs[i].charCount) return i;
+    }
+    return found;
+}
+
+bool SameFormat(const TextRun& a, const TextRun& b)
+{
+    return std::memcmp(&a, &b, offsetof(TextRun, firstChar)) == 0 && a.font == b.font;
+}
+
+}  // namespace
+
+HGLOBAL GetTenState(HWND editor)
+{
+    if (!editor) return nullptr;
+    char name[16] = {};
+    if (!GetClassNameA(editor, name, sizeof(name)) || std::strcmp(name, kEditorClass) != 0)
+        return nullptr;
+    return reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(GetWindowLongA(editor, kTenStateWord)));
+}
+
+int BeginObjectTextEdit(HWND view, DocumentState* state, int row, int x, int y, int mode)
+{
+    (void)mode;
+    if (!state) return 0;
+    if (state->textEditor) {
+        if (int err = EndTextEditing(view, -1)) return err;
+    }
+    Locked<Drawing> drawing(state->drawing);
+    if (!drawing) return ErrOutOfMemory;
+    Locked<ObjectList> objects(drawing->objectList);
+    if (!objects) return ErrOutOfMemory;
+    if (row < 0 || row >= objects->count || ((*objects)[row].state & StateLocked)) return 0;
+    const int holder = ResolveTextHolderIndex(objects.get(), row);
+    if (holder < 0 || (*objects)[holder].textId < 0) return 0;
+
+    HGLOBAL stateBlock = nullptr;
+    if (int err = LoadEditorState(drawing->header.slot, (*objects)[holder].textId, holder, &stateBlock))
+        return err;
+    if (!RegisterEditorClass()) {
+        FreeTenState(stateBlock);
+        return ErrWindowNotCreated;
+    }
+    HWND editor = CreateWindowA(kEditorClass, "", WS_CHILD, x, y, 1, 1, view, nullptr,
+                                g_hInstance ? g_hInstance : GetModuleHandleA(nullptr), nullptr);
+    if (!editor) {
+        FreeTenState(stateBlock);
+        return ErrWindowNotCreated;
+    }
+    SetWindowLongA(editor, kTenStateWord, static_cast<LONG>(reinterpret_cast<LONG_PTR>(stateBlock)));
+    (*objects)[holder].state |= StateTextEditing;
+    state->textEditor = editor;
+    return 0;
+}
+
+int TenReplaceSelectionKeepStyle(HWND editor, const char* string, int* caret)
+{
+    Locked<TenState> s(GetTenState(editor));
+    if (!s || !string) return ErrOutOfMemory;
+    std::vector<char> text = ReadArray<char>(s->text, s->textLength);
+    std::vector<TextRun> runs = ReadArray<TextRun>(s->runs, s->runCount);
+    const int length = static_cast<int>(text.size());
+    const int start = std::clamp<int>(s->selStart, 0, length);
+    const int end = std::clamp<int>(s->selEnd, start, length);
+    const int inserted = static_cast<int>(std::strlen(string));
+    if (static_cast<long long>(length) - (end - start) + inserted > kLargestText) return ErrOutOfMemory;
+
+    // Each character's run, then the new characters take the run of the character they replace.
+    TextRun fallback = {};
+    std::vector<TextRun> perChar;
+    perChar.reserve(length + inserted);
+    auto runAt = [&](int c) { return runs.empty() ? fallback : runs[RunOfCharacter(runs, c)]; };
+    for (int c = 0; c < start; ++c) perChar.push_back(runAt(c));
+    for (int k = 0; k < inserted; ++k) {
+        int source = end > start ? std::min(start + k, end - 1) : (start > 0 ? start - 1 : 0);
+        perChar.push_back(runAt(source));
+    }
+    for (int c = end; c < length; ++c) perChar.push_back(runAt(c));
+
+    std::vector<char> newText(text.begin(), text.begin() + start);
+    newText.insert(newText.end(), string, string + inserted);
+    newText.insert(newText.end(), text.begin() + end, text.end());
+    std::vector<TextRun> newRuns;
+    for (int c = 0; c < static_cast<int>(perChar.size()); ++c) {
+        if (!newRuns.empty() && SameFormat(newRuns.back(), perChar[c])) {
+            ++newRuns.back().charCount;
+            continue;
+        }
+        newRuns.push_back(perChar[c]);
+        newRuns.back().firstChar = c;
+        newRuns.back().charCount = 1;
+    }
+    if (newRuns.empty() && !runs.empty()) {
+        newRuns.push_back(runs.front());
+        newRuns.back().firstChar = newRuns.back().charCount = 0;
+    }
+
+    newText.push_back(0);
+    HGLOBAL textBlock = CopyToMemory(newText.data(), newText.size());
+    HGLOBAL runBlock = CopyToMemory(newRuns.data(), newRuns.size() * sizeof(TextRun));
+    if (!textBlock || !runBlock) {
+        if (textBlock) GlobalFree(textBlock);
+        if (runBlock) GlobalFree(runBlock);
+        return ErrOutOfMemory;
+    }
+    GlobalFree(s->text);
+    GlobalFree(s->runs);
+    s->text = textBlock;
+    s->runs = runBlock;
+    s->textLength = static_cast<INT32>(newText.size() - 1);
+    s->runCount = static_cast<INT32>(newRuns.size());
+    s->selStart = s->selEnd = start + inserted;
+    s->options |= TenModified;
+    if (caret) *caret = start + inserted;
+    return 0;
+}
+
+int StoreEditorText(HWND editor, Drawing* drawing, ObjectList* objects)
+{
+    Locked<TenState> s(GetTenState(editor));
+    if (!s || !drawing || !objects) return 0;
+    if (s->objectRow < 0 || s->objectRow >= objects->count) return 0;
+    const DrawObject& object = (*objects)[s->objectRow];
+    if (object.textId < 0) return 0;
+
+    TextBlockHeader header = {};
+    if (s->header && GlobalSize(s->header) >= sizeof(header)) {
+        header = *static_cast<const TextBlockHeader*>(GlobalLock(s->header));
+        GlobalUnlock(s->header);
+    }
+    std::vector<TextRun> runs = ReadArray<TextRun>(s->runs, s->runCount);
+    std::vector<ParagraphFormat> formats = ReadArray<ParagraphFormat>(s->formats, s->formatCount);
+    std::vector<char> text = ReadArray<char>(s->text, s->textLength);
+    header.runCount = static_cast<INT32>(runs.size());
+    header.formatCount = static_cast<INT32>(formats.size());
+    header.textLength = static_cast<INT32>(text.size());
+    header.lineCount = header.segmentCount = 0;
+
+    std::vector<BYTE> bytes(reinterpret_cast<const BYTE*>(&header),
+                            reinterpret_cast<const BYTE*>(&header) + sizeof(header));
+    auto append = [&](const void* p, size_t n) {
+        bytes.insert(bytes.end(), static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
+    };
+    append(runs.data(), runs.size() * sizeof(TextRun));
+    append(formats.data(), formats.size() * sizeof(ParagraphFormat));
+    append(text.data(), text.size());
+    HGLOBAL memory = CopyToMemory(bytes.data(), bytes.size());
+    if (!memory) return ErrOutOfMemory;
+
+    HGLOBAL record = nullptr;
+    int err = LoadRecord(drawing->header.slot, RecTextBlock, object.textId, &record);
+    if (!err) {
+        err = BeginRecordChange(record);
+        if (!err) err = StoreTextBlock(&record, memory);
+        ReleaseBlock(record);
+    }
+    GlobalFree(memory);
+    return err;
+}
