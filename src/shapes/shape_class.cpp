@@ -9,6 +9,7 @@
 #include "model/class_protocol.h"
 #include "model/links.h"
 #include "shapes/connection_points.h"
+#include "shapes/custom_outline.h"
 #include "shapes/hook_mapping.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_adjust.h"
@@ -168,6 +169,7 @@ int InitShape(Drawing* drawing, ObjectList* objects, int row, int dataType, HGLO
                 shape->dataId = id;
                 shape->dataType = RecOutlinePoints;
                 shape->dataCount = 1;
+                ComputeCustomTextMargins(block, shape);
             }
         }
         break;
