@@ -120,8 +120,13 @@ int BuildChain(Drawing* drawing, ObjectList* objects, BOOL test, Chain& chain, R
         piece.row = row;
         INT32 drawn = 0;
         // The result counts the path's points; the count argument is the drawn path's.
-        const int points = static_cast<int>(SendClassMessage(reinterpret_cast<HDC>(codeBlock), drawing, objects, row,
-                                                             OM_GETPATH, 0, Arg(&drawn), piece.points));
+        // The message carries the code block in the device-context place and the extent in the
+        // drawing's place, so it goes to the handler directly.
+        ObjectClassHandler handler = HandlerForClass((*objects)[row].objClass);
+        const int points = handler ? static_cast<int>(handler(reinterpret_cast<HDC>(codeBlock),
+                                                              reinterpret_cast<Drawing*>(&extent), objects, row,
+                                                              OM_GETPATH, 0, Arg(&drawn), piece.points))
+                                   : 0;
         if (points <= 0) {
             GlobalFree(codeBlock);
             return 1;

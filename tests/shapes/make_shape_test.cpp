@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "documents/document_state.h"
 #include "frame/frame_services.h"
+#include "lines/line_class.h"
 #include "model/drawing.h"
 #include "model/objects.h"
 #include "model/undo.h"
@@ -60,20 +62,29 @@ protected:
             if (Object(i).state & StateSelected) rows.push_back(i);
         return rows;
     }
-    // Every record of the store, type, id and payload.
+    // Every record of the store, type, id and payload, but for the document records (type 100):
+    // they hold the open document's memory handles, which reopening the store after an undo
+    // renews.
     std::string Store()
     {
         std::string all;
+        for (const auto& r : StoreRecords()) all += r.first + ":" + r.second + "|";
+        return all;
+    }
+    std::vector<std::pair<std::string, std::string>> StoreRecords()
+    {
+        std::vector<std::pair<std::string, std::string>> all;
         int types = 0;
         EXPECT_EQ(0, CountRecordTypes(slot_, &types));
         for (int t = 0; t < types; ++t) {
             int type = 0, count = 0;
             GetRecordTypeAt(slot_, t, &type);
+            if (type == RecDocument) continue;
             CountRecords(slot_, type, &count);
             for (int i = 0; i < count; ++i) {
                 int id = 0;
                 GetRecordIdAt(slot_, type, i, &id);
-                all += std::to_string(type) + "/" + std::to_string(id) + ":" + RecordBytes(type, id) + "|";
+                all.emplace_back(std::to_string(type) + "/" + std::to_string(id), RecordBytes(type, id));
             }
         }
         return all;
@@ -84,16 +95,18 @@ protected:
         CountRecords(slot_, type, &n);
         return n;
     }
-    // The square (1000, 1000)-(2000, 2000) from four lines, each end short of the next line's
-    // start by `gap` in x and y; `reversed` draws the odd ones backwards.
+    // A square of side 1000 from four level and upright lines, each starting `gap` units off
+    // the previous one's end in x and in y; `reversed` draws the odd ones backwards.
     std::vector<int> Square(int gap, bool reversed)
     {
-        const POINT c[4] = {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 2000}};
+        const int g = gap;
+        const POINT ends[4][2] = {{{1000, 1000}, {2000, 1000}},
+                                  {{2000 + g, 1000 + g}, {2000 + g, 2000}},
+                                  {{2000, 2000 + g}, {1000, 2000 + g}},
+                                  {{1000 + g, 2000}, {1000 + g, 1000 + g}}};
         std::vector<int> rows;
         for (int i = 0; i < 4; ++i) {
-            POINT a = c[i], b = c[(i + 1) % 4];
-            b.x += (b.x > a.x ? -gap : b.x < a.x ? gap : gap);
-            b.y += (b.y > a.y ? -gap : b.y < a.y ? gap : gap);
+            POINT a = ends[i][0], b = ends[i][1];
             if (reversed && i % 2) std::swap(a, b);
             rows.push_back(AddLine(a.x, a.y, b.x, b.y));
         }
@@ -116,7 +129,10 @@ TEST_F(MakeShape, SquareCornersJoinWithinTheTolerance)
         {29, true, {2, 0, 3, 1}, 0},  {30, false, {0, 1, 2, 3}, -1}, {30, true, {3, 1, 0, 2}, -1},
     };
     for (const Case& c : cases) {
-        while (Count() > 0) DeleteObjects(LockDrawing().get(), FALSE, 0);
+        std::vector<int> all;
+        for (int i = 0; i < Count(); ++i) all.push_back(i);
+        Select(all);
+        ASSERT_EQ(0, DeleteObjects(LockDrawing().get(), TRUE, -1));
         std::vector<int> rows = Square(c.gap, c.reversed);
         // The selection order is the row order: rebuild the rows in the case's order.
         std::vector<int> picked;
@@ -150,8 +166,12 @@ TEST_F(MakeShape, JoinReplacesTheLinesByOneSelectedShapeAndUndoRestoresTheStore)
     const auto* head = reinterpret_cast<const INT32*>(chain.data());
     EXPECT_EQ(5, head[0]);
     const auto* v = reinterpret_cast<const OutlineVertex*>(chain.data() + 12);
-    EXPECT_EQ(v[0].x, v[4].x);
-    EXPECT_EQ(v[0].y, v[4].y);
+    // Level and upright sides pull each joint onto one corner.
+    const POINT corners[5] = {{29, 0}, {1029, 0}, {1029, 1029}, {29, 1029}, {29, 0}};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(corners[i].x, v[i].x) << i;
+        EXPECT_EQ(corners[i].y, v[i].y) << i;
+    }
     ASSERT_EQ(0, UndoLastChange(view_, TRUE));
     EXPECT_EQ(before, Store());
 }
@@ -179,9 +199,16 @@ TEST_F(MakeShape, OpenPathIsRefusedAndThereAndBackCloses)
 TEST_F(MakeShape, ChainTooSmallForAnObjectIsRefusedBeforeAnythingChanges)
 {
     // A closed triangle within 20 x 20: AddObject would make nothing of its extent.
-    AddLine(1000, 1000, 1020, 1000);
-    AddLine(1020, 1000, 1000, 1020);
-    AddLine(1000, 1020, 1000, 1000);
+    // Lines are made at a size AddObject takes, then shrunk as a drag could leave them.
+    const RECT small[3] = {{1000, 1000, 1020, 1000}, {1000, 1000, 1020, 1020}, {1000, 1000, 1000, 1020}};
+    AddLine(1000, 1000, 1200, 1000);
+    AddLine(1200, 1000, 1000, 1200);
+    AddLine(1000, 1200, 1000, 1000);
+    for (int i = 0; i < 3; ++i)
+        Change(i, [&](DrawObject& o, Drawing& d) {
+            o.frame = small[i];
+            RecalcLineBounds(&d, &o);
+        });
     const int other = AddAt(ClassShape, RECT{3000, 3000, 3600, 3600}, 1);
     (void)other;
     Select({0, 1, 2});
@@ -225,7 +252,11 @@ TEST_F(MakeShape, ShapeToLineChecksTheSelection)
     prompts_->Clear();
 
     // A picture: the wrong-shape hint once.
-    Change(0, [](DrawObject& o, Drawing&) { o.state |= StatePicture; });
+    Change(0, [](DrawObject& o, Drawing&) {
+        o.state |= StatePicture;
+        o.dataType = 112;
+        o.dataCount = 1;
+    });
     Select({0});
     EXPECT_EQ(0, EditShapeOutlineCommand(view_));
     EXPECT_EQ(std::vector<std::string>({"INFO_SHAPETOLINE_WRONG"}), prompts_->shown());
@@ -253,6 +284,36 @@ TEST_F(MakeShape, ShapeTooSmallForAnyLineStays)
     EXPECT_EQ(0, EditShapeOutlineCommand(view_));
     EXPECT_EQ(std::vector<std::string>({"INFO_SHAPETOLINE_WRONG"}), prompts_->shown());
     EXPECT_EQ(2, Count());
+}
+
+TEST_F(MakeShape, ShapeToLineSkipsPiecesTooSmallForALine)
+{
+    // A thin custom shape 1000 x 20: its two short sides can become no object.
+    AddLine(1000, 1000, 2000, 1000);
+    AddLine(2000, 1000, 2000, 1200);
+    AddLine(2000, 1020, 1000, 1020);
+    AddLine(1000, 1200, 1000, 1000);
+    Change(1, [](DrawObject& o, Drawing& d) {
+        o.frame = RECT{1994, 1000, 2006, 1020};
+        RecalcLineBounds(&d, &o);
+    });
+    Change(3, [](DrawObject& o, Drawing& d) {
+        o.frame = RECT{994, 1000, 1006, 1020};
+        RecalcLineBounds(&d, &o);
+    });
+    Select({0, 1, 2, 3});
+    ASSERT_EQ(0, Join(FALSE));
+    ASSERT_EQ(1, Count());
+    AddAt(ClassShape, RECT{3000, 3000, 3600, 3600}, 1);   // a bystander after the shape
+    Select({0});
+    prompts_->Clear();
+    ASSERT_EQ(0, EditShapeOutlineCommand(view_));
+    ASSERT_EQ(3, Count());   // the bystander and the two long sides
+    EXPECT_EQ(ClassShape, Object(0).objClass);
+    EXPECT_EQ(std::vector<int>({1, 2}), SelectedRows());
+    EXPECT_EQ(1, LockDrawing()->currentRow);
+    EXPECT_EQ(2, LockDrawing()->selectedCount);
+    EXPECT_EQ(RECT({1000, 994, 2000, 1006}), Object(1).frame);   // the top side, as a level line
 }
 
 TEST(MakeShapeJoint, PointsMeetBelowThirtyAndSquareSidesAlign)
