@@ -10,3 +10,7 @@
 #define IDS_DEFAULT_CHARSET 525
 #define IDS_TEMPLATE_FOLDER 537
 #define IDS_UNIT_NONE 600
+
+// Pictures of the Make Shape and Shape to Line hint dialogs.
+#define IDB_MAKESHAPE_HINT 501
+#define IDB_SHAPETOLINE_HINT 502

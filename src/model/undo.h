@@ -22,6 +22,8 @@ enum UndoLabel {
     UndoCut = 46,
     UndoChangeAppearance = 48,
     UndoRotate = 58,
+    UndoJoinLines = 60,
+    UndoEditShape = 62,
 };
 
 constexpr UINT kUndoStringBase = 2500;   // + label: undo text; + 1 + label: redo text
