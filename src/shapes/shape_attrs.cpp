@@ -29,22 +29,22 @@ int StoreTextEffect(Drawing* drawing, const DrawObject* shape)
         return result;
     int result = BeginRecordChange(block);
     if (result == 0) {
-        if (GlobalSize(block) >= kBlockHeaderSize + sizeof(TextBlockHeader)) {
+        if (GlobalSize(block) >= kBlockHeaderSize + sizeof(TextBlock)) {
             auto* bytes = static_cast<BYTE*>(GlobalLock(block));
             if (bytes) {
-                auto* header = reinterpret_cast<TextBlockHeader*>(bytes + kBlockHeaderSize);
+                auto* header = reinterpret_cast<TextBlock*>(bytes + kBlockHeaderSize);
                 const DrawingStyle& style = drawing->style;
                 if ((style.shadowClassMask & 0x2) && !(shape->options & OptNoTextShadow)) {
                     int kind = style.shadowStyle;
                     if (style.shadowClassMask & 0x4)
                         kind = kind == 1 ? 2 : (kind == 2 ? 1 : kind);
-                    header->effectKind = kind;
-                    header->effectDx = style.shadowDx;
-                    header->effectDy = style.shadowDy;
-                    header->effectColor = style.shadowColor;
-                    header->effectColor2 = style.highlightColor;
+                    header->effect.kind = kind;
+                    header->effect.dx = style.shadowDx;
+                    header->effect.dy = style.shadowDy;
+                    header->effect.color = style.shadowColor;
+                    header->effect.color2 = style.highlightColor;
                 } else {
-                    header->effectKind = 0;
+                    header->effect.kind = 0;
                 }
                 GlobalUnlock(block);
             }

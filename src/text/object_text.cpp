@@ -18,11 +18,11 @@
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
 {
     TextBlockView view;
-    if (!payload || payloadSize < static_cast<LONG>(sizeof(TextBlockHeader))) return view;
-    const auto* header = reinterpret_cast<const TextBlockHeader*>(payload);
+    if (!payload || payloadSize < static_cast<LONG>(sizeof(TextBlock))) return view;
+    const auto* header = reinterpret_cast<const TextBlock*>(payload);
     if (header->lineCount < 0 || header->runCount < 0 || header->formatCount < 0) return view;
     // Stored counts are checked against the block before any run is read.
-    long long runsAt = sizeof(TextBlockHeader) + static_cast<long long>(kTextLineSize) * header->lineCount;
+    long long runsAt = sizeof(TextBlock) + static_cast<long long>(kTextLineSize) * header->lineCount;
     long long formatsAt = runsAt + static_cast<long long>(sizeof(TextRun)) * header->runCount;
     long long end = formatsAt + static_cast<long long>(sizeof(ParagraphFormat)) * header->formatCount;
     if (end > payloadSize) return view;
@@ -33,12 +33,12 @@ TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
     return view;
 }
 
-long long TextBlockSize(const TextBlockHeader* header)
+long long TextBlockSize(const TextBlock* header)
 {
     if (header->lineCount < 0 || header->runCount < 0 || header->formatCount < 0 ||
         header->segmentCount < 0 || header->textLength < 0)
         return -1;
-    return static_cast<long long>(sizeof(TextBlockHeader)) +
+    return static_cast<long long>(sizeof(TextBlock)) +
            static_cast<long long>(kTextLineSize) * header->lineCount +
            static_cast<long long>(sizeof(TextRun)) * header->runCount +
            static_cast<long long>(sizeof(ParagraphFormat)) * header->formatCount +
@@ -49,13 +49,13 @@ int StoreTextBlock(HGLOBAL* record, HGLOBAL text)
 {
     constexpr long long kLargestRecord = 65000;
     const SIZE_T available = GlobalSize(text);
-    if (available < sizeof(TextBlockHeader))
+    if (available < sizeof(TextBlock))
         return StoreMemoryTooSmall;
     const BYTE* source = static_cast<const BYTE*>(GlobalLock(text));
     if (!source)
         return ErrOutOfMemory;
     // The counts come from whoever made the block: they must fit the memory that holds it.
-    const long long size = TextBlockSize(reinterpret_cast<const TextBlockHeader*>(source));
+    const long long size = TextBlockSize(reinterpret_cast<const TextBlock*>(source));
     if (size < 0 || size > static_cast<long long>(available)) {
         GlobalUnlock(text);
         return StoreMemoryTooSmall;

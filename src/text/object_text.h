@@ -7,79 +7,9 @@
 #include <cstddef>
 
 #include "model/drawing_records.h"
+#include "text/text_records.h"
 
 struct DocumentState;
-
-#pragma pack(push, 1)
-
-// Payload of a TextBlock record (type 114): an 88-byte header, then lineCount lines of 60
-// bytes, runCount runs of 68 bytes, formatCount paragraph formats of 44 bytes, segmentCount
-// segments of 24 bytes and textLength text bytes; at most 0x7FFF bytes in all.
-struct TextBlockHeader {
-    INT32 runCount;
-    INT32 lineCount;
-    INT32 textLength;
-    INT32 formatCount;
-    INT32 segmentCount;
-    INT32 options;
-    INT32 widestLine;
-    INT32 textHeight;
-    RECT margins;
-    INT32 layoutWidth;
-    INT32 widestWord;
-    INT32 zoom;
-    INT32 labelLink;
-    INT32 ownerRow;
-    INT32 effectDx;        // at 68, the TextEffect
-    INT32 effectDy;
-    INT32 effectKind;
-    COLORREF effectColor;
-    COLORREF effectColor2;
-};
-static_assert(sizeof(TextBlockHeader) == 88);
-
-// One character-format run.
-struct TextRun {
-    INT32 face;            // font slot
-    INT32 size;            // points
-    INT32 style;           // 1 bold, 2 italic, 4 underline, 8 inverse
-    COLORREF color;
-    INT32 script;          // at 16: 1 raised, -1 lowered, 0 normal
-    INT32 attribute;
-    INT32 paragraphFormat; // at 24
-    INT32 runFlags;
-    INT32 nominalSize;
-    INT32 escapement;      // at 36
-    INT32 ascent;
-    INT32 height;
-    INT32 averageWidth;
-    INT32 overhang;
-    INT32 firstChar;
-    INT32 charCount;
-    INT32 font;            // at 64, a process-local handle
-};
-static_assert(sizeof(TextRun) == 68);
-
-struct ParagraphFormat {
-    INT32 alignment;       // 0 left, 2 right, 6 centred, 32 justified
-    INT32 lineSpacing;     // percent of the line height added below each line
-    INT32 extraSpacing;    // units added below each line
-    INT32 charSpacing;     // percent of the average character width
-    INT32 leftIndent;      // at 16, also the room left for a bullet
-    INT32 rightIndent;
-    INT32 firstIndent;
-    INT32 spacingBase;
-    INT32 bullet;          // at 32: 0 none, 1-4 circles and squares
-    INT32 tabInterval;
-    INT32 hyphenate;
-};
-static_assert(sizeof(ParagraphFormat) == 44);
-static_assert(offsetof(ParagraphFormat, bullet) == 32);
-
-#pragma pack(pop)
-
-constexpr int kTextLineSize = 60;
-constexpr int kTextSegmentSize = 24;
 
 // The runs and paragraph formats of a locked TextBlock payload of `payloadSize` bytes. Counts
 // come from stored data: a block whose counts do not fit its size yields no runs.
@@ -93,7 +23,7 @@ TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize);
 
 // The size of the TextBlock its header describes: 88 bytes, then the lines, runs, paragraph
 // formats, segments and text; -1 when a count is negative.
-long long TextBlockSize(const TextBlockHeader* header);
+long long TextBlockSize(const TextBlock* header);
 
 // Copies the TextBlock `text` (a movable memory block) into the store record `*record`, resized
 // to 16 bytes plus the block (the block may move), and marks it changed. 1 when the record would

@@ -47,7 +47,7 @@ void FreeTenState(HGLOBAL stateBlock)
 {
     if (!stateBlock) return;
     if (TenState* s = static_cast<TenState*>(GlobalLock(stateBlock))) {
-        for (HGLOBAL h : {s->text, s->runs, s->formats, s->header})
+        for (HGLOBAL h : {s->text, s->runs, s->formats, s->lines, s->segments})
             if (h) GlobalFree(h);
         GlobalUnlock(stateBlock);
     }
@@ -60,8 +60,8 @@ LRESULT OnSetSelection(HWND editor, LPARAM range)
     if (!s) return 0;
     int start = std::clamp<int>(LOWORD(range), 0, s->textLength);
     int end = std::clamp<int>(HIWORD(range), 0, s->textLength);
-    s->selStart = std::min(start, end);
-    s->selEnd = std::max(start, end);
+    s->selStart.charIndex = std::min(start, end);
+    s->selEnd.charIndex = std::max(start, end);
     return 0;
 }
 
@@ -105,15 +105,15 @@ int LoadEditorState(int slot, int textId, int row, HGLOBAL* stateBlock)
 {
     HGLOBAL record = nullptr;
     if (int err = LoadRecord(slot, RecTextBlock, textId, &record)) return err;
-    TextBlockHeader header = {};
+    TextBlock header = {};
     std::vector<BYTE> text;
     std::vector<TextRun> runs;
     std::vector<ParagraphFormat> formats;
     const LONG payloadSize = GetBlockSize(record) - kBlockHeaderSize;
     if (const BYTE* block = static_cast<const BYTE*>(GlobalLock(record))) {
         const BYTE* payload = block + kBlockHeaderSize;
-        if (payloadSize >= static_cast<LONG>(sizeof(TextBlockHeader))) {
-            const auto* stored = reinterpret_cast<const TextBlockHeader*>(payload);
+        if (payloadSize >= static_cast<LONG>(sizeof(TextBlock))) {
+            const auto* stored = reinterpret_cast<const TextBlock*>(payload);
             const long long size = TextBlockSize(stored);
             if (size >= 0 && size <= payloadSize) {
                 header = *stored;
@@ -139,11 +139,22 @@ int LoadEditorState(int slot, int textId, int row, HGLOBAL* stateBlock)
     s->text = CopyToMemory(text.data(), text.size());
     s->runCount = static_cast<INT32>(runs.size());
     s->runs = CopyToMemory(runs.data(), runs.size() * sizeof(TextRun));
-    s->formatCount = static_cast<INT32>(formats.size());
-    s->formats = CopyToMemory(formats.data(), formats.size() * sizeof(ParagraphFormat));
-    s->header = CopyToMemory(&header, sizeof(header));
-    s->objectRow = row;
-    if (!s->text || !s->runs || !s->formats || !s->header) {
+    // The format table is a 32-bit count followed by the entries.
+    std::vector<BYTE> table(sizeof(INT32) + formats.size() * sizeof(ParagraphFormat));
+    const INT32 formatCount = static_cast<INT32>(formats.size());
+    std::memcpy(table.data(), &formatCount, sizeof(INT32));
+    if (!formats.empty())
+        std::memcpy(table.data() + sizeof(INT32), formats.data(), formats.size() * sizeof(ParagraphFormat));
+    s->formats = CopyToMemory(table.data(), table.size());
+    s->options = static_cast<DWORD>(header.options) & ~TenOptModified;
+    SetRect(&s->margins, header.marginLeft, header.marginTop, header.marginRight, header.marginBottom);
+    s->zoom = header.zoom;
+    s->labelLink = header.labelLink;
+    s->effect = header.effect;
+    s->ownerRow = row;
+    s->baseUnit = 600;
+    s->width = header.layoutWidth > 0 ? header.layoutWidth + header.marginLeft + header.marginRight : 0;
+    if (!s->text || !s->runs || !s->formats) {
         s.Unlock();
         FreeTenState(*stateBlock);
         *stateBlock = nullptr;
@@ -220,8 +231,8 @@ int TenReplaceSelectionKeepStyle(HWND editor, const char* string, int* caret)
     std::vector<char> text = ReadArray<char>(s->text, s->textLength);
     std::vector<TextRun> runs = ReadArray<TextRun>(s->runs, s->runCount);
     const int length = static_cast<int>(text.size());
-    const int start = std::clamp<int>(s->selStart, 0, length);
-    const int end = std::clamp<int>(s->selEnd, start, length);
+    const int start = std::clamp<int>(s->selStart.charIndex, 0, length);
+    const int end = std::clamp<int>(s->selEnd.charIndex, start, length);
     const int inserted = static_cast<int>(std::strlen(string));
     if (static_cast<long long>(length) - (end - start) + inserted > kLargestText) return ErrOutOfMemory;
 
@@ -269,7 +280,7 @@ int TenReplaceSelectionKeepStyle(HWND editor, const char* string, int* caret)
     s->runs = runBlock;
     s->textLength = static_cast<INT32>(newText.size() - 1);
     s->runCount = static_cast<INT32>(newRuns.size());
-    s->selStart = s->selEnd = start + inserted;
+    s->selStart.charIndex = s->selEnd.charIndex = start + inserted;
     s->options |= TenModified;
     if (caret) *caret = start + inserted;
     return 0;
@@ -279,17 +290,46 @@ int StoreEditorText(HWND editor, Drawing* drawing, ObjectList* objects)
 {
     Locked<TenState> s(GetTenState(editor));
     if (!s || !drawing || !objects) return 0;
-    if (s->objectRow < 0 || s->objectRow >= objects->count) return 0;
-    const DrawObject& object = (*objects)[s->objectRow];
+    if (s->ownerRow < 0 || s->ownerRow >= objects->count) return 0;
+    const DrawObject& object = (*objects)[s->ownerRow];
     if (object.textId < 0) return 0;
 
-    TextBlockHeader header = {};
-    if (s->header && GlobalSize(s->header) >= sizeof(header)) {
-        header = *static_cast<const TextBlockHeader*>(GlobalLock(s->header));
-        GlobalUnlock(s->header);
+    HGLOBAL record = nullptr;
+    if (int err = LoadRecord(drawing->header.slot, RecTextBlock, object.textId, &record)) return err;
+    // The measured figures stay as stored until the text is laid out again.
+    TextBlock header = {};
+    if (GetBlockSize(record) - kBlockHeaderSize >= static_cast<LONG>(sizeof(TextBlock))) {
+        if (const BYTE* block = static_cast<const BYTE*>(GlobalLock(record))) {
+            const auto* stored = reinterpret_cast<const TextBlock*>(block + kBlockHeaderSize);
+            header.widestLine = stored->widestLine;
+            header.textHeight = stored->textHeight;
+            header.widestWord = stored->widestWord;
+            GlobalUnlock(record);
+        }
     }
+    header.options = static_cast<INT32>(s->options & ~TenOptModified);
+    header.marginLeft = s->margins.left;
+    header.marginTop = s->margins.top;
+    header.marginRight = s->margins.right;
+    header.marginBottom = s->margins.bottom;
+    header.layoutWidth = s->width > 0 ? s->width - s->margins.left - s->margins.right : -1;
+    header.zoom = s->zoom;
+    header.labelLink = s->labelLink;
+    header.ownerRow = s->ownerRow;
+    header.effect = s->effect;
     std::vector<TextRun> runs = ReadArray<TextRun>(s->runs, s->runCount);
-    std::vector<ParagraphFormat> formats = ReadArray<ParagraphFormat>(s->formats, s->formatCount);
+    std::vector<ParagraphFormat> formats;
+    if (s->formats && GlobalSize(s->formats) >= sizeof(INT32)) {
+        const BYTE* table = static_cast<const BYTE*>(GlobalLock(s->formats));
+        INT32 count = 0;
+        std::memcpy(&count, table, sizeof(INT32));
+        const size_t room = (GlobalSize(s->formats) - sizeof(INT32)) / sizeof(ParagraphFormat);
+        if (count > 0 && static_cast<size_t>(count) <= room) {
+            const auto* entries = reinterpret_cast<const ParagraphFormat*>(table + sizeof(INT32));
+            formats.assign(entries, entries + count);
+        }
+        GlobalUnlock(s->formats);
+    }
     std::vector<char> text = ReadArray<char>(s->text, s->textLength);
     header.runCount = static_cast<INT32>(runs.size());
     header.formatCount = static_cast<INT32>(formats.size());
@@ -305,15 +345,13 @@ int StoreEditorText(HWND editor, Drawing* drawing, ObjectList* objects)
     append(formats.data(), formats.size() * sizeof(ParagraphFormat));
     append(text.data(), text.size());
     HGLOBAL memory = CopyToMemory(bytes.data(), bytes.size());
-    if (!memory) return ErrOutOfMemory;
-
-    HGLOBAL record = nullptr;
-    int err = LoadRecord(drawing->header.slot, RecTextBlock, object.textId, &record);
-    if (!err) {
-        err = BeginRecordChange(record);
-        if (!err) err = StoreTextBlock(&record, memory);
+    if (!memory) {
         ReleaseBlock(record);
+        return ErrOutOfMemory;
     }
+    int err = BeginRecordChange(record);
+    if (!err) err = StoreTextBlock(&record, memory);
+    ReleaseBlock(record);
     GlobalFree(memory);
     return err;
 }

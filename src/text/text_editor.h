@@ -6,29 +6,12 @@
 #include <windows.h>
 
 #include "model/drawing_records.h"
+#include "text/text_records.h"
 
 struct DocumentState;
 
-#pragma pack(push, 1)
 
-// Window word 0 of a TENClass window: a movable block holding this record.
-struct TenState {
-    DWORD options;       // 0x1 the text was modified since it was loaded
-    INT32 textLength;    // bytes of text, without a terminator
-    HGLOBAL text;        // the text bytes (textLength, then a zero)
-    INT32 selStart;      // selection, in bytes of the text
-    INT32 selEnd;
-    INT32 runCount;
-    HGLOBAL runs;        // runCount TextRuns covering the text by firstChar and charCount
-    INT32 formatCount;
-    HGLOBAL formats;     // the paragraph formats, kept as loaded
-    HGLOBAL header;      // the loaded TextBlockHeader (88 bytes)
-    INT32 objectRow;     // the row whose text record is edited
-};
-
-#pragma pack(pop)
-
-constexpr DWORD TenModified = 0x1;
+constexpr DWORD TenModified = TenOptModified;
 constexpr int kTenStateWord = 0;
 constexpr int kLargestText = 0x7FFF;   // a TextBlock stays within this many bytes
 

@@ -101,9 +101,9 @@ void ApplyToRun(Drawing* drawing, TextRun* run, int message, const TextFormatReq
 void ApplyToBlock(Drawing* drawing, DrawObject* object, BYTE* payload, LONG payloadSize,
                   int message, const TextFormatRequest& request)
 {
-    if (payloadSize < static_cast<LONG>(sizeof(TextBlockHeader)))
+    if (payloadSize < static_cast<LONG>(sizeof(TextBlock)))
         return;
-    auto* header = reinterpret_cast<TextBlockHeader*>(payload);
+    auto* header = reinterpret_cast<TextBlock*>(payload);
     const TextBlockView view = ViewTextBlock(payload, payloadSize);
     auto* runs = const_cast<TextRun*>(view.runs);
     auto* formats = const_cast<ParagraphFormat*>(view.formats);

@@ -369,14 +369,14 @@ HGLOBAL NewTextBlock()
 {
     const char text[] = "Contract";
     const int textLength = sizeof text - 1;
-    const SIZE_T size = sizeof(TextBlockHeader) + sizeof(TextRun) + sizeof(ParagraphFormat) + textLength;
+    const SIZE_T size = sizeof(TextBlock) + sizeof(TextRun) + sizeof(ParagraphFormat) + textLength;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     BYTE* bytes = static_cast<BYTE*>(GlobalLock(block));
-    auto* header = reinterpret_cast<TextBlockHeader*>(bytes);
+    auto* header = reinterpret_cast<TextBlock*>(bytes);
     header->runCount = 1;
     header->formatCount = 1;
     header->textLength = textLength;
-    auto* run = reinterpret_cast<TextRun*>(bytes + sizeof(TextBlockHeader));
+    auto* run = reinterpret_cast<TextRun*>(bytes + sizeof(TextBlock));
     run->size = 12;
     run->charCount = textLength;
     auto* format = reinterpret_cast<ParagraphFormat*>(run + 1);

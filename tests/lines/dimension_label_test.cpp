@@ -124,7 +124,7 @@ protected:
             runs.push_back(run);
             text += piece.text;
         }
-        TextBlockHeader header = {};
+        TextBlock header = {};
         header.runCount = static_cast<INT32>(runs.size());
         header.textLength = static_cast<INT32>(text.size());
         std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
@@ -145,8 +145,8 @@ protected:
     {
         const std::string bytes = RecordBytes(RecTextBlock, Object(Object(line).labelRow).textId);
         std::vector<Piece> pieces;
-        if (bytes.size() < sizeof(TextBlockHeader)) return pieces;
-        TextBlockHeader header;
+        if (bytes.size() < sizeof(TextBlock)) return pieces;
+        TextBlock header;
         std::memcpy(&header, bytes.data(), sizeof(header));
         const long long size = TextBlockSize(&header);
         EXPECT_EQ(static_cast<long long>(bytes.size()), size);

@@ -336,10 +336,10 @@ TEST_F(ModelTest, AddingTellsThePaletteTheStyleOfWhatIsSelectedAfterwards)
     // A selected object whose text is one bold, raised run.
     const int texted = Add(ClassShape);
     HGLOBAL block = nullptr;
-    ASSERT_EQ(0, AddRecord(slot_, RecTextBlock, 7, kBlockHeaderSize + sizeof(TextBlockHeader) + sizeof(TextRun), &block));
+    ASSERT_EQ(0, AddRecord(slot_, RecTextBlock, 7, kBlockHeaderSize + sizeof(TextBlock) + sizeof(TextRun), &block));
     {
         Locked<BYTE> bytes(block);
-        TextBlockHeader header = {};
+        TextBlock header = {};
         header.runCount = 1;
         TextRun run = {};
         run.style = 1;

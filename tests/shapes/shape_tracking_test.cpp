@@ -214,14 +214,14 @@ TEST_F(ShapeTracking, TurningAShapePastThePageEdgePullsItBack)
 // A text block with one run over "Hello", one paragraph format and no lines.
 HGLOBAL MakeText(const TextRun& run)
 {
-    const SIZE_T size = sizeof(TextBlockHeader) + sizeof(TextRun) + sizeof(ParagraphFormat) + 5;
+    const SIZE_T size = sizeof(TextBlock) + sizeof(TextRun) + sizeof(ParagraphFormat) + 5;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     BYTE* bytes = static_cast<BYTE*>(GlobalLock(block));
-    auto* header = reinterpret_cast<TextBlockHeader*>(bytes);
+    auto* header = reinterpret_cast<TextBlock*>(bytes);
     header->runCount = 1;
     header->formatCount = 1;
     header->textLength = 5;
-    std::memcpy(bytes + sizeof(TextBlockHeader), &run, sizeof(run));
+    std::memcpy(bytes + sizeof(TextBlock), &run, sizeof(run));
     std::memcpy(bytes + size - 5, "Hello", 5);
     GlobalUnlock(block);
     return block;
@@ -270,24 +270,24 @@ TEST_F(ShapeText, StoringTextRefusesOversizedAndInconsistentBlocks)
 
     HGLOBAL text = MakeText(TextRun{});
     auto header = [&](auto change) {
-        auto* h = static_cast<TextBlockHeader*>(GlobalLock(text));
+        auto* h = static_cast<TextBlock*>(GlobalLock(text));
         change(*h);
         GlobalUnlock(text);
     };
     // 16 + 88 + 68 + 44 + text: exactly 65,000 is taken, one byte more is not.
     const SIZE_T fixed = 16 + 88 + 68 + 44;
     text = GlobalReAlloc(text, 65000 - 16, GMEM_MOVEABLE);
-    header([&](TextBlockHeader& h) { h.textLength = 65000 - fixed; });
+    header([&](TextBlock& h) { h.textLength = 65000 - fixed; });
     EXPECT_EQ(0, StoreTextBlock(&record, text));
     EXPECT_EQ(65000, GetBlockSize(record));
     text = GlobalReAlloc(text, 65000 - 15, GMEM_MOVEABLE);
-    header([&](TextBlockHeader& h) { h.textLength = 65000 - fixed + 1; });
+    header([&](TextBlock& h) { h.textLength = 65000 - fixed + 1; });
     EXPECT_EQ(1, StoreTextBlock(&record, text));
     EXPECT_EQ(65000, GetBlockSize(record));
     // Counts that reach past the memory, or negative ones, are refused.
-    header([&](TextBlockHeader& h) { h.textLength = 100; h.runCount = 1000; });
+    header([&](TextBlock& h) { h.textLength = 100; h.runCount = 1000; });
     EXPECT_NE(0, StoreTextBlock(&record, text));
-    header([&](TextBlockHeader& h) { h.runCount = -1; });
+    header([&](TextBlock& h) { h.runCount = -1; });
     EXPECT_NE(0, StoreTextBlock(&record, text));
     EXPECT_EQ(65000, GetBlockSize(record));
     ReleaseBlock(record);
@@ -341,9 +341,9 @@ TEST_F(ShapeText, TextMessagesChangeEveryRunOrParagraph)
         TextFormatRequest request = c.request;
         ASSERT_EQ(0, Send(row, c.message, 0, 0, &request));
         const std::vector<BYTE> stored = Stored(Object(row).textId);
-        ASSERT_GE(stored.size(), sizeof(TextBlockHeader) + sizeof(TextRun));
+        ASSERT_GE(stored.size(), sizeof(TextBlock) + sizeof(TextRun));
         TextRun after;
-        std::memcpy(&after, stored.data() + sizeof(TextBlockHeader), sizeof(after));
+        std::memcpy(&after, stored.data() + sizeof(TextBlock), sizeof(after));
         INT32 value;
         std::memcpy(&value, reinterpret_cast<const BYTE*>(&after) + c.field, sizeof(value));
         EXPECT_EQ(c.expected, value);
@@ -361,7 +361,7 @@ TEST_F(ShapeText, ParagraphMessagesAndShapesWithoutText)
     auto format = [&] {
         const std::vector<BYTE> stored = Stored(Object(row).textId);
         ParagraphFormat f;
-        std::memcpy(&f, stored.data() + sizeof(TextBlockHeader) + sizeof(TextRun), sizeof(f));
+        std::memcpy(&f, stored.data() + sizeof(TextBlock) + sizeof(TextRun), sizeof(f));
         return f;
     };
     TextFormatRequest request = {};
@@ -383,7 +383,7 @@ TEST_F(ShapeText, ParagraphMessagesAndShapesWithoutText)
 
     request.wrap = 1;
     ASSERT_EQ(0, Send(row, OM_TEXTFLAG, 0, 0, &request));
-    auto options = [&] { return reinterpret_cast<const TextBlockHeader*>(Stored(Object(row).textId).data())->options; };
+    auto options = [&] { return reinterpret_cast<const TextBlock*>(Stored(Object(row).textId).data())->options; };
     EXPECT_EQ(2, options() & 2);
     request.wrap = 0;
     ASSERT_EQ(0, Send(row, OM_TEXTFLAG, 0, 0, &request));
