@@ -285,6 +285,28 @@ TEST_F(FontCacheTest, SlotsAndIndexesOutsideGiveIndexZeroOrNoFont)
     GlobalFree(map);
 }
 
+TEST_F(FontCacheTest, StoredCountsBeyondTheirMemoryAreCut)
+{
+    // A list and a map whose counts claim more than their blocks hold, as a damaged record may.
+    auto* head = static_cast<FontListHead*>(GlobalLock(list_));
+    head->count = 1000;
+    GlobalUnlock(list_);
+    HGLOBAL map = MakeMap({1, 0});
+    auto* mapHead = static_cast<FontMapHead*>(GlobalLock(map));
+    mapHead->count = 100;
+    GlobalUnlock(map);
+
+    EXPECT_EQ(-1, FindOrAddCachedFace(list_, 500));
+    EXPECT_EQ(nullptr, GetCachedFont(list_, nullptr, 500, 10, 0, 0, 0, 600));
+    LOGFONTA logFont;
+    EXPECT_FALSE(MakeRunLogFont(list_, nullptr, 3, 10, 0, 0, 0, 600, &logFont));
+    ASSERT_TRUE(MakeRunLogFont(list_, map, 50, 10, 0, 0, 0, 600, &logFont));
+    EXPECT_STREQ("Arial", logFont.lfFaceName);
+    ASSERT_TRUE(MakeRunLogFont(list_, map, 0, 10, 0, 0, 0, 600, &logFont));
+    EXPECT_STREQ("Courier New", logFont.lfFaceName);
+    GlobalFree(map);
+}
+
 TEST_F(FontCacheTest, RunLogFontFollowsSizeStyleAndKind)
 {
     const BOOL savedTrueType = g_trueTypeFound;
