@@ -4,12 +4,18 @@
 #include "frame/object_classes.h"
 #include "model/class_protocol.h"
 #include "model/resource_strings.h"
+#include "text/font_cache.h"
+#include "text/text_engine.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     g_hInstance = instance;
-    // Start-up stops when a class slot stays empty.
+    // Start-up stops when a class slot stays empty or the text engine cannot be set up.
     if (InstallObjectClasses() != 0) return 1;
+    int result = InitTextEngine();
+    if (result == 0) result = InitFontCache();
+    FreeFontCache();
+    TermTextEngine();
     RemoveClassHandlers();
-    return 0;
+    return result == 0 ? 0 : 1;
 }

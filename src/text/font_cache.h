@@ -33,12 +33,20 @@ constexpr int kMaxFontFlushes = 5;
 constexpr UINT WM_FLUSHFONTCACHE = 0x4CA;
 constexpr UINT WM_TOOMANYFONTS = 0x4CB;
 
+// Same face name (without regard to case), character set, precisions, quality and pitch.
 BOOL SameLogFontFace(const LOGFONTA* a, const LOGFONTA* b);
+// Allocates the empty cache at start-up: 0 or 10004.
 int InitFontCache();
+// Deletes every cached font and size list; the face count and created-font count become 0.
 void ClearFontCache();
 void FreeFontCache();
+// The cache index of list entry `index`'s face, added when new; -1 when the entry does not
+// exist, the face table is full or memory runs out.
 int FindOrAddCachedFace(HGLOBAL list, int index);
+// The cached font of the face for the complete LOGFONT, created when new; null when the face is
+// outside the table or the font cannot be made. Runs the budget after every creation.
 HFONT FindOrCreateCachedFont(int face, const LOGFONTA* logFont);
+// The first position of the size list whose height is not below `height`.
 int FindCachedSize(HGLOBAL sizeList, int height);
 // A font of the cache for a run; the cache owns it. Null when the slot names no list entry.
 HFONT GetCachedFont(HGLOBAL list, HGLOBAL map, int slot, int size, int style, int width,
@@ -49,6 +57,10 @@ HFONT CreateListFont(HGLOBAL list, HGLOBAL map, int slot, int size, int style, i
 // The LOGFONT of a run: FALSE when the slot names no list entry.
 BOOL MakeRunLogFont(HGLOBAL list, HGLOBAL map, int slot, int size, int style, int width,
                     int escapement, int unitsPerInch, LOGFONTA* logFont);
+
+// The cache's face count and a face's size list (none for a face outside the table).
+int CachedFaceCount();
+HGLOBAL CachedSizeList(int face);
 
 // Process-wide budget values, readable by tests.
 extern int g_createdFontCount;
