@@ -94,14 +94,20 @@ int ReadRecord(HFILE file, WORD* opcode, DWORD* length)
 {
     *length = 0;
     g_recordLength = 0;
-    if (!ReadExact(file, opcode, sizeof(WORD))) return ErrStreamShortRead;
-    if (*opcode & kRecordBare) return 0;
+    // Read into a local so that a stream ending after one byte leaves no half opcode behind.
+    WORD op = 0;
+    if (!ReadExact(file, &op, sizeof(WORD))) return ErrStreamShortRead;
+    *opcode = op;
+    if (op & kRecordBare) return 0;
     DWORD n = 0;
     if (!ReadExact(file, &n, sizeof(DWORD))) return ErrStreamShortRead;
     if (n == 0) return 0;
-    // A length beyond what the source holds is a damaged stream, not a reason to allocate.
-    if (n > BytesLeft(file)) return ErrStreamShortRead;
-    if (n > g_bufferSize || !g_bufferData) {
+    // A length beyond what the source holds is a damaged stream, not a reason to allocate. A
+    // file is measured only when the buffer would grow (two seeks); a shorter record that runs
+    // out fails on its data piece all the same.
+    BOOL grow = n > g_bufferSize || !g_bufferData;
+    if ((g_image || grow) && n > BytesLeft(file)) return ErrStreamShortRead;
+    if (grow) {
         int result = GrowReadBuffer(n);
         if (result) return result;
     }

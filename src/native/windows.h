@@ -12,6 +12,8 @@ typedef std::uint16_t WORD;
 typedef std::uint32_t DWORD;
 typedef unsigned int UINT;
 typedef int INT;
+typedef std::int16_t INT16;
+typedef std::int32_t INT32;
 typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef char CHAR;

@@ -43,6 +43,11 @@ inline FontListEntry* FontListEntries(FontListHead* list)
 }
 inline INT32* FontMapSlots(FontMapHead* map) { return reinterpret_cast<INT32*>(map + 1); }
 
+// The entries or slots a locked block really holds: its count, bounded by the block's size and
+// never negative, so that a list or map from a damaged store record is never read past its end.
+int FontListUsableCount(HGLOBAL list, const FontListHead* head);
+int FontMapUsableCount(HGLOBAL map, const FontMapHead* head);
+
 // The list index a slot names: with a map, a slot inside the map gives its value and any other
 // slot (negative ones included) index 0; without a map the slot is the index.
 inline int TranslateFontSlot(const FontMapHead* map, int slot)
@@ -51,6 +56,12 @@ inline int TranslateFontSlot(const FontMapHead* map, int slot)
     if (slot >= 0 && slot < map->count) return reinterpret_cast<const INT32*>(map + 1)[slot];
     return 0;
 }
+
+// The major Windows version that decides how faces are enumerated and whether faces are found
+// by character set: the system's, unless set (tests take the older path with 3; 0 asks the
+// system again).
+int FontWindowsVersion();
+void SetFontWindowsVersion(int major);
 
 // Process-wide: the last BuildFontList found at least one TrueType face.
 extern BOOL g_trueTypeFound;
