@@ -1,0 +1,110 @@
+// The recent-files list: entries are path slots; `order` lists the slots most recent first.
+#include "documents/recent_files.h"
+
+#include <cstring>
+
+#include "documents/options.h"
+
+int g_fileMenuBase = 0;
+
+namespace {
+
+// The first path slot that no shown position uses.
+int FreeSlot(const RecentFiles* r, int count)
+{
+    int slot = 0;
+    for (bool used = true; used && slot < kMaxRecentFiles;) {
+        used = false;
+        for (int i = 0; i < count; ++i) used = used || r->order[i] == slot;
+        if (used) ++slot;
+    }
+    return slot;
+}
+
+int ShownCount(const RecentFiles* r)
+{
+    return r->count < 0 ? 0 : (r->count > kMaxRecentFiles ? kMaxRecentFiles : r->count);
+}
+
+}  // namespace
+
+void AppendRecentFile(const char* path)
+{
+    RecentFiles* r = g_recentFiles;
+    if (!r) return;
+    int count = ShownCount(r);
+    if (count >= kMaxRecentFiles) return;
+    int slot = FreeSlot(r, count);
+    lstrcpynA(r->paths[slot], path, sizeof r->paths[slot]);
+    r->order[count] = slot;
+    r->count = count + 1;
+    r->changed = 1;
+}
+
+void AddRecentFile(const char* path)
+{
+    RecentFiles* r = g_recentFiles;
+    if (!r || !path) return;
+    int count = ShownCount(r);
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i) {
+        int slot = r->order[i];
+        if (slot >= 0 && slot < kMaxRecentFiles && lstrcmpiA(r->paths[slot], path) == 0) found = i;
+    }
+    if (found == 0) return;
+    int slot;
+    if (found > 0) {
+        slot = r->order[found];
+    } else if (count < kMaxRecentFiles) {
+        slot = FreeSlot(r, count);
+        found = count++;
+        lstrcpynA(r->paths[slot], path, sizeof r->paths[slot]);
+    } else {
+        found = count - 1;
+        slot = r->order[found];
+        lstrcpynA(r->paths[slot], path, sizeof r->paths[slot]);
+    }
+    for (int i = found; i > 0; --i) r->order[i] = r->order[i - 1];
+    r->order[0] = slot;
+    r->count = count;
+    r->changed = 1;
+}
+
+void RemoveRecentFile(int commandId)
+{
+    RecentFiles* r = g_recentFiles;
+    if (!r) return;
+    int position = commandId - r->firstMenuId;
+    if (position < 0 || position >= r->count || position >= kMaxRecentFiles) return;
+    for (int i = position; i + 1 < r->count; ++i) r->order[i] = r->order[i + 1];
+    --r->count;
+    r->changed = 1;
+}
+
+void GetRecentFilePath(int commandId, char* path)
+{
+    path[0] = '\0';
+    RecentFiles* r = g_recentFiles;
+    if (!r) return;
+    int position = commandId - r->firstMenuId;
+    if (position < 0 || position >= r->count || position >= kMaxRecentFiles) return;
+    int slot = r->order[position];
+    if (slot >= 0 && slot < kMaxRecentFiles) lstrcpynA(path, r->paths[slot], 262);
+}
+
+void UpdateRecentFilesDirectory()
+{
+    RecentFiles* r = g_recentFiles;
+    if (!r) return;
+    char folder[262] = "";
+    DWORD n = GetCurrentDirectoryA(261, folder);
+    if (n == 0 || n > 260) return;
+    if (folder[n - 1] != '\\') {
+        folder[n] = '\\';
+        folder[n + 1] = '\0';
+    }
+    if (lstrcmpiA(folder, r->currentFolder) != 0) {
+        lstrcpynA(r->currentFolder, folder, sizeof r->currentFolder);
+        r->changed = 1;
+    }
+}
