@@ -328,6 +328,22 @@ TEST_F(ObjectRecordsTest, ObjectsBeyondTheTablesAreDropped)
     EXPECT_EQ(selected + 2, LockDrawing()->selectedCount);
 }
 
+// A stream that ends inside an object block, or inside one of its sub-blocks, fails with 1001
+// and appends nothing.
+TEST_F(ObjectRecordsTest, StreamEndingInsideABlockFails)
+{
+    ImageBuilder open;
+    open.Add(kOpObject, ObjectRecord(ClassShape, 1)).Add(kOpBorder, RecordBuilder().I16(4).I16(1).U32(0));
+    ImageBuilder inner;
+    inner.Add(kOpObject, ObjectRecord(ClassArray, 0)).Add(kOpArrayLayout, RecordBuilder().I16(1).U16(0).I16(0).I16(0).I16(0).I16(1).I16(1));
+    inner.Add(kOpArrayEntry, RecordBuilder().Rect({}));
+    for (const ImageBuilder* image : {&open, &inner}) {
+        const int before = Count();
+        EXPECT_EQ(ErrStreamShortRead, Read(image->Make(), before + 1));
+        EXPECT_EQ(before, Count());
+    }
+}
+
 // The object record: rescaled rectangles, paint positions read as ids one higher, the older-file
 // option, a short record's frame at grouping.
 TEST_F(ObjectRecordsTest, ObjectRecordFields)
@@ -399,6 +415,16 @@ TEST_F(ObjectRecordsTest, AttributesAndTextFrameRoundTrip)
     styled.state = StateSelected;
     styled.hookCount = 1;
     styled.hooks[0] = HookEntry{3, 2, 100, 200, 207};
+    styled.param = 0.375;
+    styled.axisCoord = 750;
+    styled.handleLayout = 3;
+    styled.createdWidth = 54;
+    styled.createdHeight = 66;
+    styled.hookMask = 0x1F;
+    styled.acceptMask = 3;
+    styled.lineShape = 2;
+    styled.groupFrame = RECT{1, 2, 3, 4};
+    styled.savedState = 0x11;
     DrawObject line = plain;
     line.objClass = ClassLine;
     line.objType = 0;
@@ -437,6 +463,16 @@ TEST_F(ObjectRecordsTest, AttributesAndTextFrameRoundTrip)
     ASSERT_EQ(1, b.hookCount);
     EXPECT_EQ(0xFFFF, b.hooks[0].targetId);
     EXPECT_EQ(207, b.hooks[0].holderCode);
+    EXPECT_EQ(0.375, b.param);
+    EXPECT_EQ(750, b.axisCoord);
+    EXPECT_EQ(3, b.handleLayout);
+    EXPECT_EQ(54, b.createdWidth);
+    EXPECT_EQ(66, b.createdHeight);
+    EXPECT_EQ(0x1Fu, b.hookMask);
+    EXPECT_EQ(3u, b.acceptMask);
+    EXPECT_EQ(2, b.lineShape);
+    EXPECT_EQ(styled.groupFrame, b.groupFrame);
+    EXPECT_EQ(0x11u, b.savedState);
     EXPECT_EQ(g_attributeDefaults.line.width, c.lineWidth);
     EXPECT_EQ(g_attributeDefaults.line.color, c.lineColor);
     EXPECT_EQ(0, c.arrowEnds);
