@@ -320,6 +320,8 @@ int ReadTextBlock(HFILE file, HWND, DocumentState* state, DrawObject* object)
     // Every text has a run and a format to draw with, even when the file says none.
     if (header.runCount < 1) header.runCount = 1;
     if (header.formatCount < 1) header.formatCount = 1;
+    // An editor's format table holds 500; formats beyond it could never be used.
+    if (header.formatCount > kMaxParagraphFormats) header.formatCount = kMaxParagraphFormats;
     header.lineCount = 1;
     header.segmentCount = 1;
     header.layoutWidth = -1;

@@ -7,7 +7,8 @@
 // line and one segment and is not laid out (layoutWidth -1).
 //
 // Invariants of a block read (whatever the file holds):
-//  1. at least one run and one paragraph format, and no more than 0x7FFF bytes in all (1003);
+//  1. at least one run, one to 500 paragraph formats, and no more than 0x7FFF bytes in all
+//     (1003);
 //  2. runs cover the text in order: starts never fall and lie within the text, every count
 //     reaches the next start (the last one the text's end);
 //  3. unknown change codes are ignored; surplus entries, formats and text bytes are not stored.

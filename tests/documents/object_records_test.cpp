@@ -857,10 +857,15 @@ TEST_F(ObjectRecordsTest, TextBlockLimits)
     image.End(kOpText).End(kOpObject);
     image.Add(kOpObject, ObjectRecord(ClassShape, 1));
     image.Add(kOpText, RecordBuilder().I16(5).U16(0).U16(0).U16(2));
-    image.Add(kOpTextBytes, RecordBuilder().Bytes("ok", 2)).End(kOpText).End(kOpObject).Add(kEndOfTest);
+    image.Add(kOpTextBytes, RecordBuilder().Bytes("ok", 2)).End(kOpText).End(kOpObject);
+    image.Add(kOpObject, ObjectRecord(ClassShape, 1));
+    image.Add(kOpText, RecordBuilder().I16(5).U16(1).U16(600).U16(0));
+    image.Add(kOpParagraphFormat, RecordBuilder().U16(550).U16(1).U16(100).I16(2)).End(kOpText).End(kOpObject);
+    image.Add(kEndOfTest);
     const int row = Count();
-    ASSERT_EQ(0, Read(image.Make(), row + 2));
-    ASSERT_EQ(row + 2, Count());
+    ASSERT_EQ(0, Read(image.Make(), row + 3));
+    ASSERT_EQ(row + 3, Count());
+    EXPECT_EQ(500u, TextOf(Object(row + 2).textId).formats.size());
 
     StoredText t = TextOf(Object(row).textId);
     EXPECT_EQ("wxyz", t.text);
