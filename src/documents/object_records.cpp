@@ -245,6 +245,10 @@ int WriteObjectText(HFILE file, int slot, const DrawObject* o)
     return result;
 }
 
+// An object read from a file that lacked its geometry record names none; it is saved as read
+// rather than failing every later save.
+bool HasDataRecord(const DrawObject* o) { return o->dataId >= 0 && o->dataCount != 0; }
+
 bool HasPictureData(const DrawObject* o)
 {
     return o->dataId >= 0 && o->dataType != kOutlineRecordType && o->dataCount != 0 &&
@@ -263,7 +267,7 @@ int WriteClassRecords(HFILE file, DocumentState* state, const DrawObject* o)
             if (int err = WriteObjectText(file, state->storeSlot, o)) return err;
         if (HasPictureData(o))
             if (int err = WritePictureRecords(file, state, o)) return err;
-        if (o->objType == kLargestShapeKind) return WritePolygonPoints(file, state, o);
+        if (o->objType == kLargestShapeKind && HasDataRecord(o)) return WritePolygonPoints(file, state, o);
         return 0;
     }
     if (!SameLineAsDefault(g_attributeDefaults.line, LineOf(o)))
@@ -271,9 +275,10 @@ int WriteClassRecords(HFILE file, DocumentState* state, const DrawObject* o)
     switch (o->objClass) {
     case ClassLine: return WriteTextFrameRecord(file, o);
     case ClassConnector:
-        if (int err = WriteConnectorPathRecord(file, state, o)) return err;
+        if (HasDataRecord(o))
+            if (int err = WriteConnectorPathRecord(file, state, o)) return err;
         return WriteTextFrameRecord(file, o);
-    case ClassArray: return WriteArrayLayoutBlock(file, state, o);
+    case ClassArray: return HasDataRecord(o) ? WriteArrayLayoutBlock(file, state, o) : 0;
     default: return 0;
     }
 }

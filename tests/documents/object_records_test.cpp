@@ -641,6 +641,26 @@ TEST_F(ObjectRecordsTest, OutlineAndArrayCounts)
     EXPECT_EQ(14u, Only(records, kOpArrayLayout)[0].data.size());
 }
 
+// Objects read without their geometry record are saved as read instead of failing the save.
+TEST_F(ObjectRecordsTest, ObjectsWithoutGeometrySaveAsRead)
+{
+    ImageBuilder image;
+    image.Add(kOpObject, ObjectRecord(ClassShape, kLargestShapeKind)).End(kOpObject);
+    image.Add(kOpObject, ObjectRecord(ClassConnector, 0)).End(kOpObject);
+    image.Add(kOpObject, ObjectRecord(ClassArray, 0)).End(kOpObject).Add(kEndOfTest);
+    const int row = Count();
+    ASSERT_EQ(0, Read(image.Make(), row + 3));
+    ASSERT_EQ(row + 3, Count());
+    int result = -1;
+    HGLOBAL written = Write({Object(row), Object(row + 1), Object(row + 2)}, &result);
+    ASSERT_EQ(0, result);
+    std::vector<Record> records = RecordsOf(written);
+    EXPECT_TRUE(Only(records, kOpOutline).empty());
+    EXPECT_TRUE(Only(records, kOpConnectorPath).empty());
+    EXPECT_TRUE(Only(records, kOpArrayLayout).empty());
+    EXPECT_EQ(3u, Only(records, BlockEndOpcode(kOpObject)).size());
+}
+
 // Entry counts from a file are bounded: negative members, entries in use above members + 3.
 TEST_F(ObjectRecordsTest, ArrayAndOutlineCountsAreBounded)
 {
