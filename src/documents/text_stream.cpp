@@ -346,7 +346,6 @@ int ReadTextBlock(HFILE file, HWND, DocumentState* state, DrawObject* object)
             std::memset(block, 0, static_cast<size_t>(size));
             *block = header;
             TextTables t = LocateTables(block);
-            t.runs[0] = g_defaultCharFormat;
             for (int i = 0; i < header.runCount; ++i) {
                 t.runs[i] = g_defaultCharFormat;
                 t.runs[i].firstChar = i == 0 ? 0 : header.textLength;

@@ -112,6 +112,9 @@ protected:
     void TearDown() override
     {
         g_fileResolution = 600;
+        g_olderFile = FALSE;
+        g_currentGroupId = 0;
+        g_currentGroupRow = -1;
         EndMemoryStream();
         EndRecordBuffer();
         for (HGLOBAL image : images_) GlobalFree(image);
