@@ -2,6 +2,7 @@
 // and the errors of damaged input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -14,6 +15,7 @@
 #include "documents/record_stream.h"
 #include "documents/symbol_stream.h"
 #include "exchange/printer_metrics.h"
+#include "model/links.h"
 #include "store/block_store.h"
 #include "support/drawing_fixture.h"
 
@@ -715,6 +717,70 @@ TEST_F(DrawingFileTest, SymbolStreamLeavesOutPreviewPageBlockAndLinkTable)
     state_->scrollX = 77;
     EXPECT_EQ(0, ReadSymbolStream(HFILE_ERROR, path.c_str(), nullptr, 0, state_));
     EXPECT_EQ(77, state_->scrollX);
+}
+
+TEST_F(DrawingFileTest, WriterNamesObjectsByPaintPositionAndRepeatsSplitGroups)
+{
+    int a = AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
+    int b = AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
+    int c = AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
+    int line = AddAt(ClassLine, RECT{700, 300, 1000, 300}, 1);
+    AddGroup(5, {a, c}, true);
+    {
+        Locked<Drawing> d = LockDrawing();
+        {
+            Locked<ObjectList> objects(d->objectList);
+            (*objects)[a].objId = 40;
+            (*objects)[b].objId = 7;
+            (*objects)[c].objId = 300;
+            (*objects)[line].objId = 12;
+            d->lastId = 300;
+        }
+        ASSERT_EQ(0, AttachHook(d.get(), line, -1, b, 2, 0, 300));
+        Locked<ObjectList> objects(d->objectList);
+        // A label partner that is gone, and paint order line, a, b, c with ids far from it.
+        (*objects)[b].labelId = 999;
+        (*objects)[b].labelRow = 3;
+        (*objects)[b].state |= StateAttachedLabel;
+        Locked<ZOrderList> order(d->zOrderList);
+        (*order)[0] = line;
+        (*order)[1] = a;
+        (*order)[2] = b;
+        (*order)[3] = c;
+    }
+    std::string stream = WriteImage();
+    std::vector<ParsedRecord> records = ParseRecords(stream);
+    std::vector<WORD> opcodes = Opcodes(records);
+    std::vector<WORD> block(std::find(opcodes.begin(), opcodes.end(), WORD(0x8020)), opcodes.end());
+    std::vector<WORD> groupRecords;
+    for (WORD op : block)
+        if (op == 0x8021 || op == 0x4021) groupRecords.push_back(op);
+    // a and c are not neighbours in paint order: each gets its own group block.
+    EXPECT_EQ(std::vector<WORD>({0x8021, 0x4021, 0x8021, 0x4021}), groupRecords);
+    GroupRecord group;
+    ASSERT_EQ(sizeof(group), Find(records, 0x8021)->data.size());
+    std::memcpy(&group, Find(records, 0x8021)->data.data(), sizeof(group));
+    EXPECT_EQ(5, group.groupId);
+    EXPECT_EQ(0, group.extra);
+
+    DrawingBlockHeader h;
+    std::memcpy(&h, Find(records, 0x8020)->data.data(), sizeof(h));
+    EXPECT_EQ(4, h.objectCount);
+    EXPECT_EQ(4, h.lastId);
+    EXPECT_EQ(1, h.groupCount);
+    EXPECT_EQ(1, h.linkCount);
+    const std::string& links = Find(records, 0x29)->data;
+    ASSERT_EQ(4u + 10u, links.size());
+    LinkRecordEntry entry;
+    std::memcpy(&entry, links.data() + 4, sizeof(entry));
+    EXPECT_EQ(2, entry.targetId);   // b paints third
+    EXPECT_EQ(2, entry.targetRow);
+    EXPECT_EQ(0, entry.holderId);   // the line paints first
+    EXPECT_EQ(0, entry.holderRow);
+
+    // The partner that was gone is cleared in the drawing too.
+    EXPECT_EQ(kNoLabel, Object(b).labelId);
+    EXPECT_EQ(0u, Object(b).state & StateAttachedLabel);
 }
 
 // Objects go through the object records, which this file only frames; these cases hold once
