@@ -523,8 +523,9 @@ int WriteObjects(HFILE file, DocumentState* state, Drawing* d, ObjectList* objec
         int row = (*order)[i];
         if (row < 0 || row >= objects->count) continue;
         DrawObject& object = (*objects)[row];
-        // A partner that is gone leaves a plain object behind.
-        int partner = FindObjectById(objects, object.labelId, object.labelRow);
+        // A partner that is gone leaves a plain object behind. Most objects have none, and a
+        // search for none would walk the whole list for each of them.
+        int partner = object.labelId == kNoLabel ? -1 : FindObjectById(objects, object.labelId, object.labelRow);
         object.labelRow = partner;
         if (partner < 0) {
             object.labelId = kNoLabel;

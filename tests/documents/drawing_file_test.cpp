@@ -790,35 +790,51 @@ TEST_F(DrawingFileTest, ObjectsReopenWithIdsInPaintOrder)
     int a = AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
     int b = AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
     int c = AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
-    ASSERT_EQ(2, c);
-    // Paint order c, a, b and ids far from their positions.
+    int line = AddAt(ClassLine, RECT{700, 300, 400, 1000}, 1);
+    // Paint order c, a, b, line, ids far from their positions, the line hooked to a and c.
     {
         Locked<Drawing> d = LockDrawing();
-        Locked<ZOrderList> order(d->zOrderList);
-        (*order)[0] = c;
-        (*order)[1] = a;
-        (*order)[2] = b;
-        Locked<ObjectList> objects(d->objectList);
-        (*objects)[a].objId = 40;
-        (*objects)[b].objId = 7;
-        (*objects)[c].objId = 300;
-        d->lastId = 300;
+        {
+            Locked<ObjectList> objects(d->objectList);
+            (*objects)[a].objId = 40;
+            (*objects)[b].objId = 7;
+            (*objects)[c].objId = 300;
+            (*objects)[line].objId = 12;
+            d->lastId = 300;
+            Locked<ZOrderList> order(d->zOrderList);
+            (*order)[0] = c;
+            (*order)[1] = a;
+            (*order)[2] = b;
+            (*order)[3] = line;
+        }
+        ASSERT_EQ(0, AttachHook(d.get(), line, -1, a, 1, 600, 300));
+        ASSERT_EQ(0, AttachHook(d.get(), line, -1, c, 2, 300, 0));
     }
     std::string stream = WriteImage();
     std::vector<ParsedRecord> records = ParseRecords(stream);
     if (!Find(records, 0x8022)) GTEST_SKIP() << "object blocks are not written yet";
     DrawingBlockHeader h;
     std::memcpy(&h, Find(records, 0x8020)->data.data(), sizeof(h));
-    EXPECT_EQ(3, h.objectCount);
-    EXPECT_EQ(3, h.lastId);
+    EXPECT_EQ(4, h.objectCount);
+    EXPECT_EQ(4, h.lastId);
 
     ASSERT_EQ(0, ReadImage(stream));
-    ASSERT_EQ(3, Count());
-    EXPECT_EQ(std::vector<int>({0, 1, 2}), ZOrder());
-    for (int row = 0; row < 3; ++row) EXPECT_EQ(row + 1, Object(row).objId);
-    EXPECT_EQ(3, LockDrawing()->lastId);
-    EXPECT_EQ(100, Object(0).frame.left);
+    ASSERT_EQ(4, Count());
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 3}), ZOrder());
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(row + 1, Object(row).objId);
+    EXPECT_EQ(4, LockDrawing()->lastId);
+    EXPECT_EQ(100, Object(0).frame.left);   // c paints first
     EXPECT_EQ(1000, Object(0).frame.top);
+    DrawObject reread = Object(3);
+    ASSERT_EQ(2, reread.hookCount);
+    EXPECT_EQ(2, reread.hooks[0].targetId);   // a
+    EXPECT_EQ(1, reread.hooks[1].targetId);   // c
+    std::vector<LinkEntry> links = LinkEntries();
+    ASSERT_EQ(2u, links.size());
+    EXPECT_EQ(1, links[0].targetId);
+    EXPECT_EQ(2, links[1].targetId);
+    EXPECT_EQ(4, links[0].holderId);
+    EXPECT_EQ(4, links[1].holderId);
 }
 
 }  // namespace
