@@ -240,6 +240,23 @@ protected:
         s.Raw(more).Bare(0x4020).Bare(0x4001);
         return s.bytes;
     }
+    // Three shapes a, b, c and a line (rows 0-3) with ids far from any paint position (40, 7,
+    // 300, 12), painted in `paint` order (rows back to front).
+    enum { kA, kB, kC, kLine };
+    void AddFourObjects(const std::vector<int>& paint)
+    {
+        AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
+        AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
+        AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
+        AddAt(ClassLine, RECT{700, 300, 400, 1000}, 1);
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        const int ids[4] = {40, 7, 300, 12};
+        for (int row = 0; row < 4; ++row) (*objects)[row].objId = ids[row];
+        d->lastId = 300;
+        Locked<ZOrderList> order(d->zOrderList);
+        for (int i = 0; i < 4; ++i) (*order)[i] = paint[i];
+    }
     std::string SaveBytes(const char* name, const std::string& bytes)
     {
         std::string path = folder_->File(name);
@@ -721,32 +738,16 @@ TEST_F(DrawingFileTest, SymbolStreamLeavesOutPreviewPageBlockAndLinkTable)
 
 TEST_F(DrawingFileTest, WriterNamesObjectsByPaintPositionAndRepeatsSplitGroups)
 {
-    int a = AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
-    int b = AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
-    int c = AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
-    int line = AddAt(ClassLine, RECT{700, 300, 1000, 300}, 1);
-    AddGroup(5, {a, c}, true);
+    AddFourObjects({kLine, kA, kB, kC});
+    AddGroup(5, {kA, kC}, true);
     {
         Locked<Drawing> d = LockDrawing();
-        {
-            Locked<ObjectList> objects(d->objectList);
-            (*objects)[a].objId = 40;
-            (*objects)[b].objId = 7;
-            (*objects)[c].objId = 300;
-            (*objects)[line].objId = 12;
-            d->lastId = 300;
-        }
-        ASSERT_EQ(0, AttachHook(d.get(), line, -1, b, 2, 0, 300));
+        ASSERT_EQ(0, AttachHook(d.get(), kLine, -1, kB, 2, 0, 300));
+        // A label partner that is gone.
         Locked<ObjectList> objects(d->objectList);
-        // A label partner that is gone, and paint order line, a, b, c with ids far from it.
-        (*objects)[b].labelId = 999;
-        (*objects)[b].labelRow = 3;
-        (*objects)[b].state |= StateAttachedLabel;
-        Locked<ZOrderList> order(d->zOrderList);
-        (*order)[0] = line;
-        (*order)[1] = a;
-        (*order)[2] = b;
-        (*order)[3] = c;
+        (*objects)[kB].labelId = 999;
+        (*objects)[kB].labelRow = 3;
+        (*objects)[kB].state |= StateAttachedLabel;
     }
     std::string stream = WriteImage();
     std::vector<ParsedRecord> records = ParseRecords(stream);
@@ -779,36 +780,19 @@ TEST_F(DrawingFileTest, WriterNamesObjectsByPaintPositionAndRepeatsSplitGroups)
     EXPECT_EQ(0, entry.holderRow);
 
     // The partner that was gone is cleared in the drawing too.
-    EXPECT_EQ(kNoLabel, Object(b).labelId);
-    EXPECT_EQ(0u, Object(b).state & StateAttachedLabel);
+    EXPECT_EQ(kNoLabel, Object(kB).labelId);
+    EXPECT_EQ(0u, Object(kB).state & StateAttachedLabel);
 }
 
 // Objects go through the object records, which this file only frames; these cases hold once
 // the object blocks are written.
 TEST_F(DrawingFileTest, ObjectsReopenWithIdsInPaintOrder)
 {
-    int a = AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
-    int b = AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
-    int c = AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
-    int line = AddAt(ClassLine, RECT{700, 300, 400, 1000}, 1);
-    // Paint order c, a, b, line, ids far from their positions, the line hooked to a and c.
+    AddFourObjects({kC, kA, kB, kLine});
     {
         Locked<Drawing> d = LockDrawing();
-        {
-            Locked<ObjectList> objects(d->objectList);
-            (*objects)[a].objId = 40;
-            (*objects)[b].objId = 7;
-            (*objects)[c].objId = 300;
-            (*objects)[line].objId = 12;
-            d->lastId = 300;
-            Locked<ZOrderList> order(d->zOrderList);
-            (*order)[0] = c;
-            (*order)[1] = a;
-            (*order)[2] = b;
-            (*order)[3] = line;
-        }
-        ASSERT_EQ(0, AttachHook(d.get(), line, -1, a, 1, 600, 300));
-        ASSERT_EQ(0, AttachHook(d.get(), line, -1, c, 2, 300, 0));
+        ASSERT_EQ(0, AttachHook(d.get(), kLine, -1, kA, 1, 600, 300));
+        ASSERT_EQ(0, AttachHook(d.get(), kLine, -1, kC, 2, 300, 0));
     }
     std::string stream = WriteImage();
     std::vector<ParsedRecord> records = ParseRecords(stream);
