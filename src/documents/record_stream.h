@@ -28,7 +28,7 @@ constexpr DWORD kMemoryImageStep = 65536;
 constexpr int kFileUnitsPerInch = 600;
 
 // The end marker that closes the block `opcode` opens.
-inline WORD BlockEndOpcode(WORD opcode) { return (WORD)((opcode & 0x7FFF) | kRecordBare); }
+constexpr WORD BlockEndOpcode(WORD opcode) { return (WORD)((opcode & 0x7FFF) | kRecordBare); }
 
 // Allocates (65,536 bytes) and locks the record buffer for one top-level operation: 0 or
 // 10004. EndRecordBuffer frees it; both are safe to call on every exit path.
