@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/results.h"
+#include "model/drawing.h"
 #include "text/text_device.h"
 #include "text/text_engine.h"
 #include "text/text_measure.h"
@@ -18,19 +19,6 @@ constexpr int kNone = 0x7FFF;
 constexpr int kJustifySlack = 18;     // 3 % of the base unit
 constexpr int kRuleRoom = 30;         // room for a rule below a paragraph
 constexpr int kMinAvailable = 10;
-
-template <typename T>
-struct LockedBlock {
-    explicit LockedBlock(HGLOBAL h) : handle(h), ptr(h ? static_cast<T*>(GlobalLock(h)) : nullptr) {}
-    ~LockedBlock()
-    {
-        if (ptr) GlobalUnlock(handle);
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-    HGLOBAL handle;
-    T* ptr;
-};
 
 // Grows `*block` to hold `bytes` when it is smaller; FALSE when it cannot.
 BOOL GrowBlock(HGLOBAL* block, SIZE_T bytes)
@@ -50,11 +38,11 @@ int PutRecord(const T* record, HGLOBAL* block, INT32* count, int index, int stop
     const bool insert = index >= stop;
     const int newCount = insert ? std::max(*count, index) + 1 : std::max(*count, index + 1);
     if (!GrowBlock(block, static_cast<SIZE_T>(newCount) * sizeof(T))) return ErrOutOfMemory;
-    LockedBlock<T> table(*block);
-    if (!table.ptr) return ErrOutOfMemory;
+    Locked<T> table(*block);
+    if (!table.get()) return ErrOutOfMemory;
     if (insert && index < *count)
-        memmove(table.ptr + index + 1, table.ptr + index, (*count - index) * sizeof(T));
-    table.ptr[index] = *record;
+        memmove(table.get() + index + 1, table.get() + index, (*count - index) * sizeof(T));
+    table.get()[index] = *record;
     *count = newCount;
     return 0;
 }
@@ -64,9 +52,9 @@ template <typename T>
 void RemoveRecords(HGLOBAL block, INT32* count, int from, int to)
 {
     if (to <= from) return;
-    LockedBlock<T> table(block);
-    if (!table.ptr) return;
-    memmove(table.ptr + from, table.ptr + to, (*count - to) * sizeof(T));
+    Locked<T> table(block);
+    if (!table.get()) return;
+    memmove(table.get() + from, table.get() + to, (*count - to) * sizeof(T));
     *count -= to - from;
 }
 
@@ -132,8 +120,8 @@ private:
     }
     TextLine OldLine(int index) const
     {
-        LockedBlock<TextLine> lines(st_->lines);
-        return lines.ptr[index];
+        Locked<TextLine> lines(st_->lines);
+        return lines.get()[index];
     }
     int NextOf(char code, int* cache);
     int ParagraphEnd();
@@ -686,9 +674,9 @@ int LineLayout::Run(int firstLine, int stopLine, int* outEndLine, int* outFirstL
         oldBottom = last.y + last.height;
     }
 
-    LockedBlock<TextRegion> bandTable(st_->bandCount > 0 ? st_->bands : nullptr);
-    if (bandTable.ptr) {
-        bands_ = bandTable.ptr;
+    Locked<TextRegion> bandTable(st_->bandCount > 0 ? st_->bands : nullptr);
+    if (bandTable.get()) {
+        bands_ = bandTable.get();
         bandCount_ = st_->bandCount;
         for (int b = 1; b < bandCount_; ++b)
             if (bands_[b].firstLine <= firstLine) band_ = b;
@@ -809,9 +797,9 @@ int LineLayout::Run(int firstLine, int stopLine, int* outEndLine, int* outFirstL
         const int yShift = newTop - syncLine_.y;
         int cleared = 0;
         {
-            LockedBlock<TextLine> lines(st_->lines);
+            Locked<TextLine> lines(st_->lines);
             for (int i = li_; i < st_->lineCount; ++i) {
-                TextLine& l = lines.ptr[i];
+                TextLine& l = lines.get()[i];
                 l.firstSegment += segShift;
                 l.firstRun += runShift;
                 if (bandCount_ > 0 && (l.flags & TextLineFirstOfBand)) {
@@ -827,8 +815,8 @@ int LineLayout::Run(int firstLine, int stopLine, int* outEndLine, int* outFirstL
     CutBack(&st_->lines, st_->lineCount * kTextLineSize);
 
     {
-        LockedBlock<TextLine> lines(st_->lines);
-        TextLine* all = lines.ptr;
+        Locked<TextLine> lines(st_->lines);
+        TextLine* all = lines.get();
         const int count = st_->lineCount;
         int lastBottom = all[count - 1].y + all[count - 1].height;
         if (lastBottom != oldBottom || firstLine == 0) {
@@ -891,15 +879,15 @@ int LayoutLines(HWND editor, HGLOBAL stateHandle, int firstLine, int stopLine, i
                 int* outFirstLine)
 {
     int endLine = 0, first = firstLine;
-    LockedBlock<TenState> state(stateHandle);
-    if (!state.ptr) return ErrOutOfMemory;
-    TenState* st = state.ptr;
-    LockedBlock<char> text(st->text);
-    LockedBlock<TextRun> runs(st->runs);
-    LockedBlock<BYTE> formats(st->formats);
-    if (!runs.ptr || !formats.ptr) return ErrOutOfMemory;
+    Locked<TenState> state(stateHandle);
+    if (!state.get()) return ErrOutOfMemory;
+    TenState* st = state.get();
+    Locked<char> text(st->text);
+    Locked<TextRun> runs(st->runs);
+    Locked<BYTE> formats(st->formats);
+    if (!runs.get() || !formats.get()) return ErrOutOfMemory;
     static const char kEmpty[1] = {0};
-    LineLayout layout(editor, st, text.ptr ? text.ptr : kEmpty, runs.ptr, formats.ptr);
+    LineLayout layout(editor, st, text.get() ? text.get() : kEmpty, runs.get(), formats.get());
     const int result = layout.Run(firstLine, stopLine, &endLine, &first);
     if (outEndLine) *outEndLine = endLine;
     if (outFirstLine) *outFirstLine = first;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "model/drawing.h"
 #include "text/text_device.h"
 #include "text/text_engine.h"
 
@@ -15,20 +16,6 @@ BOOL LeadValue(char c)
 {
     return CurrentTextDevice().IsLeadByte(static_cast<BYTE>(c));
 }
-
-// Lock guard for a movable block.
-template <typename T>
-struct LockedBlock {
-    explicit LockedBlock(HGLOBAL h) : handle(h), ptr(h ? static_cast<T*>(GlobalLock(h)) : nullptr) {}
-    ~LockedBlock()
-    {
-        if (ptr) GlobalUnlock(handle);
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-    HGLOBAL handle;
-    T* ptr;
-};
 
 }  // namespace
 
@@ -105,12 +92,12 @@ int CreateRunFont(TenState* state, TextRun* run)
 
 int CreateRunFonts(HGLOBAL stateHandle, int first, int last)
 {
-    LockedBlock<TenState> state(stateHandle);
-    if (!state.ptr) return 0;
-    LockedBlock<TextRun> runs(state.ptr->runs);
-    if (!runs.ptr) return 0;
-    last = std::min(last, state.ptr->runCount - 1);
-    for (int i = std::max(first, 0); i <= last; ++i) CreateRunFont(state.ptr, &runs.ptr[i]);
+    Locked<TenState> state(stateHandle);
+    if (!state.get()) return 0;
+    Locked<TextRun> runs(state.get()->runs);
+    if (!runs.get()) return 0;
+    last = std::min(last, state.get()->runCount - 1);
+    for (int i = std::max(first, 0); i <= last; ++i) CreateRunFont(state.get(), &runs.get()[i]);
     return 0;
 }
 
@@ -171,15 +158,15 @@ void SelectRunOn(HDC dc, const void* formatTable, const TextRun& run)
 int PositionToX(TenState* state, int lineIndex, const TextRun* runs, const char* text,
                 int position, int* outRun)
 {
-    LockedBlock<TextLine> lines(state->lines);
-    LockedBlock<TextSegment> segments(state->segments);
-    LockedBlock<BYTE> formats(state->formats);
-    const TextLine& line = lines.ptr[lineIndex];
+    Locked<TextLine> lines(state->lines);
+    Locked<TextSegment> segments(state->segments);
+    Locked<BYTE> formats(state->formats);
+    const TextLine& line = lines.get()[lineIndex];
     if (position == line.firstChar) {
         *outRun = line.firstRun;
         return line.x;
     }
-    const TextSegment* segs = segments.ptr;
+    const TextSegment* segs = segments.get();
     const int lastOfLine = line.firstSegment + line.segmentCount - 1;
     int s = line.firstSegment;
     int segFirst = line.firstChar;
@@ -207,9 +194,9 @@ int PositionToX(TenState* state, int lineIndex, const TextRun* runs, const char*
         segX = line.fullWidth;
     }
     const HDC dc = state->referenceDC;
-    SelectRunOn(dc, formats.ptr, runs[run]);
+    SelectRunOn(dc, formats.get(), runs[run]);
     const BOOL fitMode = state->zoom != 0;
-    const BOOL justified = FormatOfRun(formats.ptr, runs[line.firstRun])->alignment == kTextAlignJustify &&
+    const BOOL justified = FormatOfRun(formats.get(), runs[line.firstRun])->alignment == kTextAlignJustify &&
                            !(line.flags & TextLineEndsParagraph);
     if (justified) {
         if (position >= line.firstChar + line.charCount) {

@@ -394,3 +394,77 @@ TEST_F(LayoutTest, MixedRunsTakeTheTallestAndCloseSegmentsAtBoundaries)
     EXPECT_EQ(3, segments[2].charCount);
     EXPECT_EQ(80, lines[0].breakWidth);
 }
+
+namespace {
+
+// The production device with fonts made here, since no document font list is loaded.
+class RealFontDevice : public TextDevice {
+public:
+    ~RealFontDevice() override
+    {
+        for (auto& entry : fonts_) DeleteObject(entry.second);
+    }
+    HFONT RunFont(const TenState*, const TextRun& run, int size) override
+    {
+        HFONT& font = fonts_[size * 16 + (run.style & 3)];
+        if (!font)
+            font = CreateFontA(-size * 600 / 72, 0, 0, 0, (run.style & 1) ? FW_BOLD : FW_NORMAL,
+                               FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+        return font;
+    }
+
+private:
+    std::map<int, HFONT> fonts_;
+};
+
+}  // namespace
+
+TEST_F(LayoutTest, OnARealDeviceLinesBreakAtWordEndsWithinTheirWidth)
+{
+    RealFontDevice real;
+    InstallTextDevice(&real);
+    HGDIOBJ oldFont = GetCurrentObject(reference_, OBJ_FONT);
+    const std::string text =
+        "The quick brown fox jumps over the lazy dog, and then it keeps running far away "
+        "into the hills where nobody can follow it any more.\rA second paragraph follows here.";
+    for (int wrap : {1500, 2400, 4000}) {
+        SCOPED_TRACE(wrap);
+        Make(text, {{0, 12}, {20, 14}, {60, 10}}, {PlainFormat()}, wrap);
+        ASSERT_EQ(0, Layout());
+        const std::vector<TextLine> lines = Lines();
+        ASSERT_GE(lines.size(), 3u);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const TextLine& line = lines[i];
+            EXPECT_LE(line.breakWidth, wrap);
+            EXPECT_GT(line.height, 0);
+            if (i + 1 < lines.size() && !(line.flags & TextLineEndsParagraph)) {
+                // The line ends after a word and its spaces; the next begins with a word.
+                EXPECT_EQ(' ', text[line.firstChar + line.drawnChars]);
+                EXPECT_NE(' ', text[lines[i + 1].firstChar]);
+                EXPECT_EQ(' ', text[lines[i + 1].firstChar - 1]);
+            }
+        }
+        // Positions and x map back onto each other on the real device, character by character
+        // (within the first run: a space ending a run lies at the next segment's x).
+        TenState* st = Lock();
+        TextRun* runs = static_cast<TextRun*>(GlobalLock(st->runs));
+        const char* chars = static_cast<const char*>(GlobalLock(st->text));
+        const TextSegment* segments = static_cast<const TextSegment*>(GlobalLock(st->segments));
+        const void* formats = GlobalLock(st->formats);
+        for (int p = lines[0].firstChar; p < runs[1].firstChar - 1; ++p) {
+            int run = 0, backRun = 0, backX = 0;
+            const int x = PositionToX(st, 0, runs, chars, p, &run);
+            const int back = XToPosition(reference_, FALSE, &lines[0], runs, st->runCount, segments,
+                                         formats, chars, x, &backX, &backRun);
+            EXPECT_EQ(p, back) << "x " << x;
+            EXPECT_NEAR(x, backX, 2) << p;
+        }
+        GlobalUnlock(st->formats);
+        GlobalUnlock(st->segments);
+        GlobalUnlock(st->text);
+        GlobalUnlock(st->runs);
+        Unlock();
+    }
+    SelectObject(reference_, oldFont);
+    InstallTextDevice(&fake_);
+}
