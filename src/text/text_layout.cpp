@@ -678,8 +678,9 @@ int LineLayout::Run(int firstLine, int stopLine, int* outEndLine, int* outFirstL
     if (bandTable.get()) {
         bands_ = bandTable.get();
         bandCount_ = st_->bandCount;
-        for (int b = 1; b < bandCount_; ++b)
-            if (bands_[b].firstLine <= firstLine) band_ = b;
+        // The band the first line lies in; band 0 until a later band has a first line.
+        for (int b = 1; b < bandCount_ && firstLine > 0; ++b)
+            if (bands_[b].firstLine > 0 && bands_[b].firstLine <= firstLine) band_ = b;
         bandLimit_ = band_ == 0 ? bands_[0].top + bands_[0].height
                                 : bands_[band_ - 1].filledTo + bands_[band_].height + g_bandGap;
     }
@@ -947,7 +948,8 @@ void FlowLinesOverRegions(HWND, TenState* state, int band, TextRegion* bands, Te
                 pushedEnd = true;
                 break;
             }
-            l.flags &= ~TextLineFirstOfBand;
+            // A band's first line keeps the separator above it.
+            if (i != firstOfBand || b == band) l.flags &= ~TextLineFirstOfBand;
             l.y = top;
             if (top + l.height > limit) break;
             top += l.height + SpacingBelow(l, runs, formatTable);

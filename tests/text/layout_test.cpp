@@ -468,3 +468,32 @@ TEST_F(LayoutTest, OnARealDeviceLinesBreakAtWordEndsWithinTheirWidth)
     SelectObject(reference_, oldFont);
     InstallTextDevice(&fake_);
 }
+
+TEST_F(LayoutTest, LinesFlowIntoTheNextBandBelowASeparator)
+{
+    Make("a\rb\rc\rd\re\rf");
+    TextRegion bands[2]{};
+    bands[0] = TextRegion{0, 300, 0, 0, 0, 0, 200};
+    bands[1] = TextRegion{1000, 300, 0, 0, 0, 0, 200};
+    TenState* st = Lock();
+    st->bandCount = 2;
+    st->bands = GlobalAlloc(GMEM_MOVEABLE, sizeof bands);
+    memcpy(GlobalLock(st->bands), bands, sizeof bands);
+    GlobalUnlock(st->bands);
+    Unlock();
+    ASSERT_EQ(0, Layout());
+    const std::vector<TextLine> lines = Lines();
+    ASSERT_EQ(6u, lines.size());
+    // Lines of 120 from the top margin 20: the third would end at 380, below the band's 300.
+    EXPECT_EQ(140, lines[1].y);
+    EXPECT_EQ(260 + g_bandGap, lines[2].y);
+    EXPECT_TRUE(lines[2].flags & TextLineFirstOfBand);
+    EXPECT_FALSE(lines[3].flags & TextLineFirstOfBand);
+    EXPECT_EQ(lines[2].y + 120, lines[3].y);
+    st = Lock();
+    const TextRegion* laid = static_cast<const TextRegion*>(GlobalLock(st->bands));
+    EXPECT_EQ(2, laid[1].firstLine);
+    EXPECT_EQ(260, laid[0].filledTo);
+    GlobalUnlock(st->bands);
+    Unlock();
+}
