@@ -497,3 +497,29 @@ TEST_F(LayoutTest, LinesFlowIntoTheNextBandBelowASeparator)
     GlobalUnlock(st->bands);
     Unlock();
 }
+
+TEST_F(LayoutTest, TextFarBelowTheLastBandIsToldToTheParent)
+{
+    struct Case {
+        int lastBandFilled;
+        bool told;
+    } cases[] = {{0, true}, {100, false}};   // the last line's top is 260
+    for (const Case& c : cases) {
+        Make("a\rb\rc");
+        TextRegion bands[2]{};
+        bands[0] = TextRegion{0, 5000, 0, 0, 0, 0, 200};
+        bands[1] = TextRegion{6000, 300, c.lastBandFilled, 0, 0, 0, 200};
+        TenState* st = Lock();
+        st->bandCount = 2;
+        st->bands = GlobalAlloc(GMEM_MOVEABLE, sizeof bands);
+        memcpy(GlobalLock(st->bands), bands, sizeof bands);
+        GlobalUnlock(st->bands);
+        Unlock();
+        const size_t before = Notices().size();
+        ASSERT_EQ(0, Layout());
+        const std::vector<std::pair<UINT, WPARAM>> notices = Notices();
+        bool told = false;
+        for (size_t i = before; i < notices.size(); ++i) told |= notices[i].first == TenNoticeFarBelowBands;
+        EXPECT_EQ(c.told, told) << c.lastBandFilled;
+    }
+}
