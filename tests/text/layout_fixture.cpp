@@ -189,6 +189,14 @@ void LayoutTest::SetText(const std::string& text)
     Unlock();
 }
 
+void LayoutTest::SetBands(const TextRegion* bands, int count)
+{
+    TenState* st = Lock();
+    st->bandCount = count;
+    st->bands = AllocWith(bands, count * sizeof(TextRegion), count * sizeof(TextRegion));
+    Unlock();
+}
+
 int LayoutTest::Layout(int first, int stop, int* end, int* firstOut)
 {
     int e = 0, f = 0;

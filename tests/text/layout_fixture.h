@@ -61,6 +61,8 @@ protected:
               DWORD options = TenOptWordWrap);
     // Replaces the text (the single run grows with it) keeping the laid-out tables.
     void SetText(const std::string& text);
+    // Hands the editor a copy of `count` region bands.
+    void SetBands(const TextRegion* bands, int count);
     int Layout(int first = 0, int stop = 0x7FFF, int* end = nullptr, int* firstOut = nullptr);
     std::vector<TextLine> Lines();
     std::vector<TextSegment> Segments();

@@ -475,12 +475,8 @@ TEST_F(LayoutTest, LinesFlowIntoTheNextBandBelowASeparator)
     TextRegion bands[2]{};
     bands[0] = TextRegion{0, 300, 0, 0, 0, 0, 200};
     bands[1] = TextRegion{1000, 300, 0, 0, 0, 0, 200};
-    TenState* st = Lock();
-    st->bandCount = 2;
-    st->bands = GlobalAlloc(GMEM_MOVEABLE, sizeof bands);
-    memcpy(GlobalLock(st->bands), bands, sizeof bands);
-    GlobalUnlock(st->bands);
-    Unlock();
+    SetBands(bands, 2);
+
     ASSERT_EQ(0, Layout());
     const std::vector<TextLine> lines = Lines();
     ASSERT_EQ(6u, lines.size());
@@ -490,7 +486,7 @@ TEST_F(LayoutTest, LinesFlowIntoTheNextBandBelowASeparator)
     EXPECT_TRUE(lines[2].flags & TextLineFirstOfBand);
     EXPECT_FALSE(lines[3].flags & TextLineFirstOfBand);
     EXPECT_EQ(lines[2].y + 120, lines[3].y);
-    st = Lock();
+    TenState* st = Lock();
     const TextRegion* laid = static_cast<const TextRegion*>(GlobalLock(st->bands));
     EXPECT_EQ(2, laid[1].firstLine);
     EXPECT_EQ(260, laid[0].filledTo);
@@ -509,12 +505,7 @@ TEST_F(LayoutTest, TextFarBelowTheLastBandIsToldToTheParent)
         TextRegion bands[2]{};
         bands[0] = TextRegion{0, 5000, 0, 0, 0, 0, 200};
         bands[1] = TextRegion{6000, 300, c.lastBandFilled, 0, 0, 0, 200};
-        TenState* st = Lock();
-        st->bandCount = 2;
-        st->bands = GlobalAlloc(GMEM_MOVEABLE, sizeof bands);
-        memcpy(GlobalLock(st->bands), bands, sizeof bands);
-        GlobalUnlock(st->bands);
-        Unlock();
+        SetBands(bands, 2);
         const size_t before = Notices().size();
         ASSERT_EQ(0, Layout());
         const std::vector<std::pair<UINT, WPARAM>> notices = Notices();
