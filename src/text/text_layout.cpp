@@ -133,7 +133,7 @@ private:
     void WrapBack();
     void RecordBreak(int at);
     int FinishWord(int candidate);
-    int Special();
+    int BreakCharacter();
     void RunBoundary();
     int EndLine(bool paragraphEnd);
     void PlaceNext();
@@ -380,7 +380,7 @@ void LineLayout::CloseSegment(int drawn, int width, int nextStart)
 }
 
 // A tab, soft hyphen or hard space at the position. 1 when a line ended before it.
-int LineLayout::Special()
+int LineLayout::BreakCharacter()
 {
     const char code = text_[pos_];
     if (code == 2) {
@@ -717,7 +717,7 @@ int LineLayout::Run(int firstLine, int stopLine, int* outEndLine, int* outFirstL
                 if (FinishWord(pos_) && Synchronise()) { synchronised = true; break; }
                 continue;
             }
-            if (Special() && Synchronise()) { synchronised = true; break; }
+            if (BreakCharacter() && Synchronise()) { synchronised = true; break; }
             continue;
         }
         const int limit = std::min({runEnd_, ParagraphEnd(), NextOf(9, &nextTab_),

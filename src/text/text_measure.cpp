@@ -282,10 +282,10 @@ int XToPosition(HDC dc, BOOL fitMode, const TextLine* line, const TextRun* runs,
 int FitCharCount(HDC dc, const char* text, int overhang, BOOL doubleByte, int start, int count,
                  int target, int* outWidth, int stretchWidth, int laidOutCount)
 {
-    const char* piece = text + start;
+    const char* from = text + start;
     auto widthOf = [&](int k) {
         if (k <= 0) return 0;
-        return MeasureTextRun(dc, piece, k, laidOutCount, stretchWidth, doubleByte) - overhang;
+        return MeasureTextRun(dc, from, k, laidOutCount, stretchWidth, doubleByte) - overhang;
     };
     const BOOL dbcs = doubleByte && g_doubleByte;
     int low = 0, high = count - 1, k = 0, w = 0;

@@ -6,8 +6,8 @@
 
 #include "text/text_records.h"
 
-// The justification state of the piece being drawn at another scale than the layout's
-// (fit mode): its extra width and its number of breaks; both 0 outside such a piece.
+// The justification state of the text being drawn at another scale than the layout's
+// (fit mode): its extra width and its number of breaks; both 0 outside such text.
 extern int g_justifyExtra;
 extern int g_justifyBreaks;
 
@@ -61,7 +61,7 @@ int FitCharCount(HDC dc, const char* text, int overhang, BOOL doubleByte, int st
 void SetJustification(HDC dc, int extra, int breaks, BOOL fitMode);
 
 // Makes sure the process-wide width table holds `n` entries: made at 160 on first use, grown to
-// 4n + 40 bytes (n + 10 entries) for a longer piece. FALSE when it cannot grow.
+// 4n + 40 bytes (n + 10 entries) for a longer string. FALSE when it cannot grow.
 BOOL EnsureWidthTable(int n);
 // Widths of n characters into `table` from `startIndex`; their sum, or -1 when the table is small.
 int GetRunCharWidths(HDC dc, const char* text, int n, INT32* table, int capacity, int startIndex,

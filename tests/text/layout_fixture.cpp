@@ -133,7 +133,7 @@ void LayoutTest::FreeState()
     state_ = nullptr;
 }
 
-void LayoutTest::Make(const std::string& text, std::vector<RunSpec> runs,
+void LayoutTest::Make(const std::string& text, std::vector<RunShape> runs,
                       std::vector<ParagraphFormat> formats, int wrapWidth, DWORD options)
 {
     FreeState();

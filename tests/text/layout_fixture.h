@@ -41,7 +41,7 @@ public:
 // A paragraph format as the editor makes it, with the given alignment and tab interval.
 ParagraphFormat PlainFormat(int alignment = 0, int tabInterval = 150);
 
-struct RunSpec {
+struct RunShape {
     int firstChar;
     int size = 12;
     int script = 0;
@@ -56,7 +56,7 @@ protected:
 
     // A state for `text` with the given runs and formats, its editor `wrapWidth` wide inside
     // margins of 30 (left and right) and 20 (top and bottom); the runs get their fonts.
-    void Make(const std::string& text, std::vector<RunSpec> runs = {{0}},
+    void Make(const std::string& text, std::vector<RunShape> runs = {{0}},
               std::vector<ParagraphFormat> formats = {PlainFormat()}, int wrapWidth = 200,
               DWORD options = TenOptWordWrap);
     // Replaces the text (the single run grows with it) keeping the laid-out tables.
