@@ -179,8 +179,10 @@ int CreateColorListRecord(int storeSlot)
 int StoreBlockAsDocumentRecord(int slot, int id, HGLOBAL block)
 {
     HGLOBAL record = nullptr;
-    if (int err = LoadRecord(slot, RecDocument, id, &record)) return err;
     DWORD size = static_cast<DWORD>(GlobalSize(block));
+    int found = LoadRecord(slot, RecDocument, id, &record);
+    if (found == StoreKeyMissing) found = AddRecord(slot, RecDocument, id, size + kBlockHeaderSize, &record);
+    if (found) return found;
     int err = 0;
     if (GetBlockSize(record) != static_cast<LONG>(size + kBlockHeaderSize))
         err = ResizeRecord(&record, size + kBlockHeaderSize);

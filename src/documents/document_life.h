@@ -31,7 +31,8 @@ int AddDocumentRecordTypes(int storeSlot);
 // Forgets the font handles cached in the runs of every text block of the state's store.
 int ClearTextBlockHandles(DocumentState* state);
 
-// Copies the whole of `block` into record (100, id), resizing the record to fit; marks it dirty.
+// Copies the whole of `block` into record (100, id), adding it or resizing it to fit; marks it
+// dirty.
 int StoreBlockAsDocumentRecord(int slot, int id, HGLOBAL block);
 
 // Frees what a state block holds (DEVMODE, font map, font list, printer context) and the block.

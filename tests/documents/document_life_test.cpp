@@ -457,11 +457,13 @@ TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
     EXPECT_EQ(0, UntitledCounter);
 }
 
-TEST_F(DocumentTest, AReadOnlyFileOpensButIsNotSavedInPlace)
+TEST_F(DocumentTest, AFileInUseOpensReadOnlyAndIsNotSavedInPlace)
 {
     std::string path = MakeStoreFile("R.VXR");
     std::string before = ReadAll(path);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Another program holds the file and lets others only read it.
+    HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
     prompts_->Clear();
     HWND window = Open(path);
     ASSERT_TRUE(window);
@@ -473,9 +475,9 @@ TEST_F(DocumentTest, AReadOnlyFileOpensButIsNotSavedInPlace)
     EXPECT_EQ(-1, SaveDocument(window));
     EXPECT_EQ((std::vector<std::string>{Message(63), Message(63)}), prompts_->shown());
     EXPECT_TRUE(FakeWriter::paths.empty());
-    EXPECT_EQ(before, ReadAll(path));
+    EXPECT_TRUE(before == ReadAll(path));
     SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(other);
 }
 
 TEST_F(DocumentTest, SaveInPlaceWritesTheSiblingThenReplaces)
@@ -491,7 +493,7 @@ TEST_F(DocumentTest, SaveInPlaceWritesTheSiblingThenReplaces)
     prompts_->Clear();
     EXPECT_EQ(0, SaveDocument(window));
     EXPECT_EQ((std::vector<std::string>{sibling}), FakeWriter::paths);
-    EXPECT_EQ(old, seenBefore);   // the drawing was still whole while the new one was written
+    EXPECT_TRUE(old == seenBefore);   // the drawing was still whole while the new one was written
     EXPECT_FALSE(Exists(sibling));
     EXPECT_EQ("NEW DRAWING", ReadAll(path));
     EXPECT_FALSE(Modified(window));
@@ -517,7 +519,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheDrawingAsItWas)
         FakeWriter::replaceFails = c.replaceFails;
         prompts_->Clear();
         EXPECT_EQ(1, SaveDocument(window)) << c.what;
-        EXPECT_EQ(old, ReadAll(path)) << c.what;
+        EXPECT_TRUE(old == ReadAll(path)) << c.what;
         EXPECT_TRUE(Modified(window)) << c.what;
         EXPECT_EQ((std::vector<std::string>{Message(c.warning)}), prompts_->shown()) << c.what;
         EXPECT_EQ(c.siblingKept, Exists(sibling)) << c.what;
@@ -542,7 +544,7 @@ TEST_F(DocumentTest, SavingAFileEndingInDollarNeverWritesOverItFirst)
     EXPECT_EQ(0, SaveDocument(window));
     ASSERT_EQ(1u, FakeWriter::paths.size());
     EXPECT_NE(path, FakeWriter::paths[0]);
-    EXPECT_EQ(old, seen);
+    EXPECT_TRUE(old == seen);
     EXPECT_EQ("NEW DRAWING", ReadAll(path));
     EXPECT_FALSE(Exists(FakeWriter::paths[0]));
 }
