@@ -46,14 +46,6 @@ void SetModified(HWND view, bool on)
         state->flags &= ~static_cast<DWORD>(DocModified);
 }
 
-const char* FileNamePart(LPCSTR path)
-{
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    return name;
-}
-
 // The held file of a titled document is let go and `path` taken up in its place: read-write
 // with write sharing denied (kept only on fixed or remote drives), or, with `readOnlyFallback`,
 // read-only. False when neither opened.

@@ -64,14 +64,6 @@ void CloseFile(HFILE file)
     if (file != HFILE_ERROR) CloseHandle(ToHandle(file));
 }
 
-const char* FileNamePart(LPCSTR path)
-{
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    return name;
-}
-
 bool IsDocumentWindow(HWND window)
 {
     char name[32];
@@ -254,6 +246,14 @@ void DockLibraries(HWND window, HWND view, int mode)
 }
 
 }  // namespace
+
+const char* FileNamePart(LPCSTR path)
+{
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return name;
+}
 
 HGLOBAL GetDocumentFileHandle(HWND documentWindow)
 {

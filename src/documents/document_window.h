@@ -57,6 +57,9 @@ BOOL IsFixedOrRemoteDrive(LPCSTR path);
 // The titled document window with this path (any letter case), or none.
 HWND FindDocumentWindow(LPCSTR path);
 
+// The file name and extension of a path (after its last \\, / or :).
+const char* FileNamePart(LPCSTR path);
+
 // Opens `path` read-write with write sharing denied; -1 when refused.
 HFILE OpenHeldFile(LPCSTR path);
 // The warning of an opening failure: 7 -> 5, 10006 -> 6, 10007 -> 7, 10008 -> 4, 2 -> none (0),

@@ -305,6 +305,6 @@ int RunSaveFileDialog(HWND owner, int templateId, char* path, UINT filterId, UIN
     (void)filterId;
     (void)titleId;
     (void)helpContext;
-    *fileType += typeBase;
+    (void)typeBase;
     return g_saveFileDialogPrompt(path, fileType, folder);
 }

@@ -112,6 +112,13 @@ protected:
         prompts_.reset();
     }
 
+    // What was put before the user: questions and the warnings that the hidden frame held back.
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> all = prompts_->shown();
+        all.insert(all.end(), prompts_->hiddenWarnings().begin(), prompts_->hiddenWarnings().end());
+        return all;
+    }
     std::vector<HWND> Documents() const
     {
         std::vector<HWND> out;
@@ -400,13 +407,13 @@ TEST_F(DocumentTest, ThirtyTwoChildWindowsAreTheLimit)
     EXPECT_EQ(31, count);
     HWND last = CreateDocumentWindow(nullptr, DocModeBlank);
     EXPECT_TRUE(last);
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
 
     EXPECT_FALSE(CreateDocumentWindow(nullptr, DocModeOleBlank));   // silent in the OLE modes
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
     EXPECT_FALSE(CreateDocumentWindow(nullptr, DocModeBlank));
-    ASSERT_EQ(1u, prompts_->shown().size());
-    EXPECT_EQ(Message(9), prompts_->shown()[0]);
+    ASSERT_EQ(1u, Shown().size());
+    EXPECT_EQ(Message(9), Shown()[0]);
     EXPECT_EQ(1, UntitledCounter);
 }
 
@@ -437,7 +444,7 @@ TEST_F(DocumentTest, OpeningKeepsTheFileAndFindsItAgain)
     EXPECT_EQ(window, FindDocumentWindow(upper.c_str()));
     EXPECT_EQ(0, OpenOrActivateDocument(upper.c_str(), DocModeOpen));
     EXPECT_EQ(1u, Documents().size());
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
@@ -452,7 +459,7 @@ TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
     EXPECT_FALSE(CreateDocumentWindow(garbage.c_str(), DocModeOpen));
     EXPECT_FALSE(CreateDocumentWindow(folder_->File("missing.VXR").c_str(), DocModeOpen));
     EXPECT_FALSE(CreateDocumentWindow(garbage.c_str(), DocModeFromTemplate));   // reported by its caller
-    EXPECT_EQ((std::vector<std::string>{Message(5), Message(8)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(5), Message(8)}), Shown());
     EXPECT_TRUE(Documents().empty());
     EXPECT_EQ(0, UntitledCounter);
 }
@@ -468,12 +475,12 @@ TEST_F(DocumentTest, AFileInUseOpensReadOnlyAndIsNotSavedInPlace)
     HWND window = Open(path);
     ASSERT_TRUE(window);
     EXPECT_TRUE(FileOf(window).readOnly);
-    EXPECT_EQ((std::vector<std::string>{Message(64)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(64)}), Shown());
     SetModified(window);
     prompts_->Clear();
     EXPECT_EQ(-1, SaveDocumentInPlace(window));
     EXPECT_EQ(-1, SaveDocument(window));
-    EXPECT_EQ((std::vector<std::string>{Message(63), Message(63)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(63), Message(63)}), Shown());
     EXPECT_TRUE(FakeWriter::paths.empty());
     EXPECT_TRUE(before == ReadAll(path));
     SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
@@ -498,7 +505,7 @@ TEST_F(DocumentTest, SaveInPlaceWritesTheSiblingThenReplaces)
     EXPECT_EQ("NEW DRAWING", ReadAll(path));
     EXPECT_FALSE(Modified(window));
     EXPECT_EQ(IsFixedOrRemoteDrive(path.c_str()), FileOf(window).fileHandle != -1);
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(DocumentTest, AFailedSaveLeavesTheDrawingAsItWas)
@@ -521,7 +528,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheDrawingAsItWas)
         EXPECT_EQ(1, SaveDocument(window)) << c.what;
         EXPECT_TRUE(old == ReadAll(path)) << c.what;
         EXPECT_TRUE(Modified(window)) << c.what;
-        EXPECT_EQ((std::vector<std::string>{Message(c.warning)}), prompts_->shown()) << c.what;
+        EXPECT_EQ((std::vector<std::string>{Message(c.warning)}), Shown()) << c.what;
         EXPECT_EQ(c.siblingKept, Exists(sibling)) << c.what;
         if (c.siblingKept) {
             EXPECT_EQ("NEW DRAWING", ReadAll(sibling));
@@ -613,7 +620,7 @@ TEST_F(DocumentTest, AnOlderVersionAsksOnceBeforeItsFirstSave)
     prompts_->Clear();
     prompts_->QueueAnswers({IDCANCEL});
     EXPECT_EQ(-1, SaveDocument(window));
-    EXPECT_EQ((std::vector<std::string>{Message(54)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(54)}), Shown());
     EXPECT_TRUE(Modified(window));
     EXPECT_TRUE(FakeWriter::paths.empty());
 
@@ -622,7 +629,7 @@ TEST_F(DocumentTest, AnOlderVersionAsksOnceBeforeItsFirstSave)
     EXPECT_EQ(0, SaveDocument(window));
     SetModified(window);
     EXPECT_EQ(0, SaveDocument(window));
-    EXPECT_EQ((std::vector<std::string>{Message(54)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(54)}), Shown());
     EXPECT_EQ(2u, FakeWriter::paths.size());
 }
 
@@ -633,12 +640,12 @@ TEST_F(DocumentTest, ClosingAsksOnlyForChanges)
     ASSERT_TRUE(window);
     prompts_->Clear();
     EXPECT_EQ(IDNO, QuerySaveChanges(window, FALSE));
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
     SetModified(window);
     prompts_->QueueAnswers({IDCANCEL});
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ((std::vector<std::string>{"Vexlor: Save changes to Q.VXR"}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{"Vexlor: Save changes to Q.VXR"}), Shown());
     prompts_->QueueAnswers({IDYES});
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
@@ -654,7 +661,7 @@ TEST_F(DocumentTest, CancelAtExitStopsAtThatDocument)
     }
     prompts_->QueueAnswers({IDNO, IDCANCEL});
     EXPECT_FALSE(CloseAllDocuments());
-    EXPECT_EQ(2u, prompts_->shown().size());
+    EXPECT_EQ(2u, Shown().size());
     EXPECT_EQ(2u, Documents().size());
     int closed = 0;
     for (HWND w : windows) closed += !IsWindow(w);
@@ -685,15 +692,15 @@ TEST_F(DocumentTest, RemovingADriveClosesItsDocumentsAfterAsking)
     prompts_->Clear();
     prompts_->QueueAnswers({IDNO});
     EXPECT_FALSE(HandleDeviceChange(DBT_DEVICEQUERYREMOVE, data));
-    EXPECT_EQ((std::vector<std::string>{Message(61)}), prompts_->shown());
+    EXPECT_EQ((std::vector<std::string>{Message(61)}), Shown());
     EXPECT_TRUE(IsWindow(a) && IsWindow(b));
 
     prompts_->Clear();
     prompts_->QueueAnswers({IDYES, IDNO, IDNO});
     EXPECT_TRUE(HandleDeviceChange(DBT_DEVICEQUERYREMOVE, data));
-    ASSERT_EQ(3u, prompts_->shown().size());
-    EXPECT_EQ(Message(61), prompts_->shown()[0]);
-    EXPECT_NE(std::string::npos, prompts_->shown()[1].find("Save changes to "));
+    ASSERT_EQ(3u, Shown().size());
+    EXPECT_EQ(Message(61), Shown()[0]);
+    EXPECT_NE(std::string::npos, Shown()[1].find("Save changes to "));
     EXPECT_FALSE(IsWindow(a));
     EXPECT_FALSE(IsWindow(b));
     EXPECT_TRUE(HandleDeviceChange(DBT_DEVICEARRIVAL, data));
@@ -708,7 +715,7 @@ TEST_F(DocumentTest, OnlyADriveLetterNamesAVolume)
     DEV_BROADCAST_VOLUME volume = Volume(0xFFFFFFFFu);
     prompts_->Clear();
     EXPECT_TRUE(HandleDeviceChange(DBT_DEVICEQUERYREMOVE, reinterpret_cast<LPARAM>(&volume)));
-    EXPECT_TRUE(prompts_->shown().empty());
+    EXPECT_TRUE(Shown().empty());
     EXPECT_TRUE(IsWindow(a));
     ChangeFile(a, [](DocumentFile& f) { f.untitledNumber = 0; f.path[0] = 0; });
 }

@@ -42,7 +42,7 @@ int PromptAnswerer::AnswerBox(HWND, LPCSTR text, LPCSTR caption, UINT)
 
 int PromptAnswerer::NoteHiddenWarning(HWND, LPCSTR text, LPCSTR caption, UINT)
 {
-    g_answerer->shown_.push_back(std::string(caption ? caption : "") + ": " + (text ? text : ""));
+    g_answerer->hidden_.push_back(std::string(caption ? caption : "") + ": " + (text ? text : ""));
     return IDOK;
 }
 

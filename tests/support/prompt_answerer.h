@@ -18,9 +18,14 @@ public:
     PromptAnswerer& operator=(const PromptAnswerer&) = delete;
 
     // "caption: text" of every message box, and the name of every hint dialog, in order.
-    // Warnings that a hidden frame does not show are recorded too.
     const std::vector<std::string>& shown() const { return shown_; }
-    void Clear() { shown_.clear(); }
+    // "caption: text" of every warning that a hidden frame did not show, in order.
+    const std::vector<std::string>& hiddenWarnings() const { return hidden_; }
+    void Clear()
+    {
+        shown_.clear();
+        hidden_.clear();
+    }
     // The next message boxes get these answers in order; after them the default answer.
     void QueueAnswers(const std::vector<int>& answers) { queued_.insert(queued_.end(), answers.begin(), answers.end()); }
     // The Save dialog answers OK with this path and file type; without it, Cancel. Each run
@@ -40,6 +45,7 @@ private:
     int boxAnswer_;
     int dialogAnswer_;
     std::vector<std::string> shown_;
+    std::vector<std::string> hidden_;
     std::vector<int> queued_;
     std::string savePath_;
     int saveType_ = 1;
