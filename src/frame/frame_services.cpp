@@ -65,6 +65,7 @@ bool FrameVisible()
 
 MessageBoxPrompt g_messageBoxPrompt = ShowRealMessageBox;
 InfoDialogPrompt g_infoDialogPrompt = RunRealInfoDialog;
+MessageBoxPrompt g_hiddenWarningNote = nullptr;
 
 int SetCursorByIndex(int index)
 {
@@ -87,12 +88,23 @@ int GetCurrentCursorIndex()
 
 void ShowWarningById(UINT stringId)
 {
+    char text[262];
+    LoadResString(stringId, text);
+    ShowWarningText(text);
+}
+
+void ShowWarningText(LPCSTR text)
+{
     // A modal box paints the windows below it: what the current edit invalidated goes first.
     FlushInvalidations();
-    if (g_warningsSuppressed || !FrameVisible()) return;
-    char text[262], caption[262];
-    LoadResString(stringId, text);
+    if (g_warningsSuppressed) return;
+    char caption[262];
     LoadResString(kApplicationTitle, caption);
+    if (!FrameVisible()) {
+        // A hidden frame (an OLE start) shows no warning; a watcher may still take note.
+        if (g_frameWindow && g_hiddenWarningNote) g_hiddenWarningNote(nullptr, text, caption, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
     g_messageBoxPrompt(nullptr, text, caption, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
     ReleaseCapture();
 }

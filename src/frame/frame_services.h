@@ -30,6 +30,8 @@ typedef int (*MessageBoxPrompt)(HWND owner, LPCSTR text, LPCSTR caption, UINT ty
 typedef int (*InfoDialogPrompt)(LPCSTR dialogName, int helpContext);
 extern MessageBoxPrompt g_messageBoxPrompt;
 extern InfoDialogPrompt g_infoDialogPrompt;
+// Told of every warning that a hidden frame does not show (none by default).
+extern MessageBoxPrompt g_hiddenWarningNote;
 
 // Selects cursor `index` (0-17) and records it; other values change nothing. Index 1 is the
 // busy cursor. Returns the index.
@@ -39,6 +41,8 @@ int GetCurrentCursorIndex();
 // A task-modal warning with the string's text and the application title, unless warnings are
 // suppressed or the frame is hidden; releases the mouse capture.
 void ShowWarningById(UINT stringId);
+// The same box with a text of the caller's.
+void ShowWarningText(LPCSTR text);
 
 // Shows an INFO_ or HINT_ dialog modally: 1 confirmed, 0 cancelled or not shown (frame hidden).
 int RunInfoDialog(LPCSTR dialogName, int helpContext);

@@ -74,7 +74,7 @@ void DrawingFixture::TearDown()
     if (state_) {
         CloseDrawing(state_->drawing);
         GlobalUnlock(stateBlock_);
-        GlobalFree(stateBlock_);
+        FreeDocumentStateBlocks(stateBlock_);
         state_ = nullptr;
     }
     if (view_) DestroyWindow(view_);

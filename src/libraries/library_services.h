@@ -1,0 +1,16 @@
+// The symbol libraries as the documents use them: their windows and the last opened library.
+#pragma once
+
+#include <windows.h>
+
+// Global atom of the path of the most recently opened library; 0 when none.
+extern ATOM g_lastLibraryAtom;
+
+// True when the options mark any library to be reopened.
+BOOL IsAnyLibraryMarkedOpen();
+// Index of the first library slot that has a window, or -1.
+int FirstOpenLibrarySlot();
+// Opens library windows (see the callers); 0 or non-zero on failure.
+int OpenLibraryWindow(int flag, int slot, LPCSTR path, HWND documentWindow);
+// Destroys the windows of all 16 library slots.
+void DestroyLibraryWindows();
