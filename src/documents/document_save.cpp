@@ -2,6 +2,7 @@
 // written completely under a sibling name in the target's folder, flushed, and only then put
 // in the target's place in one step. A failure at any point leaves the old file as it was.
 #include "documents/document_save.h"
+#include "documents/recent_files.h"
 
 #include <cstring>
 
@@ -321,7 +322,10 @@ int SaveAsCommand()
     SetCursorByIndex(1);
     // An embedded object is saved as a copy and stays bound to its container.
     int fileType = GetOleObjectState(view) == 1 ? SaveAsTemplate : ChooseFileType(path, dialogType);
-    if (fileType == SaveAsDrawing) return SaveDocumentAs(window, path, samePath, SaveAsDrawing);
+    if (fileType == SaveAsDrawing) {
+        if (!samePath) AddRecentFile(path);
+        return SaveDocumentAs(window, path, samePath, SaveAsDrawing);
+    }
     return SaveDocumentAs(window, path, FALSE, SaveAsTemplate);
 }
 
@@ -358,7 +362,9 @@ int SaveDocument(HWND documentWindow)
         char path[262];
         int dialogType = 1;
         if (!AskSavePath(window, path, &dialogType)) return 1;
-        int err = SaveDocumentAs(window, path, FALSE, ChooseFileType(path, dialogType));
+        int fileType = ChooseFileType(path, dialogType);
+        if (fileType == SaveAsDrawing) AddRecentFile(path);
+        int err = SaveDocumentAs(window, path, FALSE, fileType);
         return err == 0 ? 0 : (err == -1 ? -1 : 1);
     }
     SetCursorByIndex(1);

@@ -9,6 +9,7 @@
 //  3. UntitledCounter is raised only by a document created successfully, and lowered only by
 //     the document whose number equals it.
 #include "documents/document_window.h"
+#include "documents/recent_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -489,7 +490,7 @@ int OpenOrActivateDocument(LPCSTR path, int mode)
     else
         window = CreateDocumentWindow(path, mode);
     if (!window) return ErrOutOfMemory;
+    if (mode == DocModeOpen) AddRecentFile(path);
     if (mode == DocModeOleLink) SetOleObjectState(GetDocumentView(window), 2);
-    // The recent files (mode 1) are kept by the options; they are told there.
     return 0;
 }
