@@ -185,12 +185,22 @@ void ReadLinkTable(LinkIndex* index, int room)
     index->count = count;
 }
 
-// Adds the group a 0x8021 record describes when the header's count leaves room.
-void ReadGroupRecord(GroupTable* table, int room, int* currentId, int* currentIndex)
+// Adds the group a 0x8021 record describes when the header's count leaves room, and makes it
+// the reader's current group. A group split by paint order is written as one group record per
+// run: a later run's record names an entry already read, which becomes current again, so that
+// the group keeps all its members.
+void ReadGroupRecord(GroupTable* table, int room)
 {
-    if (table->count >= room) return;
     GroupRecord r = {};
     std::memcpy(&r, RecordData(), std::min<DWORD>(RecordLength(), sizeof(r)));
+    for (int i = 0; r.groupId > 0 && i < table->count; ++i) {
+        if ((*table)[i].groupId == r.groupId) {
+            g_currentGroupId = r.groupId;
+            g_currentGroupRow = i;
+            return;
+        }
+    }
+    if (table->count >= room) return;
     GroupEntry& g = (*table)[table->count];
     std::memset(&g, 0, sizeof(g));
     g.groupId = r.groupId;
@@ -208,8 +218,8 @@ void ReadGroupRecord(GroupTable* table, int room, int* currentId, int* currentIn
     g.flags = GroupBoundsStale;
     INT32 last = -1;
     std::memcpy(g.reserved + 4, &last, 4);
-    *currentId = r.groupId;
-    *currentIndex = table->count;
+    g_currentGroupId = r.groupId;
+    g_currentGroupRow = table->count;
     ++table->count;
 }
 
@@ -230,7 +240,6 @@ void DecodeDefaultFormats(WORD opcode)
 int ReadBlockRecords(HFILE file, HWND view, DocumentState* state, Drawing* d, const ReadTables& t, int objectRoom,
                      int linkRoom, int groupRoom)
 {
-    int groupId = 0, groupIndex = -1;
     for (;;) {
         WORD opcode = 0;
         DWORD length = 0;
@@ -249,25 +258,19 @@ int ReadBlockRecords(HFILE file, HWND view, DocumentState* state, Drawing* d, co
             DecodeDefaultFormats(opcode);
             break;
         case kOpGroup:
-            ReadGroupRecord(t.groups, groupRoom, &groupId, &groupIndex);
+            ReadGroupRecord(t.groups, groupRoom);
             break;
         case BlockEndOpcode(kOpGroup):
-            groupId = 0;
-            groupIndex = -1;
+            g_currentGroupId = 0;
+            g_currentGroupRow = -1;
             break;
         case kOpObject: {
             if (t.objects->count >= objectRoom) {
                 if (int err = SkipBlock(file, BlockEndOpcode(kOpObject))) return err;
                 break;
             }
-            int row = t.objects->count;
+            // The object takes the current group and its paint position's id.
             if (int err = ReadObjectBlock(file, view, state, d, t.objects, t.order, length)) return err;
-            if (t.objects->count > row) {
-                DrawObject& object = (*t.objects)[row];
-                object.objId = row + 1;
-                object.groupId = groupId;
-                object.groupRow = groupIndex;
-            }
             break;
         }
         default:
@@ -381,7 +384,11 @@ int ReadDrawingBlock(HFILE file, HWND view, DocumentState* state, DWORD length)
         t.links->count = 0;
         t.groups->count = 0;
         ApplyDefaultAttributes(d, state);
+        g_currentGroupId = 0;
+        g_currentGroupRow = -1;
         result = ReadBlockRecords(file, view, state, d, t, objectCount, linkCount, groupCount);
+        g_currentGroupId = 0;
+        g_currentGroupRow = -1;
         if (!result) result = SettleDrawing(d, t.objects);
     }
     ReleaseTable(d->objectList, t.objects);

@@ -2,6 +2,7 @@
 // shared record buffer, and the rescaling of file units.
 #include "documents/record_stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/results.h"
@@ -184,7 +185,13 @@ int AppendMemoryBytes(const void* source, DWORD count)
 {
     if (!g_image) return -1;
     if ((unsigned long long)g_imagePosition + count > g_imageLimit) {
-        DWORD capacity = g_imageLimit + kMemoryImageStep;
+        // The image grows by half its size at least, so that a large drawing is not copied
+        // once per step; the writer trims it to its length at the end.
+        unsigned long long wanted = (unsigned long long)g_imagePosition + count;
+        unsigned long long grown64 = g_imageLimit + std::max<unsigned long long>(kMemoryImageStep, g_imageLimit / 2);
+        if (grown64 < wanted) grown64 = wanted;
+        if (grown64 > 0x7FFFFFFFull) return -1;
+        DWORD capacity = (DWORD)grown64;
         GlobalUnlock(g_image);
         HGLOBAL grown = GlobalReAlloc(g_image, capacity, GMEM_MOVEABLE | GMEM_ZEROINIT);
         if (grown) g_image = grown;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -14,259 +15,17 @@
 #include "documents/drawing_file.h"
 #include "documents/record_stream.h"
 #include "documents/symbol_stream.h"
+#include "documents/text_stream.h"
+#include "lines/array_record.h"
+#include "text/object_text.h"
 #include "exchange/printer_metrics.h"
 #include "model/links.h"
 #include "store/block_store.h"
 #include "support/drawing_fixture.h"
 
+#include "drawing_file_fixture.h"
+
 namespace {
-
-// A stream built record by record.
-struct StreamBytes {
-    std::string bytes;
-
-    StreamBytes& Raw(const std::string& s)
-    {
-        bytes += s;
-        return *this;
-    }
-    StreamBytes& Signature(const char* text = "VEXLORFM") { return Raw(std::string(text, 8)); }
-    StreamBytes& Record(WORD opcode, const std::string& data)
-    {
-        bytes.append(reinterpret_cast<const char*>(&opcode), 2);
-        if (opcode & kRecordBare) return *this;
-        DWORD n = static_cast<DWORD>(data.size());
-        bytes.append(reinterpret_cast<const char*>(&n), 4);
-        bytes += data;
-        return *this;
-    }
-    StreamBytes& Bare(WORD opcode) { return Record(opcode, {}); }
-    StreamBytes& Header(WORD generation = 2, WORD version = 2, WORD resolution = 600)
-    {
-        StreamHeader h = {generation, 300, 1, version, 100, resolution};
-        return Record(kOpHeader, Pod(h));
-    }
-    template <typename T>
-    static std::string Pod(const T& value)
-    {
-        return std::string(reinterpret_cast<const char*>(&value), sizeof(T));
-    }
-};
-
-// One record of a written stream.
-struct ParsedRecord {
-    WORD opcode;
-    std::string data;
-};
-
-// The records behind the signature of a stream (a memory image's length field already removed).
-std::vector<ParsedRecord> ParseRecords(const std::string& stream)
-{
-    std::vector<ParsedRecord> records;
-    size_t at = 8;
-    while (at + 2 <= stream.size()) {
-        WORD opcode;
-        std::memcpy(&opcode, stream.data() + at, 2);
-        at += 2;
-        std::string data;
-        if (!(opcode & kRecordBare)) {
-            DWORD n;
-            std::memcpy(&n, stream.data() + at, 4);
-            at += 4;
-            data = stream.substr(at, n);
-            at += n;
-        }
-        records.push_back({opcode, data});
-    }
-    return records;
-}
-
-std::vector<WORD> Opcodes(const std::vector<ParsedRecord>& records)
-{
-    std::vector<WORD> opcodes;
-    for (const ParsedRecord& r : records) opcodes.push_back(r.opcode);
-    return opcodes;
-}
-
-const ParsedRecord* Find(const std::vector<ParsedRecord>& records, WORD opcode)
-{
-    for (const ParsedRecord& r : records)
-        if (r.opcode == opcode) return &r;
-    return nullptr;
-}
-
-// A memory image of a stream: u32 total length counting itself, then the stream.
-HGLOBAL MakeImage(const std::string& stream, size_t front = 0)
-{
-    DWORD total = static_cast<DWORD>(stream.size() + 4);
-    HGLOBAL image = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, front + total);
-    BYTE* bytes = static_cast<BYTE*>(GlobalLock(image));
-    std::memcpy(bytes + front, &total, 4);
-    std::memcpy(bytes + front + 4, stream.data(), stream.size());
-    GlobalUnlock(image);
-    return image;
-}
-
-std::string ImageStream(HGLOBAL image, DWORD length)
-{
-    const BYTE* bytes = static_cast<const BYTE*>(GlobalLock(image));
-    std::string stream(reinterpret_cast<const char*>(bytes) + 4, length - 4);
-    GlobalUnlock(image);
-    return stream;
-}
-
-// The default drawing block of an empty drawing: the header, with fields a test overrides.
-DrawingBlockHeader EmptyHeader()
-{
-    DrawingBlockHeader h = {};
-    h.pageWidth = 3000;
-    h.pageHeight = 2000;
-    h.currentRow = -1;
-    h.defaultBorderWidth = 1;
-    h.defaultLineWidth = 1;
-    h.defaultArrowSize = 1;
-    std::strcpy(h.styleName, "Plain");
-    std::strcpy(h.defaultFace, "Arial");
-    return h;
-}
-
-class DrawingFileTest : public DrawingFixture {
-protected:
-    void SetUp() override
-    {
-        DrawingFixture::SetUp();
-        if (HasFatalFailure()) return;
-        SetPrinterMetricsPage(nullptr, nullptr);
-        // The records and blocks a new document's state holds.
-        state_->devMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kDevModeBaseSize);
-        {
-            Locked<DEVMODEA> dm(state_->devMode);
-            dm->dmSize = kDevModeBaseSize;
-            dm->dmOrientation = DMORIENT_PORTRAIT;
-            dm->dmPaperSize = DMPAPER_LETTER;
-        }
-        state_->fontList = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(FontListHeadBytes));
-        state_->fontMap = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
-        AddPayload(RecFontListId, std::string(8, '\0'));
-        AddPayload(RecColorListId, std::string(4 + 4 * 256, '\0'));
-    }
-    void TearDown() override
-    {
-        SetPrinterMetricsPage(nullptr, nullptr);
-        if (state_) {
-            if (state_->printerIC) DeleteReferenceDC(state_->printerIC);
-            if (state_->libraryAtom) GlobalDeleteAtom(state_->libraryAtom);
-            GlobalFree(state_->devMode);
-            GlobalFree(state_->fontList);
-            GlobalFree(state_->fontMap);
-        }
-        DrawingFixture::TearDown();
-    }
-
-    struct FontListHeadBytes {
-        INT32 count, defaultIndex;
-    };
-
-    void AddPayload(int id, const std::string& payload)
-    {
-        HGLOBAL block = nullptr;
-        ASSERT_EQ(0, AddRecord(slot_, RecDocument, id, static_cast<DWORD>(kBlockHeaderSize + payload.size()), &block));
-        {
-            Locked<BYTE> bytes(block);
-            std::memcpy(bytes.get() + kBlockHeaderSize, payload.data(), payload.size());
-        }
-        MarkBlockDirty(block);
-        ReleaseBlock(block);
-    }
-
-    void SetColors(const std::vector<COLORREF>& colors)
-    {
-        std::string payload(4 + 4 * 256, '\0');
-        INT32 count = static_cast<INT32>(colors.size());
-        std::memcpy(&payload[0], &count, 4);
-        if (!colors.empty()) std::memcpy(&payload[4], colors.data(), 4 * colors.size());
-        HGLOBAL block = nullptr;
-        ASSERT_EQ(0, LoadRecord(slot_, RecDocument, RecColorListId, &block));
-        {
-            Locked<BYTE> bytes(block);
-            std::memcpy(bytes.get() + kBlockHeaderSize, payload.data(), payload.size());
-        }
-        MarkBlockDirty(block);
-        ReleaseBlock(block);
-    }
-    std::vector<COLORREF> Colors() const
-    {
-        std::string payload = RecordBytes(RecDocument, RecColorListId);
-        INT32 count;
-        std::memcpy(&count, payload.data(), 4);
-        std::vector<COLORREF> colors(count);
-        if (count) std::memcpy(colors.data(), payload.data() + 4, 4 * count);
-        return colors;
-    }
-
-    // Writes the drawing as a memory image and returns its stream (behind the length field).
-    std::string WriteImage()
-    {
-        HGLOBAL image = nullptr;
-        DWORD length = 0;
-        EXPECT_EQ(0, WriteDrawingFile(nullptr, &image, &length, state_));
-        if (!image) return {};
-        EXPECT_EQ(length, GlobalSize(image));
-        DWORD stored;
-        std::memcpy(&stored, GlobalLock(image), 4);
-        GlobalUnlock(image);
-        EXPECT_EQ(length, stored);
-        std::string stream = ImageStream(image, length);
-        GlobalFree(image);
-        return stream;
-    }
-    int ReadImage(const std::string& stream, BOOL* older = nullptr)
-    {
-        HGLOBAL image = MakeImage(stream);
-        BOOL wasOlder = FALSE;
-        int result = ReadDrawingFile(HFILE_ERROR, nullptr, image, static_cast<DWORD>(stream.size() + 4), view_,
-                                     state_, &wasOlder, FALSE);
-        if (older) *older = wasOlder;
-        GlobalFree(image);
-        return result;
-    }
-    // A file of one empty drawing block with the given header.
-    static std::string DrawingWith(const DrawingBlockHeader& h, DWORD headerLength = sizeof(DrawingBlockHeader),
-                                   WORD resolution = 600, const std::string& more = {})
-    {
-        StreamBytes s;
-        s.Signature().Header(2, 2, resolution);
-        s.Record(kOpDrawingBlock, StreamBytes::Pod(h).substr(0, headerLength));
-        s.Raw(more).Bare(0x4020).Bare(0x4001);
-        return s.bytes;
-    }
-    // Three shapes a, b, c and a line (rows 0-3) with ids far from any paint position (40, 7,
-    // 300, 12), painted in `paint` order (rows back to front).
-    enum { kA, kB, kC, kLine };
-    void AddFourObjects(const std::vector<int>& paint)
-    {
-        AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
-        AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
-        AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
-        AddAt(ClassLine, RECT{700, 300, 400, 1000}, 1);
-        Locked<Drawing> d = LockDrawing();
-        Locked<ObjectList> objects(d->objectList);
-        const int ids[4] = {40, 7, 300, 12};
-        for (int row = 0; row < 4; ++row) (*objects)[row].objId = ids[row];
-        d->lastId = 300;
-        Locked<ZOrderList> order(d->zOrderList);
-        for (int i = 0; i < 4; ++i) (*order)[i] = paint[i];
-    }
-    std::string SaveBytes(const char* name, const std::string& bytes)
-    {
-        std::string path = folder_->File(name);
-        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(f);
-        return path;
-    }
-};
 
 TEST_F(DrawingFileTest, EmptyDrawingWritesHeaderPageBlockAndEmptyDrawingBlock)
 {
@@ -823,6 +582,117 @@ TEST_F(DrawingFileTest, ObjectsReopenWithIdsInPaintOrder)
     EXPECT_EQ(2, links[1].targetId);
     EXPECT_EQ(4, links[0].holderId);
     EXPECT_EQ(4, links[1].holderId);
+}
+
+
+// Hooks, links, label partners, array members, groups (one split by paint order) and text all
+// name the same objects after a save and reopen, under ids 1..n in paint order.
+TEST_F(DrawingFileTest, ReopenedDrawingKeepsReferencesGroupsAndText)
+{
+    AddFourObjects({kC, kA, kB, kLine});
+    const int array = AddAt(ClassArray, RECT{2000, 1000, 2600, 1600}, 0, 4, 0);
+    Change(array, [](DrawObject& o, Drawing&) { o.options |= OptShadowHidden; });
+    const int member = AddAt(ClassShape, RECT{2700, 1000, 3000, 1300}, 1);
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), kLine, -1, kA, 1, 600, 300));
+        ASSERT_EQ(0, AttachHook(d.get(), kLine, -1, kC, 2, 300, 0));
+        ASSERT_EQ(0, AttachHook(d.get(), member, -1, array, 305, 0, 0));
+    }
+    // a is the line's label.
+    const int lineId = Object(kLine).objId, aId = Object(kA).objId;
+    Change(kA, [&](DrawObject& o, Drawing&) {
+        o.labelId = lineId;
+        o.labelRow = kLine;
+        o.state |= StateAttachedLabel;
+    });
+    Change(kLine, [&](DrawObject& o, Drawing&) {
+        o.labelId = aId;
+        o.labelRow = kA;
+    });
+    TextRun plain = g_defaultCharFormat;
+    plain.charCount = 4;
+    TextRun bold = plain;
+    bold.style = 1;
+    bold.firstChar = 4;
+    bold.charCount = 4;
+    const int textId = AddObjectText(slot_, "box text", {plain, bold});
+    Change(kB, [&](DrawObject& o, Drawing&) { o.textId = textId; });
+    AddGroup(5, {kC, kLine}, true);   // c paints first and the line fourth: two runs
+
+    std::string stream = WriteImage();
+    std::vector<WORD> groupRecords;
+    for (WORD op : Opcodes(ParseRecords(stream)))
+        if (op == 0x8021 || op == 0x4021) groupRecords.push_back(op);
+    EXPECT_EQ(std::vector<WORD>({0x8021, 0x4021, 0x8021, 0x4021}), groupRecords);
+    ASSERT_EQ(0, ReadImage(stream));
+    // Paint order c, a, b, line, array, member: ids 1..6.
+    ASSERT_EQ(6, Count());
+    EXPECT_EQ(6, LockDrawing()->lastId);
+    for (int row = 0; row < 6; ++row) EXPECT_EQ(row + 1, Object(row).objId);
+    const int c = 0, a = 1, b = 2, line = 3, arrayRow = 4, memberRow = 5;
+    ASSERT_EQ(2, Object(line).hookCount);
+    EXPECT_EQ(a + 1, Object(line).hooks[0].targetId);
+    EXPECT_EQ(c + 1, Object(line).hooks[1].targetId);
+    ASSERT_EQ(1, Object(memberRow).hookCount);
+    EXPECT_EQ(arrayRow + 1, Object(memberRow).hooks[0].targetId);
+    // The holder finds its label; the label's row hint is kept only towards another label.
+    EXPECT_EQ(line + 1, Object(a).labelId);
+    EXPECT_EQ(-1, Object(a).labelRow);
+    EXPECT_NE(0u, Object(a).state & StateAttachedLabel);
+    EXPECT_EQ(a + 1, Object(line).labelId);
+    EXPECT_EQ(a, Object(line).labelRow);
+
+    std::vector<std::pair<int, int>> links;   // (target, holder)
+    for (const LinkEntry& e : LinkEntries()) links.emplace_back(e.targetId, e.holderId);
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{c + 1, line + 1}, {a + 1, line + 1}, {arrayRow + 1, memberRow + 1}}),
+              links);
+
+    HGLOBAL arrayBlock = nullptr;
+    const DrawObject arrayObject = Object(arrayRow);
+    ASSERT_EQ(0, LoadArrayData(slot_, &arrayObject, &arrayBlock));
+    {
+        Locked<ArrayData> data(arrayBlock);
+        ASSERT_EQ(1, data->memberCount);
+        int named = 0;
+        for (int i = 0; i < data->entryCount; ++i) {
+            if ((*data)[i].memberId == kNoMember) continue;
+            EXPECT_EQ(memberRow + 1, (*data)[i].memberId);
+            EXPECT_EQ(memberRow, (*data)[i].memberRow);
+            ++named;
+        }
+        EXPECT_EQ(1, named);
+    }
+    ReleaseBlock(arrayBlock);
+
+    // The split group comes back whole.
+    std::vector<GroupEntry> groups = Groups();
+    ASSERT_EQ(1u, groups.size());
+    EXPECT_EQ(5, groups[0].groupId);
+    for (int row : {c, line}) {
+        EXPECT_EQ(5, Object(row).groupId) << "row " << row;
+        EXPECT_EQ(0, Object(row).groupRow) << "row " << row;
+    }
+    EXPECT_EQ(0, Object(a).groupId);
+    EXPECT_EQ(0, Object(b).groupId);
+    EXPECT_EQ(0, Object(arrayRow).groupId);
+    EXPECT_EQ(0, Object(memberRow).groupId);
+
+    // The text keeps its runs and its format.
+    const DrawObject textHolder = Object(b);
+    ASSERT_GE(textHolder.textId, 0);
+    std::string bytes = RecordBytes(RecTextBlock, textHolder.textId);
+    TextBlockView view = ViewTextBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<LONG>(bytes.size()));
+    ASSERT_GE(view.runCount, 2);
+    EXPECT_EQ(0, view.runs[0].style);
+    EXPECT_EQ(4, view.runs[0].charCount);
+    EXPECT_EQ(1, view.runs[1].style);
+    EXPECT_EQ(4, view.runs[1].firstChar);
+    EXPECT_EQ(4, view.runs[1].charCount);
+    ASSERT_EQ(1, view.formatCount);
+    EXPECT_EQ(kTextAlignCentre, view.formats[0].alignment);
+    EXPECT_EQ("box text", bytes.substr(bytes.size() - 8));
 }
 
 }  // namespace
