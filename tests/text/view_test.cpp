@@ -7,7 +7,9 @@
 #include <algorithm>
 
 #include "editor_fixture.h"
+#include "frame/font_messages.h"
 #include "support/canvas.h"
+#include "text/font_cache.h"
 #include "text/ten_window.h"
 #include "text/text_paint.h"
 #include "text/text_view.h"
@@ -232,6 +234,79 @@ TEST_F(EditorTest, FlatBoxKeepsItsWidthWhenFitted)
     EXPECT_EQ(0, FitTextToBox(editor_, TenStateHandle(editor_), 600, &w, &h, FALSE));
     EXPECT_EQ(1200, w);
     EXPECT_GT(h, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorTest, FontCacheFlushRemakesTheEditorsFonts)
+{
+    TenCreateParams p = Params("abc");
+    ASSERT_NE(nullptr, Create(&p));
+    HFONT before = reinterpret_cast<HFONT>(static_cast<INT_PTR>(Runs()[0].font));
+    ASSERT_NE(nullptr, before);
+    ASSERT_TRUE(HandleFontCacheMessage(parent_, WM_FLUSHFONTCACHE));
+    HFONT after = reinterpret_cast<HFONT>(static_cast<INT_PTR>(Runs()[0].font));
+    ASSERT_NE(nullptr, after);
+    LOGFONTA logFont;
+    EXPECT_NE(0, GetObjectA(after, sizeof(logFont), &logFont));
+    EXPECT_EQ(1, CachedFaceCount());
+}
+
+TEST_F(EditorTest, PaintingKeepsTheTextInsideTheMargins)
+{
+    TenCreateParams p = Params("HHHHHHHHHHHHHHHHHHHHHHHH");
+    p.options = 0;
+    SetRect(&p.margins, 120, 60, 600, 60);
+    ASSERT_NE(nullptr, Create(&p, 200, 100));
+    Canvas canvas(200, 100);
+    canvas.Clear(0);
+    RECT all = {0, 0, 200, 100};
+    TenPaint(canvas.dc(), editor_, &all);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const COLORREF c = canvas.Pixel(x, y);
+            if (GetRValue(c) > 100) continue;
+            (x >= 20 && x < 100 && y >= 10 && y < 90 ? inside : outside)++;
+        }
+    EXPECT_GT(inside, 50);
+    EXPECT_EQ(0, outside);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorTest, CaretOutOfViewScrollsTheParentWithinItsRange)
+{
+    TenCreateParams p = Params("l0\rl1\rl2\rl3\rl4\rl5\rl6\rl7\rl8\rl9");
+    ASSERT_NE(nullptr, Create(&p, 300, 200));
+    SetRect(&g_viewArea, 0, 0, 800, 60);
+    Send(TEN_UPDATEPOSITION, 0, 0);
+    Send(TEN_SETSELECTION, 0, MAKELPARAM(29, 29));
+    for (int maximum : {1000, 20}) {
+        SetScrollRange(parent_, SB_VERT, 0, maximum, FALSE);
+        SetScrollPos(parent_, SB_VERT, 0, FALSE);
+        Notices();
+        TenState* s = Lock();
+        const TextLine last = Lines().back();
+        const int needed = (last.y + last.height - s->visible.bottom) / 6;
+        ScrollCaretIntoView(editor_, s, nullptr, &s->selEnd, FALSE);
+        Unlock();
+        int scrolls = 0;
+        for (const Notice& n : Notices()) {
+            ASSERT_NE(static_cast<UINT>(WM_HSCROLL), n.message);
+            if (n.message != WM_VSCROLL) continue;
+            ++scrolls;
+            EXPECT_EQ(kTenScrollBy, LOWORD(n.wParam));
+            const int distance = static_cast<SHORT>(HIWORD(n.wParam));
+            if (maximum == 20) EXPECT_EQ(20, distance);
+            else EXPECT_NEAR(needed, distance, 1);
+        }
+        EXPECT_EQ(1, scrolls) << maximum;
+    }
 }
 
 }  // namespace
