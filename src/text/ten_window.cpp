@@ -518,7 +518,9 @@ int TenSetRegions(HWND editor, HGLOBAL bands, int count)
     TenState* s = state.get();
     if (s->bands && s->bands != bands) GlobalFree(s->bands);
     s->bands = bands;
-    s->bandCount = bands ? std::max(count, 0) : 0;
+    // The count comes with the message: never more bands than the table holds.
+    const int held = bands ? static_cast<int>(GlobalSize(bands) / sizeof(TextRegion)) : 0;
+    s->bandCount = std::clamp(count, 0, held);
     s->lastBandChange = s->bandCount > 0 ? LastBandChange(bands, s->bandCount) : 0;
     return 0;
 }
@@ -557,7 +559,7 @@ BOOL IsLoadableTextBlock(const TextBlock* b, int editorFormatCount)
         return FALSE;
     const long long size = kTextBlockSize + 60LL * b->lineCount + 68LL * b->runCount + 44LL * b->formatCount +
                            24LL * b->segmentCount + b->textLength;
-    if (size > kLargestTextBlock) return FALSE;
+    if (size > kLargestTextBlock || b->formatCount > kMaxParagraphFormats) return FALSE;
     if (b->runCount == 0) return b->textLength == 0;
     const TextRun* runs = reinterpret_cast<const TextRun*>(reinterpret_cast<const BYTE*>(b) + kTextBlockSize +
                                                            kTextLineSize * b->lineCount);

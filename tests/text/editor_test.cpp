@@ -179,6 +179,22 @@ TEST_F(EditorTest, NullPointersAreIgnored)
     Unlock();
 }
 
+TEST_F(EditorTest, RegionCountNeverPassesTheTable)
+{
+    TenCreateParams p = Params("abc");
+    ASSERT_NE(nullptr, Create(&p));
+    HGLOBAL bands = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 2 * sizeof(TextRegion));
+    auto* table = static_cast<TextRegion*>(GlobalLock(bands));
+    table[0] = {0, 600, 0, 0, 0, 0, 1000};
+    table[1] = {700, 600, 0, 0, 0, 0, 800};
+    GlobalUnlock(bands);
+    EXPECT_EQ(0, Send(TEN_SETREGIONS, 40, reinterpret_cast<LPARAM>(bands)));
+    TenState* s = Lock();
+    EXPECT_EQ(2, s->bandCount);
+    EXPECT_EQ(1, s->lastBandChange);
+    Unlock();
+}
+
 TEST_F(EditorTest, WholeTextModeHasNoSelectionForTheMenus)
 {
     TenCreateParams p = Params("abcdef");
@@ -237,6 +253,7 @@ TEST_F(EditorTest, InconsistentBlocksAreRefusedAndTheTextStays)
         {"negative run count", [](std::vector<BYTE>& b) { BlockHeader(b)->runCount = -1; }},
         {"negative line count", [](std::vector<BYTE>& b) { BlockHeader(b)->lineCount = -2; }},
         {"too large", [](std::vector<BYTE>& b) { BlockHeader(b)->segmentCount = 2000; }},
+        {"too many formats", [](std::vector<BYTE>& b) { BlockHeader(b)->formatCount = 501; }},
         {"first run not at 0", [](std::vector<BYTE>& b) { BlockRuns(b)[0].firstChar = 1; }},
         {"gap between runs", [](std::vector<BYTE>& b) { BlockRuns(b)[1].firstChar = 4; }},
         {"runs end early", [](std::vector<BYTE>& b) { BlockRuns(b)[1].charCount = 1; }},
