@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "model/drawing_records.h"
+#include "text/ten_messages.h"
 #include "text/text_records.h"
 
 struct DocumentState;
@@ -48,10 +49,6 @@ void EndUnchangedTextEdit(DocumentState* state, int mode);
 
 // Stores the editor's text as the edited object's text record and resizes the object.
 int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode);
-
-// Editor messages the model sends.
-constexpr UINT TEN_GETMODIFIED = WM_USER + 115;
-constexpr UINT TEN_GETTEXT = WM_USER + 113;
 
 // Draws the object's stored text inside its textRect, rotated with the object, for OM_DRAW
 // and 31-33 of its class. Text is laid out by the text engine; until it lands nothing is drawn.

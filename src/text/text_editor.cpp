@@ -14,6 +14,7 @@
 #include "store/store_format.h"
 #include "store/store_records.h"
 #include "text/object_text.h"
+#include "text/ten_window.h"
 
 namespace {
 
@@ -52,51 +53,6 @@ void FreeTenState(HGLOBAL stateBlock)
         GlobalUnlock(stateBlock);
     }
     GlobalFree(stateBlock);
-}
-
-LRESULT OnSetSelection(HWND editor, LPARAM range)
-{
-    Locked<TenState> s(GetTenState(editor));
-    if (!s) return 0;
-    int start = std::clamp<int>(LOWORD(range), 0, s->textLength);
-    int end = std::clamp<int>(HIWORD(range), 0, s->textLength);
-    s->selStart.charIndex = std::min(start, end);
-    s->selEnd.charIndex = std::max(start, end);
-    return 0;
-}
-
-LRESULT CALLBACK TenWindowProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case TEN_GETMODIFIED: {
-        Locked<TenState> s(GetTenState(editor));
-        return s && (s->options & TenModified) ? 1 : 0;
-    }
-    case TEN_SETSELECTION:
-        return OnSetSelection(editor, lParam);
-    case WM_LBUTTONUP:
-        return 0;   // ends the click that placed the caret
-    case WM_NCDESTROY:
-        FreeTenState(GetTenState(editor));
-        SetWindowLongA(editor, kTenStateWord, 0);
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcA(editor, message, wParam, lParam);
-}
-
-bool RegisterEditorClass()
-{
-    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
-    WNDCLASSA existing;
-    if (GetClassInfoA(instance, kEditorClass, &existing)) return true;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TenWindowProc;
-    wc.cbWndExtra = sizeof(LONG);
-    wc.hInstance = instance;
-    wc.lpszClassName = kEditorClass;
-    return RegisterClassA(&wc) != 0;
 }
 
 // Loads the TextBlock record `textId` into a new editor state; a record too short for its
@@ -208,12 +164,14 @@ int BeginObjectTextEdit(HWND view, DocumentState* state, int row, int x, int y, 
     HGLOBAL stateBlock = nullptr;
     if (int err = LoadEditorState(drawing->header.slot, (*objects)[holder].textId, holder, &stateBlock))
         return err;
-    if (!RegisterEditorClass()) {
+    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
+    if (RegisterTenClass(instance) != 0) {
         FreeTenState(stateBlock);
         return ErrWindowNotCreated;
     }
-    HWND editor = CreateWindowA(kEditorClass, "", WS_CHILD, x, y, 1, 1, view, nullptr,
-                                g_hInstance ? g_hInstance : GetModuleHandleA(nullptr), nullptr);
+    // Created without a creation record the editor has no state of its own: it takes the one
+    // loaded here, which TENProc frees with the window.
+    HWND editor = CreateWindowA(kEditorClass, "", WS_CHILD, x, y, 1, 1, view, nullptr, instance, nullptr);
     if (!editor) {
         FreeTenState(stateBlock);
         return ErrWindowNotCreated;

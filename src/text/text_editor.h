@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "model/drawing_records.h"
+#include "text/ten_messages.h"
 #include "text/text_records.h"
 
 struct DocumentState;
@@ -15,8 +16,6 @@ constexpr DWORD TenModified = TenOptModified;
 constexpr int kTenStateWord = 0;
 constexpr int kLargestText = 0x7FFF;   // a TextBlock stays within this many bytes
 
-// Editor messages.
-constexpr UINT TEN_SETSELECTION = WM_USER + 120;   // lParam: start low, end high 16 bits
 
 // Opens the editor on the text of the object at `row` (a line's label) as a child of `view`
 // and records it in `state`. Locked objects are refused (0, nothing opened). Until the full

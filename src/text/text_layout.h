@@ -4,15 +4,12 @@
 
 #include <windows.h>
 
+#include "text/ten_messages.h"
 #include "text/text_records.h"
 
 // The stop line that means "to the end of the text".
 constexpr int kLayoutToEnd = 0x7FFF;
 
-// Notices to the editor's parent.
-constexpr UINT TenNoticeFarBelowBands = WM_USER + 141;   // posted
-constexpr UINT TenNoticeOverflow = WM_USER + 150;        // sent, wParam 1 overflowing or 0
-constexpr UINT TenNoticeBlockTooLarge = WM_USER + 156;   // posted
 
 // Re-lays the lines from `firstLine` on until a new line starts where an old one did (the old
 // line `stopLine` or one after it). The first line that changed goes to `outFirstLine`, the
