@@ -28,13 +28,6 @@ HBITMAP g_backFirstBitmap = nullptr;
 HHOOK g_helpHook = nullptr;
 HHOOK g_menuHelpHook = nullptr;
 
-HWND Sibling(HWND view, int steps)
-{
-    HWND w = view;
-    for (int i = 0; i < steps && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
-    return w;
-}
-
 bool RulersSwitchedOn()
 {
     return g_settings && g_settings->ruler.rulersShown != 0;
@@ -58,6 +51,18 @@ RECT ChildRect(HWND parent, HWND child)
 
 }  // namespace
 
+HWND Sibling(HWND view, int steps)
+{
+    HWND w = view;
+    for (int i = 0; i < steps && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
+    return w;
+}
+
+BOOL IsShown(HWND window)
+{
+    return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 int RelayoutDocumentWindow(HWND documentWindow)
 {
     HWND view = GetWindow(documentWindow, GW_CHILD);
@@ -73,7 +78,7 @@ void ApplyViewZoom(HWND view, int zoom, int fit)
     SetLogicalUnits(dc, zoom, kDrawingUnitsPerInch);
     ReleaseDC(view, dc);
     HWND horizontal = Sibling(view, 1);
-    if (horizontal && IsWindowVisible(horizontal)) {
+    if (IsShown(horizontal)) {
         HWND vertical = Sibling(view, 2);
         for (HWND ruler : {horizontal, vertical}) {
             if (!ruler) continue;
@@ -277,8 +282,8 @@ int LayoutDocumentChildren(HWND documentWindow, HWND view)
             if (r) ShowWindow(r, show ? SW_SHOWNOACTIVATE : SW_HIDE);
     };
     if (horizontal) {
-        if (IsWindowVisible(horizontal) && !rulersShown) showRulers(false);
-        else if (!IsWindowVisible(horizontal) && rulersShown) showRulers(true);
+        if (IsShown(horizontal) && !rulersShown) showRulers(false);
+        else if (!IsShown(horizontal) && rulersShown) showRulers(true);
     }
     if (fitMode && block) {
         int fit;
@@ -350,7 +355,7 @@ int LayoutDocumentChildren(HWND documentWindow, HWND view)
     if (changed || moved) {
         InvalidateRect(view, nullptr, FALSE);
         for (HWND w : {editor, horizontal, vertical, corner, strip})
-            if (w && IsWindowVisible(w)) InvalidateRect(w, nullptr, TRUE);
+            if (IsShown(w)) InvalidateRect(w, nullptr, TRUE);
     }
     if (moved) {
         RECT afterScreen;
@@ -358,7 +363,7 @@ int LayoutDocumentChildren(HWND documentWindow, HWND view)
         if (!EqualRect(&afterScreen, &beforeScreen)) InvalidateRect(documentWindow, nullptr, FALSE);
         if (editor) InvalidateRect(editor, nullptr, TRUE);
     }
-    if (editor && IsWindowVisible(editor)) SendMessageA(editor, WM_USER + 105, 0, 0);
+    if (IsShown(editor)) SendMessageA(editor, WM_USER + 105, 0, 0);
     return 0;
 }
 

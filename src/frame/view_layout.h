@@ -17,6 +17,11 @@ extern BOOL g_toolbarShown;
 extern int g_paletteHeight;
 extern HBRUSH g_patternBrushes[6];   // bitmaps 10001-10006
 
+// The window `steps` places after `view` among its siblings (1 the horizontal ruler, 2 the
+// vertical ruler, 3 the corner box, 4 a docked library strip), or none.
+HWND Sibling(HWND view, int steps);
+// The window's own visible style, whatever its parents show.
+BOOL IsShown(HWND window);
 int LayoutDocumentChildren(HWND documentWindow, HWND view);
 void GetDrawingDeviceSize(HWND view, int* width, int* height);
 int ComputeFitZoom(HWND view, ViewInfo* info, int availableWidth, int availableHeight);

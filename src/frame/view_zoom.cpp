@@ -15,13 +15,6 @@ namespace {
 constexpr int kLineStep = 16;
 bool g_fitHintShown = false;
 
-HWND Sibling(HWND view, int steps)
-{
-    HWND w = view;
-    for (int i = 0; i < steps && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
-    return w;
-}
-
 int Clamp(int value, int low, int high)
 {
     return value < low ? low : (value > high ? high : value);
@@ -30,7 +23,7 @@ int Clamp(int value, int low, int high)
 void UpdateRulerOrigins(HWND view)
 {
     HWND horizontal = Sibling(view, 1), vertical = Sibling(view, 2);
-    if (!horizontal || !IsWindowVisible(horizontal)) return;
+    if (!IsShown(horizontal)) return;
     HDC dc = GetDC(view);
     POINT origin;
     GetViewportOrgEx(dc, &origin);
@@ -320,7 +313,7 @@ void ScrollDocument(HWND view, int code, int bar, int position)
     GetClientRect(view, &client);
     int size = bar == 0 ? client.right : client.bottom;
     HWND ruler = Sibling(view, bar == 0 ? 1 : 2);
-    if (ruler && !IsWindowVisible(ruler)) ruler = nullptr;
+    if (!IsShown(ruler)) ruler = nullptr;
     int page = size - kLineStep < kLineStep ? kLineStep : size - kLineStep;
     int step = 0;
     switch (code) {

@@ -40,8 +40,8 @@ protected:
         settings_.flags = SetPageLinesAlways;
         g_settings = &settings_;
         UntitledCounter = 0;
-        g_verticalScrollWidth = 16;
-        g_horizontalScrollHeight = 16;
+        g_verticalScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+        g_horizontalScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
         if (!g_patternBrushes[0]) {
             ASSERT_EQ(0, CreateSharedGdiObjects());
         }
@@ -93,6 +93,7 @@ protected:
         MapWindowPoints(nullptr, document_, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
+    static bool Shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
     HWND Child(int index) const
     {
         HWND w = view_;
@@ -154,10 +155,11 @@ TEST_F(FrameViewTest, RulersShowFromSeventyFivePerMille)
         ApplyViewZoom(view_, c.zoom, 0);
         RelayoutDocumentWindow(document_);
         RECT v = ViewRect();
-        EXPECT_EQ(c.rulers ? 26 : 0, v.left) << c.zoom;
-        EXPECT_EQ(c.rulers ? 26 : 0, v.top) << c.zoom;
-        EXPECT_EQ(c.rulers, IsWindowVisible(Child(1)) != 0) << c.zoom;
-        EXPECT_EQ(c.rulers, IsWindowVisible(Child(3)) != 0) << c.zoom;
+        // At 60 the 300-pixel drawing is centred in the whole client area.
+        EXPECT_EQ(c.rulers ? 26 : 150, v.left) << c.zoom;
+        EXPECT_EQ(c.rulers ? 26 : 100, v.top) << c.zoom;
+        EXPECT_EQ(c.rulers, Shown(Child(1))) << c.zoom;
+        EXPECT_EQ(c.rulers, Shown(Child(3))) << c.zoom;
     }
 }
 
@@ -168,7 +170,7 @@ TEST_F(FrameViewTest, ASmallFitLeavesFivePixels)
     SetView(30000, 30000, 0, ViewFitMode);
     RelayoutDocumentWindow(document_);
     EXPECT_LE(View().zoom, 74);
-    EXPECT_FALSE(IsWindowVisible(Child(1)));
+    EXPECT_FALSE(Shown(Child(1)));
     RECT v = ViewRect();
     EXPECT_GE(v.left, 5);
     EXPECT_GE(v.top, 5);
@@ -378,6 +380,8 @@ protected:
         Locked<DocumentState> state(GetDocumentStateHandle(view_));
         BOOL pageLines = zoom >= 1 && zoom <= 500 ? TRUE : (settings_.flags & SetPageLinesAlways ? TRUE : FALSE);
         DrawViewBackground(dc_, view_, state.get(), &rect, pageLines, zoom);
+        // Pixels are read in device coordinates.
+        SetMapMode(dc_, MM_TEXT);
     }
     void TearDown() override
     {
