@@ -17,6 +17,13 @@
 #include "frame/frame_services.h"
 #include "frame/frame_startup.h"
 #include "frame/frame_windows.h"
+#include "frame/object_classes.h"
+#include "frame/view_layout.h"
+#include "documents/document_life.h"
+#include "documents/document_state.h"
+#include "model/device_units.h"
+#include "model/drawing.h"
+#include "model/objects.h"
 #include "support/prompt_answerer.h"
 #include "support/temp_folder.h"
 
@@ -173,6 +180,86 @@ TEST_F(FrameStartTest, ARelativePathBecomesAbsolute)
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(0, lstrcmpiA(path.c_str(), buffer));
     EXPECT_NE(nullptr, FindDocumentWindow(path.c_str()));
+}
+
+}  // namespace
+
+namespace {
+
+// A drawing of one filled rectangle, saved and opened again as the command line opens it, its
+// view painted in-process at 50 % with the page lines of a 5100 x 6600 printable page.
+TEST_F(FrameStartTest, APictureOfAnOpenedDrawing)
+{
+    ASSERT_EQ(0, InstallObjectClasses());
+    std::string path = folder_.File("picture.vxr");
+    {
+        HWND window = CreateDocumentWindow(nullptr, DocModeBlank);
+        ASSERT_NE(nullptr, window);
+        HWND view = GetDocumentView(window);
+        RECT rect = {1200, 1200, 3600, 2400};
+        ASSERT_EQ(0, AddObject(view, ClassShape, &rect, 2, 0, 0, FALSE, FALSE, nullptr, FALSE));
+        {
+            Locked<DocumentState> state(GetDocumentStateHandle(view));
+            Locked<Drawing> drawing(state->drawing);
+            Locked<ObjectList> objects(drawing->objectList);
+            (*objects)[0].fillColor = RGB(0, 0, 255);
+            (*objects)[0].fillPattern = 1;  // solid
+            (*objects)[0].state &= ~static_cast<DWORD>(StateSelected);
+            drawing->selectedCount = 0;
+        }
+        ASSERT_EQ(0, SaveDocumentAs(window, path.c_str(), FALSE, 1));
+        SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    }
+    char buffer[262];
+    lstrcpynA(buffer, path.c_str(), sizeof(buffer));
+    ASSERT_EQ(0, OpenDocumentCommand(buffer, FALSE, DocModeOpen));
+    ASSERT_EQ(1u, Documents().size());
+    HWND view = GetDocumentView(Documents()[0]);
+    {
+        Locked<DocumentState> state(GetDocumentStateHandle(view));
+        Locked<Drawing> drawing(state->drawing);
+        Locked<ObjectList> objects(drawing->objectList);
+        ASSERT_EQ(1, objects->count);
+    }
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 600, 600);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 600, 600, WHITENESS);
+    SetLogicalUnits(dc, 500, kDrawingUnitsPerInch);
+    SetBkMode(dc, TRANSPARENT);
+    int dpi = GetDeviceDpi(dc, LOGPIXELSX, 100);
+    RECT area = {0, 0, 600, 600};
+    DPtoLP(dc, reinterpret_cast<POINT*>(&area), 2);
+    {
+        Locked<DocumentState> state(GetDocumentStateHandle(view));
+        state->printableWidth = 5100;
+        state->printableHeight = 6600;
+        DrawViewBackground(dc, view, state.get(), &area, TRUE, 500);
+    }
+    SetMapMode(dc, MM_TEXT);
+    auto pixel = [&](int x, int y) { return GetPixel(dc, x, y) & 0xFFFFFF; };
+    auto blacks = [&](int x0, int y0, int dx, int dy) {
+        int n = 0;
+        for (int i = 0; i < 400; ++i) n += pixel(x0 + i * dx, y0 + i * dy) == 0;
+        return n;
+    };
+    if (dpi == 100) {
+        EXPECT_EQ(RGB(0, 0, 255), pixel(200, 150));
+        EXPECT_EQ(RGB(255, 255, 255), pixel(350, 150));
+        EXPECT_GT(blacks(425, 0, 0, 1), 50);
+        EXPECT_EQ(0, blacks(424, 0, 0, 1));
+        EXPECT_EQ(0, blacks(426, 0, 0, 1));
+        EXPECT_GT(blacks(0, 550, 1, 0), 50);
+        EXPECT_EQ(0, blacks(0, 549, 1, 0));
+        EXPECT_EQ(0, blacks(0, 551, 1, 0));
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    if (dpi != 100) GTEST_SKIP() << "figures at 100 pixels per inch";
 }
 
 }  // namespace
