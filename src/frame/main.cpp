@@ -5,7 +5,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
-    // A larger message queue when the system grants one.
     BOOL runLoop = FALSE;
     int start = StartProgram(instance, commandLine, show, &runLoop);
     if (!runLoop) {
