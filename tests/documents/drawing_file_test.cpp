@@ -170,6 +170,8 @@ protected:
     void AddPayload(int id, const std::string& payload)
     {
         HGLOBAL block = nullptr;
+        // A new document's state already holds its own font and colour lists: these replace them.
+        DeleteRecordById(slot_, RecDocument, id);
         ASSERT_EQ(0, AddRecord(slot_, RecDocument, id, static_cast<DWORD>(kBlockHeaderSize + payload.size()), &block));
         {
             Locked<BYTE> bytes(block);
