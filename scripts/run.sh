@@ -16,4 +16,18 @@ build_windows
 # A prefix of its own, so a running program and a test run never share one.
 ensure_prefix "$BUILD/run-prefix" run "PostScript File" "$BUILD/printout.ps"
 wine_env "$BUILD/run-prefix"
-exec wine "$BUILD/win/src/frame/vexlor.exe" "$@"
+# The example drawing of the README, written by the program's own drawing-file writer.
+if [ ! -f "$BUILD/example.vxr" ]; then
+  wine "$BUILD/win/tools/mkexample.exe" "$(winepath -w "$BUILD/example.vxr")" || true
+fi
+# An argument naming an existing file goes over as its Windows path: to the program a '/'
+# starts a switch.
+args=()
+for arg in "$@"; do
+  if [ -e "$arg" ]; then
+    args+=("$(winepath -w "$arg")")
+  else
+    args+=("$arg")
+  fi
+done
+exec wine "$BUILD/win/src/frame/vexlor.exe" "${args[@]}"

@@ -217,6 +217,11 @@ int FillDocument(HWND window, HWND view, LPCSTR path, int mode, int number, int*
         snapshot = *state;
     }
     if (readsNothing) return CreateViewInfo(view, snapshot.areaWidth, snapshot.areaHeight, 0, 0);
+    // The stored zoom comes from the file: anything but 100 % or 10 to 4000 per mille reads as
+    // 100 %. The stored scroll position is kept within the view's range by the scrolling.
+    if (snapshot.zoom != 0 && (snapshot.zoom < 10 || snapshot.zoom > 4000)) snapshot.zoom = 0;
+    if (snapshot.scrollX < 0) snapshot.scrollX = 0;
+    if (snapshot.scrollY < 0) snapshot.scrollY = 0;
     if (int e = CreateViewInfo(view, snapshot.areaWidth, snapshot.areaHeight, snapshot.zoom, snapshot.zoomFlags)) return e;
     if (snapshot.zoom != 0 && !(snapshot.zoomFlags & 1)) *zoomToApply = snapshot.zoom;
     RECT client;

@@ -1,6 +1,7 @@
 // The recent-files list: entries are path slots; `order` lists the slots most recent first.
 #include "documents/recent_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "documents/options.h"
@@ -106,5 +107,36 @@ void UpdateRecentFilesDirectory()
     if (lstrcmpiA(folder, r->currentFolder) != 0) {
         lstrcpynA(r->currentFolder, folder, sizeof r->currentFolder);
         r->changed = 1;
+    }
+}
+
+void UpdateRecentFilesMenu(HMENU fileMenu)
+{
+    RecentFiles* r = g_recentFiles;
+    if (!r || !fileMenu || !r->changed) return;
+    r->changed = 0;
+    while (GetMenuItemCount(fileMenu) > g_fileMenuBase && DeleteMenu(fileMenu, g_fileMenuBase, MF_BYPOSITION)) {
+    }
+    int count = ShownCount(r);
+    if (count == 0) return;
+    AppendMenuA(fileMenu, MF_SEPARATOR, 0, nullptr);
+    size_t folderLength = std::strlen(r->currentFolder);
+    for (int i = 0; i < count; ++i) {
+        int slot = r->order[i];
+        if (slot < 0 || slot >= kMaxRecentFiles) continue;
+        const char* path = r->paths[slot];
+        if (folderLength && CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, path,
+                                           static_cast<int>(std::min(folderLength, std::strlen(path))),
+                                           r->currentFolder, static_cast<int>(folderLength)) == CSTR_EQUAL)
+            path += folderLength;
+        // A path shows literally: every '&' doubled, cut where the doubled text would not fit.
+        char text[262];
+        size_t n = 0;
+        for (const char* p = path; *p && n + 2 < sizeof(text); ++p) {
+            if (*p == '&') text[n++] = '&';
+            text[n++] = *p;
+        }
+        text[n] = 0;
+        AppendMenuA(fileMenu, MF_STRING, static_cast<UINT_PTR>(120 + i), text);
     }
 }

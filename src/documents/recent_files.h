@@ -17,3 +17,6 @@ void GetRecentFilePath(int commandId, char* path);
 // Records the process's current folder with a closing backslash; marks the list changed when
 // it differs from the recorded one.
 void UpdateRecentFilesDirectory();
+// Rebuilds the File menu's tail from the list when it changed: a separator and one item per
+// entry (ids from 120), the current folder left off, every '&' doubled.
+void UpdateRecentFilesMenu(HMENU fileMenu);

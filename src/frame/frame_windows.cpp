@@ -19,7 +19,6 @@
 namespace {
 
 constexpr UINT kApplicationTitle = 533;
-constexpr int kFirstChildId = 0x7000;
 
 int RunRealSaveDialog(char* path, int* fileType, const char* folder)
 {
@@ -35,53 +34,6 @@ int RunRealSaveDialog(char* path, int* fileType, const char* folder)
     if (!GetSaveFileNameA(&ofn)) return 0;
     *fileType = static_cast<int>(ofn.nFilterIndex);
     return 1;
-}
-
-LRESULT OnDocumentClose(HWND window)
-{
-    if (QuerySaveChanges(window, FALSE) == IDCANCEL) return 0;
-    SetCursorByIndex(1);
-    PrepareDocumentClose(window);
-    return DefMDIChildProcA(window, WM_CLOSE, 0, 0);
-}
-
-void OnViewScroll(HWND view, int bar, WPARAM wParam)
-{
-    int code = LOWORD(wParam);
-    int step = static_cast<short>(HIWORD(wParam));
-    int minimum = 0, maximum = 0;
-    GetScrollRange(view, bar, &minimum, &maximum);
-    int position = GetScrollPos(view, bar);
-    int next = position;
-    if (code == kScrollByStep) {
-        next = position + step;
-    } else if (code == kScrollByDistance) {
-        next = position + step;
-        if (next < minimum) next = minimum;
-        if (next > maximum) next = maximum;
-    } else {
-        return;
-    }
-    if (next == position) return;
-    SetScrollPos(view, bar, next, TRUE);
-    if (bar == SB_HORZ)
-        ScrollWindow(view, position - next, 0, nullptr, nullptr);
-    else
-        ScrollWindow(view, 0, position - next, nullptr, nullptr);
-}
-
-bool RegisterOne(const char* name, WNDPROC procedure, int extra, UINT style)
-{
-    WNDCLASSA wc = {};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &wc)) return true;
-    wc.style = style;
-    wc.lpfnWndProc = procedure;
-    wc.cbWndExtra = extra;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
 }
 
 bool AddColor(BYTE* list, COLORREF color)
@@ -120,126 +72,6 @@ void AddTextColors(int slot, int textId, BYTE* list)
 }  // namespace
 
 SaveFileDialogPrompt g_saveFileDialogPrompt = RunRealSaveDialog;
-
-int RegisterFrameClasses()
-{
-    bool ok = RegisterOne("MDMainClass", SEMain, 0, 0) &&
-              RegisterOne("MDDocumentClass", SEDocument, 4, CS_HREDRAW | CS_VREDRAW) &&
-              RegisterOne("MDScrollClass", SEScroll, 8, CS_DBLCLKS | CS_OWNDC) &&
-              RegisterOne("MDHRulerClass", DefWindowProcA, 0, CS_OWNDC) &&
-              RegisterOne("MDVRulerClass", DefWindowProcA, 0, CS_OWNDC) &&
-              RegisterOne("MDXRulerClass", DefWindowProcA, 0, CS_OWNDC);
-    return ok ? 0 : ErrWindowNotCreated;
-}
-
-int CreateMainFrame(BOOL visible)
-{
-    if (int err = RegisterFrameClasses()) return err;
-    g_frameWindow = CreateWindowA("MDMainClass", "Vexlor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!g_frameWindow) return ErrWindowNotCreated;
-    CLIENTCREATESTRUCT ccs = {};
-    ccs.idFirstChild = kFirstChildId;
-    RECT client;
-    GetClientRect(g_frameWindow, &client);
-    g_mdiClient = CreateWindowA("MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
-                                0, 0, client.right, client.bottom, g_frameWindow, nullptr, GetModuleHandleA(nullptr), &ccs);
-    if (!g_mdiClient) {
-        DestroyWindow(g_frameWindow);
-        g_frameWindow = nullptr;
-        return ErrWindowNotCreated;
-    }
-    if (visible) ShowWindow(g_frameWindow, SW_SHOWNORMAL);
-    return 0;
-}
-
-void DestroyMainFrame()
-{
-    if (g_frameWindow) DestroyWindow(g_frameWindow);
-    g_frameWindow = nullptr;
-    g_mdiClient = nullptr;
-}
-
-LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_DEVICECHANGE:
-        return HandleDeviceChange(static_cast<UINT>(wParam), lParam) ? TRUE : BROADCAST_QUERY_DENY;
-    case WM_CLOSE:
-        if (!CloseAllDocuments()) return 0;
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        if (window == g_frameWindow) {
-            g_frameWindow = nullptr;
-            g_mdiClient = nullptr;
-        }
-        return 0;
-    }
-    return DefFrameProcA(window, window == g_frameWindow ? g_mdiClient : nullptr, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SEDocument(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_CLOSE:
-        return OnDocumentClose(window);
-    case WM_DESTROY:
-        DestroyDocumentFile(window);
-        return 0;
-    case WM_SIZE:
-        RelayoutDocumentWindow(window);
-        break;
-    }
-    return DefMDIChildProcA(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_HSCROLL:
-        OnViewScroll(view, SB_HORZ, wParam);
-        return 0;
-    case WM_VSCROLL:
-        OnViewScroll(view, SB_VERT, wParam);
-        return 0;
-    case WM_DESTROY:
-        DestroyDocumentState(view);
-        return 0;
-    }
-    return DefWindowProcA(view, message, wParam, lParam);
-}
-
-void RelayoutDocumentWindow(HWND documentWindow)
-{
-    HWND view = GetWindow(documentWindow, GW_CHILD);
-    if (!view) return;
-    RECT client;
-    GetClientRect(documentWindow, &client);
-    MoveWindow(view, 0, 0, client.right, client.bottom, TRUE);
-}
-
-void UpdateMenusOnActivate(HWND documentWindow, int flag)
-{
-    // The document menus come with the frame's menu bar; without one there is nothing to set.
-    HMENU menu = g_frameWindow ? GetMenu(g_frameWindow) : nullptr;
-    if (!menu) return;
-    (void)documentWindow;
-    (void)flag;
-}
-
-void ApplyViewZoom(HWND view, int zoom)
-{
-    (void)zoom;
-    HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    if (!stateBlock) return;
-    HWND editor = nullptr;
-    {
-        Locked<DocumentState> state(stateBlock);
-        if (state) editor = state->textEditor;
-    }
-    if (editor && IsWindow(editor)) SendMessageA(editor, WM_USER + 103, 0, 0);
-}
 
 int CollectDocumentColors(DocumentState* state, int firstRow)
 {

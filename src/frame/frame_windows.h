@@ -24,7 +24,7 @@ constexpr int kScrollByStep = 99;
 constexpr int kScrollByDistance = 98;
 
 // Lays out the document window's children: here the view fills the client area.
-void RelayoutDocumentWindow(HWND documentWindow);
+int RelayoutDocumentWindow(HWND documentWindow);
 // With a window and 1 enables the document menus for it; with none and 0 greys them.
 void UpdateMenusOnActivate(HWND documentWindow, int flag);
 // After a zoom change tells the open text editor (WM_USER+103) and sizes it to match.

@@ -22,3 +22,12 @@ int OpenLibraryWindow(int, int, LPCSTR, HWND)
 void DestroyLibraryWindows()
 {
 }
+
+BOOL IsLibraryFile(LPCSTR)
+{
+    return FALSE;
+}
+
+void OpenLibraryFile(LPCSTR)
+{
+}

@@ -14,3 +14,7 @@ int FirstOpenLibrarySlot();
 int OpenLibraryWindow(int flag, int slot, LPCSTR path, HWND documentWindow);
 // Destroys the windows of all 16 library slots.
 void DestroyLibraryWindows();
+// True when the file is a symbol library; no library file is recognised yet.
+BOOL IsLibraryFile(LPCSTR path);
+// Opens the library for the active document; not built yet, does nothing.
+void OpenLibraryFile(LPCSTR path);

@@ -1,0 +1,20 @@
+// Printing, pictures, mail and the OLE server, as far as they are not built yet.
+#include "exchange/exchange_standins.h"
+
+void PrinterSetupCommand() {}
+void PrintPreviewCommand() {}
+void PrintCommand(BOOL) {}
+void ExportDrawingCommand() {}
+void ImportPictureCommand() {}
+void SendMailCommand(int) {}
+void SetBackgroundColor(int, COLORREF) {}
+void FlushOleClipboard() {}
+int CheckRegistryEntries() { return 0; }
+int DefaultPrinterChanged(int) { return 0; }
+
+int StartOleServer(BOOL embedded)
+{
+    return embedded ? 1 : 0;
+}
+
+void StopOleServer() {}
