@@ -5,6 +5,7 @@
 
 #include "documents/options.h"
 #include "frame/frame_services.h"
+#include "frame/frame_windows.h"
 
 int RegisterToolTipClass() { return 0; }
 void EndToolTips() {}
@@ -33,18 +34,7 @@ namespace {
 
 int RunRealOpenDialog(char* path, int* fileType, const char* folder)
 {
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = g_frameWindow;
-    ofn.lpstrFilter = "Drawings (*.VXR)\0*.VXR\0Templates (*.VXT)\0*.VXT\0All Files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = 260;
-    ofn.lpstrInitialDir = folder && folder[0] ? folder : nullptr;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return 0;
-    *fileType = static_cast<int>(ofn.nFilterIndex);
-    return 1;
+    return RunCommonFileDialog(FALSE, path, fileType, folder);
 }
 
 BOOL CALLBACK RepaintView(HWND window, LPARAM)

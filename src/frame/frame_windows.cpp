@@ -22,18 +22,7 @@ constexpr UINT kApplicationTitle = 533;
 
 int RunRealSaveDialog(char* path, int* fileType, const char* folder)
 {
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = g_frameWindow;
-    ofn.lpstrFilter = "Drawings (*.VXR)\0*.VXR\0Templates (*.VXT)\0*.VXT\0All Files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = 260;
-    ofn.lpstrInitialDir = folder && folder[0] ? folder : nullptr;
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameA(&ofn)) return 0;
-    *fileType = static_cast<int>(ofn.nFilterIndex);
-    return 1;
+    return RunCommonFileDialog(TRUE, path, fileType, folder);
 }
 
 bool AddColor(BYTE* list, COLORREF color)
@@ -70,6 +59,22 @@ void AddTextColors(int slot, int textId, BYTE* list)
 }
 
 }  // namespace
+
+int RunCommonFileDialog(BOOL save, char* path, int* fileType, const char* folder)
+{
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = g_frameWindow;
+    ofn.lpstrFilter = "Drawings (*.VXR)\0*.VXR\0Templates (*.VXT)\0*.VXT\0All Files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = 260;
+    ofn.lpstrInitialDir = folder && folder[0] ? folder : nullptr;
+    ofn.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!(save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn))) return 0;
+    *fileType = static_cast<int>(ofn.nFilterIndex);
+    return 1;
+}
 
 SaveFileDialogPrompt g_saveFileDialogPrompt = RunRealSaveDialog;
 

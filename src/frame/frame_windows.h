@@ -44,5 +44,8 @@ void ShowWarningWithText(UINT stringId, LPCSTR text);
 // anything else All Files). Returns 1 after OK, 0 after Cancel.
 int RunSaveFileDialog(HWND owner, int templateId, char* path, UINT filterId, UINT titleId, int helpContext,
                       int* fileType, int typeBase, char* folder);
+// The common Open (or, with `save`, Save) dialog over drawings, templates and all files, in
+// `folder`: 1 after OK with `fileType` the chosen filter (1-3), 0 after Cancel.
+int RunCommonFileDialog(BOOL save, char* path, int* fileType, const char* folder);
 typedef int (*SaveFileDialogPrompt)(char* path, int* fileType, const char* folder);
 extern SaveFileDialogPrompt g_saveFileDialogPrompt;
