@@ -24,6 +24,7 @@
 #include "model/drawing.h"
 #include "model/window_utils.h"
 #include "store/block_store.h"
+#include "support/frame_support.h"
 #include "support/prompt_answerer.h"
 #include "support/temp_folder.h"
 
@@ -99,11 +100,7 @@ protected:
     void TearDown() override
     {
         // Every document goes with the frame; nothing may ask.
-        if (g_frameWindow) {
-            for (HWND w = GetWindow(g_mdiClient, GW_CHILD); w; w = GetWindow(g_mdiClient, GW_CHILD))
-                SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(w), 0);
-        }
-        DestroyMainFrame();
+        DestroyFrameAndDocuments();
         g_documentSaveCalls = savedCalls_;
         g_printerMetrics = GetPrinterMetrics;
         g_settings = nullptr;
@@ -113,18 +110,8 @@ protected:
     }
 
     // What was put before the user: questions and the warnings that the hidden frame held back.
-    std::vector<std::string> Shown() const
-    {
-        std::vector<std::string> all = prompts_->shown();
-        all.insert(all.end(), prompts_->hiddenWarnings().begin(), prompts_->hiddenWarnings().end());
-        return all;
-    }
-    std::vector<HWND> Documents() const
-    {
-        std::vector<HWND> out;
-        for (HWND w = GetWindow(g_mdiClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);
-        return out;
-    }
+    std::vector<std::string> Shown() const { return ShownPrompts(*prompts_); }
+    std::vector<HWND> Documents() const { return DocumentWindows(); }
     static std::string Title(HWND window)
     {
         char text[300] = {};

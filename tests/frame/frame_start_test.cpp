@@ -24,6 +24,7 @@
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/objects.h"
+#include "support/frame_support.h"
 #include "support/prompt_answerer.h"
 #include "support/temp_folder.h"
 
@@ -51,27 +52,13 @@ protected:
     }
     void TearDown() override
     {
-        if (g_frameWindow) {
-            for (HWND w = GetWindow(g_mdiClient, GW_CHILD); w; w = GetWindow(g_mdiClient, GW_CHILD))
-                SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(w), 0);
-        }
-        DestroyMainFrame();
+        DestroyFrameAndDocuments();
         g_settings = nullptr;
         UntitledCounter = 0;
         prompts_.reset();
     }
-    std::vector<std::string> Shown() const
-    {
-        std::vector<std::string> all = prompts_->shown();
-        all.insert(all.end(), prompts_->hiddenWarnings().begin(), prompts_->hiddenWarnings().end());
-        return all;
-    }
-    std::vector<HWND> Documents() const
-    {
-        std::vector<HWND> out;
-        for (HWND w = GetWindow(g_mdiClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);
-        return out;
-    }
+    std::vector<std::string> Shown() const { return ShownPrompts(*prompts_); }
+    std::vector<HWND> Documents() const { return DocumentWindows(); }
     // A saved drawing of the program's own writer.
     std::string SavedDrawing(const char* name)
     {

@@ -22,6 +22,7 @@
 #include "frame/view_layout.h"
 #include "model/device_units.h"
 #include "model/drawing.h"
+#include "support/frame_support.h"
 #include "support/prompt_answerer.h"
 
 namespace {
@@ -53,11 +54,7 @@ protected:
     }
     void TearDown() override
     {
-        if (g_frameWindow) {
-            for (HWND w = GetWindow(g_mdiClient, GW_CHILD); w; w = GetWindow(g_mdiClient, GW_CHILD))
-                SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(w), 0);
-        }
-        DestroyMainFrame();
+        DestroyFrameAndDocuments();
         g_settings = nullptr;
         UntitledCounter = 0;
         prompts_.reset();
@@ -107,12 +104,7 @@ protected:
         ReleaseDC(view_, dc);
         return dpi;
     }
-    std::vector<std::string> Shown() const
-    {
-        std::vector<std::string> all = prompts_->shown();
-        all.insert(all.end(), prompts_->hiddenWarnings().begin(), prompts_->hiddenWarnings().end());
-        return all;
-    }
+    std::vector<std::string> Shown() const { return ShownPrompts(*prompts_); }
 
     std::unique_ptr<PromptAnswerer> prompts_;
     Settings settings_;

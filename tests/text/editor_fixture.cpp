@@ -54,7 +54,7 @@ const testing::Environment* const g_environment = testing::AddGlobalTestEnvironm
 
 }  // namespace
 
-std::vector<BYTE> MakeBlock(const std::string& text, std::vector<RunSpec> runs, int zoom)
+std::vector<BYTE> MakeBlock(const std::string& text, std::vector<RunFormat> runs, int zoom)
 {
     if (runs.empty()) runs.push_back({static_cast<int>(text.size())});
     std::vector<BYTE> block(kTextBlockSize + kTextRunSize * runs.size() + kParagraphFormatSize + text.size());
@@ -68,13 +68,13 @@ std::vector<BYTE> MakeBlock(const std::string& text, std::vector<RunSpec> runs, 
     header->ownerRow = -1;
     TextRun* run = reinterpret_cast<TextRun*>(block.data() + kTextBlockSize);
     int first = 0;
-    for (const RunSpec& spec : runs) {
+    for (const RunFormat& format : runs) {
         run->size = run->nominalSize = 12;
-        run->style = spec.style;
-        run->script = spec.script;
+        run->style = format.style;
+        run->script = format.script;
         run->firstChar = first;
-        run->charCount = spec.chars;
-        first += spec.chars;
+        run->charCount = format.chars;
+        first += format.chars;
         ++run;
     }
     ParagraphFormat* format = reinterpret_cast<ParagraphFormat*>(run);

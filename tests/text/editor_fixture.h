@@ -19,12 +19,12 @@ struct Notice {
 };
 
 // A TextBlock in memory: runs of (characters, style, script), one left-aligned format.
-struct RunSpec {
+struct RunFormat {
     int chars;
     int style = 0;
     int script = 0;
 };
-std::vector<BYTE> MakeBlock(const std::string& text, std::vector<RunSpec> runs = {}, int zoom = 0);
+std::vector<BYTE> MakeBlock(const std::string& text, std::vector<RunFormat> runs = {}, int zoom = 0);
 inline TextBlock* BlockHeader(std::vector<BYTE>& block) { return reinterpret_cast<TextBlock*>(block.data()); }
 TextRun* BlockRuns(std::vector<BYTE>& block);
 

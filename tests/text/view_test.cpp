@@ -101,7 +101,7 @@ TEST_F(EditorTest, FormatNoticesReportMixedStylesAndScripts)
     TenCreateParams p = Params();
     ASSERT_NE(nullptr, Create(&p));
     struct Case {
-        std::vector<RunSpec> runs;
+        std::vector<RunFormat> runs;
         UINT message;
         WPARAM mask;
         int (*value)(LPARAM);
