@@ -7,6 +7,7 @@
 #include "documents/document_window.h"
 #include "documents/options.h"
 #include "frame/frame_services.h"
+#include "documents/file_dialogs.h"
 #include "frame/frame_standins.h"
 #include "libraries/library_services.h"
 

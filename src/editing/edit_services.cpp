@@ -15,15 +15,18 @@
 
 DragState g_dragState = IdleDragState();
 
-void ReportEditError(int code)
+void DeselectAll(Drawing* drawing)
 {
-    switch (code) {
-    case ErrOutsideDrawing: ShowWarningById(29); break;
-    case ErrTooManyObjects: ShowWarningById(30); break;
-    case ErrTooManyLinks: ShowWarningById(56); break;
-    case ErrBadMetafile: RunInfoDialog("INFO_BADMETA", 0); break;
-    default: ShowWarningById(17); break;
+    Locked<ObjectList> objects(drawing->objectList);
+    Locked<GroupTable> groups(drawing->groupTable);
+    if (objects) {
+        for (int r = 0; r < objects->count; ++r) (*objects)[r].state &= ~static_cast<DWORD>(StateSelected);
     }
+    if (groups) {
+        for (int i = 0; i < groups->count; ++i) (*groups)[i].flags &= ~static_cast<DWORD>(GroupSelected);
+    }
+    drawing->selectedCount = 0;
+    drawing->currentRow = -1;
 }
 
 int HandleCodeAtPoint(const RECT* rect, int x, int y)
@@ -74,36 +77,6 @@ void SnapPointToGrid(Drawing* drawing, POINT* point, int zoom)
         if (r - 2 * m * h > h) ++m;
         *v = 6 * static_cast<long>(m * major / n + k * major);
     }
-}
-
-int HasAttachment(int storeSlot, const DrawObject* object)
-{
-    HGLOBAL block = nullptr;
-    if (LoadRecord(storeSlot, 117, object->objId, &block)) return 0;
-    ReleaseBlock(block);
-    return 1;
-}
-
-void DrawAttachmentMarker(HDC dc, const RECT* rect)
-{
-    if (g_noDecorations) return;
-    int saved = SaveDC(dc);
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    SelectObject(dc, GetStockObject(WHITE_BRUSH));
-    Rectangle(dc, rect->left, rect->top, rect->right, rect->bottom);
-    POINT corners[2] = {{rect->left, rect->top}, {rect->right, rect->bottom}};
-    LPtoDP(dc, corners, 2);
-    int inset = (corners[1].x - corners[0].x > 5 && corners[1].y - corners[0].y > 5) ? 2 : 0;
-    POINT pixel[2] = {{0, 0}, {inset, inset}};
-    DPtoLP(dc, pixel, 2);
-    int ix = pixel[1].x - pixel[0].x, iy = pixel[1].y - pixel[0].y;
-    int cx = rect->left + (rect->right - rect->left) / 2;
-    int cy = rect->top + (rect->bottom - rect->top) / 2;
-    MoveToEx(dc, cx, rect->top + iy, nullptr);
-    LineTo(dc, cx, rect->bottom - iy);
-    MoveToEx(dc, rect->left + ix, cy, nullptr);
-    LineTo(dc, rect->right - ix, cy);
-    RestoreDC(dc, saved);
 }
 
 void SelectObjectByClick(HGLOBAL drawingHandle, int row, BOOL extend, int reserved1, int reserved2)
@@ -160,18 +133,3 @@ void SelectObjectByClick(HGLOBAL drawingHandle, int row, BOOL extend, int reserv
     UpdateTextStyleControls(view);
 }
 
-void GetPastePosition(Drawing* drawing, const RECT* rect, POINT* point)
-{
-    POINT origin = {0, 0};
-    if (drawing->viewWindow) {
-        HDC dc = GetDC(drawing->viewWindow);
-        DPtoLP(dc, &origin, 1);
-        ReleaseDC(drawing->viewWindow, dc);
-    }
-    point->x = origin.x + 300;
-    point->y = origin.y + 300;
-    LONG width = rect->right - rect->left;
-    LONG height = rect->bottom - rect->top;
-    if (point->x + width >= drawing->pageWidth) point->x = drawing->pageWidth - width;
-    if (point->y + height >= drawing->pageHeight) point->y = drawing->pageHeight - height;
-}

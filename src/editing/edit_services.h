@@ -1,15 +1,14 @@
-// Services of the editing commands that the model and the object classes use: edit error
-// messages, handle codes, grid snapping, attachments, selection by click, paste position.
+// Services of the editing commands that the model and the object classes use: handle codes,
+// grid snapping and the selection; edit errors and attachments come with their own headers.
 #pragma once
 
 #include <windows.h>
 
 #include "editing/drag_state.h"
+#include "editing/attachments.h"
+#include "editing/edit_operation.h"
 #include "model/drawing_records.h"
 
-// Shows the message box of a failed edit: 10009, 10010 and 10011 their own texts, 10013 the
-// hint dialog "INFO_BADMETA", anything else the disk-or-memory text.
-void ReportEditError(int code);
 
 // Handle code of the corner or side of `rect` on which (x, y) lies, tested with exact
 // equality: left-bottom 3, left-top 1, right-top 2, right-bottom 4, then right 8, left 7,
@@ -22,16 +21,11 @@ int OppositeSide(int code);
 // Moves the point (drawing units) to the nearest point of the drawing's grid; zoom unused.
 void SnapPointToGrid(Drawing* drawing, POINT* point, int zoom);
 
-// 1 when the store holds an Attachment record (type 117) with the object's id, else 0.
-int HasAttachment(int storeSlot, const DrawObject* object);
-
-// Draws the attachment marker (white box, black frame, a cross) unless decorations are off.
-void DrawAttachmentMarker(HDC dc, const RECT* rect);
+// Clears every selection of the drawing and erases its marks.
+void DeselectAll(Drawing* drawing);
 
 // Selects the object at `row` (or its whole group) as a click would; with `extend` toggles it
 // and keeps the others.
 void SelectObjectByClick(HGLOBAL drawingHandle, int row, BOOL extend, int reserved1, int reserved2);
 
-// Top-left corner for objects placed without a drop point.
-void GetPastePosition(Drawing* drawing, const RECT* rect, POINT* point);
 

@@ -15,7 +15,11 @@
 #include "documents/document_window.h"
 #include "documents/options.h"
 #include "documents/recent_files.h"
-#include "editing/command_standins.h"
+#include "editing/arrange.h"
+#include "editing/attachments.h"
+#include "editing/drag_state.h"
+#include "editing/edit_operation.h"
+#include "editing/view_mouse.h"
 #include "exchange/exchange_standins.h"
 #include "frame/font_messages.h"
 #include "frame/frame_services.h"
@@ -29,6 +33,7 @@
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
 #include "store/results.h"
+#include "text/text_commands.h"
 
 HMENU g_topMenus[10] = {};
 HCURSOR g_cursorTable[18] = {};
@@ -502,9 +507,54 @@ LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         ScrollDocument(view, LOWORD(wParam), message == WM_HSCROLL ? 0 : 1, static_cast<short>(HIWORD(wParam)));
         return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (IsHelpMode()) {
+            // A press in context-help mode only ends that mode.
+            EndHelpMode();
+            return 0;
+        }
+        if (message == WM_LBUTTONDBLCLK) {
+            OnViewDoubleClick(view, wParam, point);
+            return 0;
+        }
+        if (g_dragState.trackMode == 0) OnViewButtonDown(view, wParam, point, message == WM_RBUTTONDOWN);
+        if (message == WM_RBUTTONDOWN && IsRightMenuLoaded()) {
+            SendMessageA(view, WM_RBUTTONUP, wParam, lParam);
+            ShowContextMenu(view, lParam);
+        }
+        return 0;
+    }
     case WM_MOUSEMOVE:
         CancelToolTip();
-        break;
+        if (g_dragState.trackMode != 0) {
+            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            OnViewMouseMove(view, wParam, point);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        if (g_dragState.trackMode != 0) {
+            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            OnViewButtonUp(view, wParam, point);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        OnViewKeyDown(view, static_cast<int>(wParam));
+        return 0;
+    case WM_KEYUP:
+        OnViewKeyUp(view, static_cast<int>(wParam));
+        return 0;
+    case WM_CHAR:
+        OnViewChar(view, static_cast<int>(wParam), lParam);
+        return 0;
+    case WM_USER + 163:
+        // A drag left the text editor: the view takes it over as a Shift press at that point.
+        ReleaseCapture();
+        SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, lParam);
+        return 0;
     case WM_USER + 156:
         ShowTextTooLongWarning();
         ReleaseCapture();

@@ -20,11 +20,6 @@ namespace {
 
 constexpr UINT kApplicationTitle = 533;
 
-int RunRealSaveDialog(char* path, int* fileType, const char* folder)
-{
-    return RunCommonFileDialog(TRUE, path, fileType, folder);
-}
-
 bool AddColor(BYTE* list, COLORREF color)
 {
     auto* count = reinterpret_cast<INT32*>(list);
@@ -59,24 +54,6 @@ void AddTextColors(int slot, int textId, BYTE* list)
 }
 
 }  // namespace
-
-int RunCommonFileDialog(BOOL save, char* path, int* fileType, const char* folder)
-{
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = g_frameWindow;
-    ofn.lpstrFilter = "Drawings (*.VXR)\0*.VXR\0Templates (*.VXT)\0*.VXT\0All Files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = 260;
-    ofn.lpstrInitialDir = folder && folder[0] ? folder : nullptr;
-    ofn.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (!(save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn))) return 0;
-    *fileType = static_cast<int>(ofn.nFilterIndex);
-    return 1;
-}
-
-SaveFileDialogPrompt g_saveFileDialogPrompt = RunRealSaveDialog;
 
 int CollectDocumentColors(DocumentState* state, int firstRow)
 {
@@ -134,14 +111,3 @@ void ShowWarningWithText(UINT stringId, LPCSTR text)
     ShowWarningText(message);
 }
 
-int RunSaveFileDialog(HWND owner, int templateId, char* path, UINT filterId, UINT titleId, int helpContext,
-                      int* fileType, int typeBase, char* folder)
-{
-    (void)owner;
-    (void)templateId;
-    (void)filterId;
-    (void)titleId;
-    (void)helpContext;
-    (void)typeBase;
-    return g_saveFileDialogPrompt(path, fileType, folder);
-}

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "documents/file_dialogs.h"
+
 struct DocumentState;
 
 // Registers MDMainClass, MDDocumentClass, MDScrollClass and the three ruler classes once.
@@ -40,12 +42,3 @@ int ShowMessageById(UINT stringId, UINT flags);
 // A warning of the string followed by `text`, as ShowWarningById.
 void ShowWarningWithText(UINT stringId, LPCSTR text);
 
-// The Save dialog: `path` (260 bytes) in and out, `fileType` out (1 drawing, 2 template,
-// anything else All Files). Returns 1 after OK, 0 after Cancel.
-int RunSaveFileDialog(HWND owner, int templateId, char* path, UINT filterId, UINT titleId, int helpContext,
-                      int* fileType, int typeBase, char* folder);
-// The common Open (or, with `save`, Save) dialog over drawings, templates and all files, in
-// `folder`: 1 after OK with `fileType` the chosen filter (1-3), 0 after Cancel.
-int RunCommonFileDialog(BOOL save, char* path, int* fileType, const char* folder);
-typedef int (*SaveFileDialogPrompt)(char* path, int* fileType, const char* folder);
-extern SaveFileDialogPrompt g_saveFileDialogPrompt;

@@ -1,0 +1,4 @@
+// The Text menu's commands.
+#include "text/text_commands.h"
+
+void CmdEditOrTextStyle(int) {}

@@ -1,0 +1,6 @@
+// The Text menu's commands and the Edit commands while text is edited.
+#pragma once
+
+#include <windows.h>
+
+void CmdEditOrTextStyle(int operation);
