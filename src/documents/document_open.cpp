@@ -52,10 +52,10 @@ int OpenDocumentCommand(char* path, BOOL showDialog, int mode)
         MakeAbsolute(path);
         lstrcpynA(chosen, path, sizeof(chosen));
     } else if (showDialog) {
-        int fileType = 1;
         char* folder = g_settings ? g_settings->openFolder : nullptr;
-        if (!RunOpenFileDialog(g_frameWindow, 1536, chosen, 1000, 0, mode == 99, 30022, &fileType, 0, folder)) return 0;
-        choice = chosen[0] ? 1 : 99;
+        int chosenType = RunOpenFileDialog(g_frameWindow, 1536, chosen, 1000, 0, mode == 99, 30022, 1, 0, folder);
+        if (chosenType == 0) return 0;
+        choice = chosenType == kFileDialogNew ? 99 : 1;
     } else {
         choice = 99;
     }

@@ -112,8 +112,9 @@ bool AskSavePath(HWND window, char* path, int* fileType)
     if (!untitled) lstrcpynA(path, file.path, 261);
     *fileType = 1;
     char* folder = untitled && g_settings ? g_settings->openFolder : nullptr;
-    return RunSaveFileDialog(g_frameWindow, kSaveDialogTemplate, path, kSaveFilter, kSaveTitle, kSaveHelpContext,
-                             fileType, 0, folder) != 0;
+    *fileType = RunSaveFileDialog(g_frameWindow, kSaveDialogTemplate, path, kSaveFilter, kSaveTitle,
+                                  kSaveHelpContext, 1, 0, folder);
+    return *fileType != 0;
 }
 
 int ChooseFileType(LPCSTR path, int dialogType)

@@ -5,8 +5,12 @@
 #include <cstring>
 
 #include "documents/options.h"
+#include "libraries/library_services.h"
 
 int g_fileMenuBase = 0;
+
+// The Libraries menu's own items (Open to Names) come before the library list.
+constexpr int kLibrariesMenuFixedItems = 12;
 
 namespace {
 
@@ -129,14 +133,72 @@ void UpdateRecentFilesMenu(HMENU fileMenu)
                                            static_cast<int>(std::min(folderLength, std::strlen(path))),
                                            r->currentFolder, static_cast<int>(folderLength)) == CSTR_EQUAL)
             path += folderLength;
-        // A path shows literally: every '&' doubled, cut where the doubled text would not fit.
         char text[262];
-        size_t n = 0;
-        for (const char* p = path; *p && n + 2 < sizeof(text); ++p) {
-            if (*p == '&') text[n++] = '&';
-            text[n++] = *p;
-        }
-        text[n] = 0;
+        lstrcpynA(text, path, sizeof(text));
+        EscapeMenuAmpersands(text, sizeof(text));
         AppendMenuA(fileMenu, MF_STRING, static_cast<UINT_PTR>(120 + i), text);
     }
+}
+
+void EscapeMenuAmpersands(char* text, size_t size)
+{
+    if (size == 0) return;
+    char source[1024];
+    lstrcpynA(source, text, static_cast<int>(std::min(size, sizeof(source))));
+    size_t n = 0;
+    for (const char* p = source; *p; ++p) {
+        const size_t need = *p == '&' ? 2 : 1;
+        if (n + need > size - 1) break;
+        if (*p == '&') text[n++] = '&';
+        text[n++] = *p;
+    }
+    text[n] = 0;
+}
+
+namespace {
+
+bool NamesLibrary(int slot)
+{
+    return g_settings && g_settings->libraries[slot].file[0] && !g_librarySlots[slot].docked;
+}
+
+bool SameLibrary(int a, int b)
+{
+    const LibraryWindowSettings& x = g_settings->libraries[a];
+    const LibraryWindowSettings& y = g_settings->libraries[b];
+    return lstrcmpiA(x.file, y.file) == 0 && lstrcmpiA(x.folder, y.folder) == 0;
+}
+
+}  // namespace
+
+BOOL IsDuplicateLibrarySlot(int slot)
+{
+    if (!g_settings || slot < 0 || slot >= kLibrarySlots) return FALSE;
+    for (int other = 0; other < kLibrarySlots; ++other) {
+        if (other == slot || !NamesLibrary(other)) continue;
+        // An earlier slot lists it anyway; a later one only when its window is open.
+        if ((other < slot || g_librarySlots[other].window) && SameLibrary(slot, other)) return TRUE;
+    }
+    return FALSE;
+}
+
+int UpdateLibraryListMenu(HMENU librariesMenu, int baseId)
+{
+    if (!librariesMenu) return kLibrarySlots;
+    while (GetMenuItemCount(librariesMenu) > kLibrariesMenuFixedItems &&
+           DeleteMenu(librariesMenu, kLibrariesMenuFixedItems, MF_BYPOSITION)) {
+    }
+    for (int slot = 0; slot < kLibrarySlots; ++slot) {
+        if (slot == 0) AppendMenuA(librariesMenu, MF_SEPARATOR, 0, nullptr);
+        if (!NamesLibrary(slot)) continue;
+        const bool open = g_librarySlots[slot].window != nullptr;
+        if (!open && IsDuplicateLibrarySlot(slot)) continue;
+        char text[262];
+        lstrcpynA(text, g_settings->libraries[slot].file, sizeof(text));
+        if (char* dot = std::strchr(text, '.')) *dot = 0;
+        EscapeMenuAmpersands(text, sizeof(text));
+        AppendMenuA(librariesMenu, MF_STRING | (open ? MF_CHECKED : MF_UNCHECKED),
+                    static_cast<UINT_PTR>(baseId + slot + 1), text);
+    }
+    return kLibrarySlots;
 }

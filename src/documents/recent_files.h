@@ -1,4 +1,5 @@
-// The list of the last opened drawings, most recent first, kept with the options.
+// The list of the last opened drawings, most recent first, kept with the options; the tails of
+// the File and Libraries menus.
 #pragma once
 
 #include <windows.h>
@@ -20,3 +21,13 @@ void UpdateRecentFilesDirectory();
 // Rebuilds the File menu's tail from the list when it changed: a separator and one item per
 // entry (ids from 120), the current folder left off, every '&' doubled.
 void UpdateRecentFilesMenu(HMENU fileMenu);
+
+// Rebuilds the Libraries menu after its 12 fixed items: a separator, then each library slot
+// that names a file and is not docked, by its file name up to the first '.', checked when it
+// has a window, with id `baseId` + slot + 1; a library listed twice shows once. Returns 16.
+int UpdateLibraryListMenu(HMENU librariesMenu, int baseId);
+// True when another slot already lists the slot's library (same folder and file name).
+BOOL IsDuplicateLibrarySlot(int slot);
+// Doubles every '&' of `text` in place so that a menu shows it literally; the result is cut to
+// `size` - 1 characters, never between the two '&' of a pair.
+void EscapeMenuAmpersands(char* text, size_t size = 262);

@@ -1,7 +1,8 @@
-// The symbol libraries as the documents use them. No library window exists yet: none is marked
-// open, none has a window, and opening one fails without a word.
+// The symbol libraries as the documents use them. No library window is made yet: none is marked
+// open, the slots hold what their windows would, and opening one fails without a word.
 #include "libraries/library_services.h"
 
+LibrarySlot g_librarySlots[kLibrarySlots] = {};
 ATOM g_lastLibraryAtom = 0;
 
 BOOL IsAnyLibraryMarkedOpen()
@@ -11,6 +12,9 @@ BOOL IsAnyLibraryMarkedOpen()
 
 int FirstOpenLibrarySlot()
 {
+    for (int slot = 0; slot < kLibrarySlots; ++slot) {
+        if (g_librarySlots[slot].window) return slot;
+    }
     return -1;
 }
 

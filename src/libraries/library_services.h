@@ -3,6 +3,14 @@
 
 #include <windows.h>
 
+// What the documents read of one of the 16 library slots.
+struct LibrarySlot {
+    HWND window;   // 0 when the slot has no library window
+    BOOL docked;   // the window is docked in a document window
+};
+constexpr int kLibrarySlots = 16;
+extern LibrarySlot g_librarySlots[kLibrarySlots];
+
 // Global atom of the path of the most recently opened library; 0 when none.
 extern ATOM g_lastLibraryAtom;
 

@@ -12,12 +12,20 @@ PromptAnswerer::PromptAnswerer(int boxAnswer, int dialogAnswer)
       previousDialog_(g_infoDialogPrompt), previousAnswerer_(g_answerer)
 {
     previousHidden_ = g_hiddenWarningNote;
-    previousSave_ = g_saveFileDialogPrompt;
+    previousFileDialog_ = g_fileDialogCall;
     g_answerer = this;
     g_messageBoxPrompt = AnswerBox;
     g_infoDialogPrompt = AnswerDialog;
     g_hiddenWarningNote = NoteHiddenWarning;
-    g_saveFileDialogPrompt = AnswerSave;
+    g_fileDialogCall = AnswerFileDialog;
+    previousAttachDialog_ = g_attachDialogPrompt;
+    previousShell_ = g_shellExecuteCall;
+    previousRun_ = g_winExecCall;
+    previousHelp_ = g_helpContextCall;
+    g_attachDialogPrompt = AnswerAttachDialog;
+    g_shellExecuteCall = AnswerShell;
+    g_winExecCall = AnswerRun;
+    g_helpContextCall = NoteHelp;
 }
 
 PromptAnswerer::~PromptAnswerer()
@@ -26,7 +34,11 @@ PromptAnswerer::~PromptAnswerer()
     g_infoDialogPrompt = previousDialog_;
     g_answerer = previousAnswerer_;
     g_hiddenWarningNote = previousHidden_;
-    g_saveFileDialogPrompt = previousSave_;
+    g_fileDialogCall = previousFileDialog_;
+    g_attachDialogPrompt = previousAttachDialog_;
+    g_shellExecuteCall = previousShell_;
+    g_winExecCall = previousRun_;
+    g_helpContextCall = previousHelp_;
 }
 
 int PromptAnswerer::AnswerBox(HWND, LPCSTR text, LPCSTR caption, UINT)
@@ -46,13 +58,57 @@ int PromptAnswerer::NoteHiddenWarning(HWND, LPCSTR text, LPCSTR caption, UINT)
     return IDOK;
 }
 
-int PromptAnswerer::AnswerSave(char* path, int* fileType, const char*)
+BOOL PromptAnswerer::AnswerFileDialog(OPENFILENAMEA* ofn, BOOL save)
 {
-    g_answerer->shown_.push_back(std::string("Save: ") + path);
-    if (g_answerer->savePath_.empty()) return 0;
-    lstrcpynA(path, g_answerer->savePath_.c_str(), 261);
-    *fileType = g_answerer->saveType_;
+    PromptAnswerer& a = *g_answerer;
+    const char* filterEnd = ofn->lpstrFilter;
+    while (filterEnd && (filterEnd[0] || filterEnd[1])) ++filterEnd;
+    auto text = [](const char* s) { return std::string(s ? s : ""); };
+    a.fileDialogs_.push_back({save != FALSE, ofn->Flags,
+                              filterEnd ? std::string(ofn->lpstrFilter, filterEnd + 1) : std::string(),
+                              text(ofn->lpstrDefExt), text(ofn->lpstrInitialDir), text(ofn->lpstrFile),
+                              text(ofn->lpstrTitle), static_cast<int>(ofn->nFilterIndex),
+                              reinterpret_cast<ULONG_PTR>(ofn->lpTemplateName), ofn->lpfnHook == SEExplorerHook});
+    a.shown_.push_back(std::string(save ? "Save: " : "Open: ") + ofn->lpstrFile);
+    const std::string& path = save ? a.savePath_ : a.openPath_;
+    const int type = save ? a.saveType_ : a.openType_;
+    if (!save && type == kFileDialogNew) {
+        g_fileDialogState.chosenIndex = kFileDialogNew;
+        return FALSE;
+    }
+    if (path.empty()) return FALSE;
+    lstrcpynA(ofn->lpstrFile, path.c_str(), static_cast<int>(ofn->nMaxFile));
+    ofn->nFilterIndex = static_cast<DWORD>(type);
+    g_fileDialogState.chosenIndex = type;
+    return TRUE;
+}
+
+int PromptAnswerer::AnswerAttachDialog(char* target, int* kind)
+{
+    PromptAnswerer& a = *g_answerer;
+    a.shown_.push_back("SETURL: " + std::string(target) + " " + std::to_string(*kind));
+    if (a.attachAnswers_.empty()) return 0;
+    lstrcpynA(target, a.attachAnswers_.front().first.c_str(), kMaxAttachmentTarget + 1);
+    *kind = a.attachAnswers_.front().second;
+    a.attachAnswers_.erase(a.attachAnswers_.begin());
     return 1;
+}
+
+HINSTANCE PromptAnswerer::AnswerShell(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT)
+{
+    g_answerer->shown_.push_back(std::string("Shell: ") + (verb ? verb : "") + " " + (file ? file : ""));
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(g_answerer->launchResult_));
+}
+
+UINT PromptAnswerer::AnswerRun(LPCSTR commandLine, UINT)
+{
+    g_answerer->shown_.push_back(std::string("Run: ") + (commandLine ? commandLine : ""));
+    return static_cast<UINT>(g_answerer->launchResult_);
+}
+
+void PromptAnswerer::NoteHelp(int context)
+{
+    g_answerer->helpTopics_.push_back(context);
 }
 
 int PromptAnswerer::AnswerDialog(LPCSTR dialogName, int)

@@ -5,8 +5,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "documents/file_dialogs.h"
+#include "editing/attachments.h"
+#include "frame/help_context.h"
 #include "frame/frame_services.h"
 #include "frame/frame_windows.h"
 
@@ -28,19 +32,52 @@ public:
     }
     // The next message boxes get these answers in order; after them the default answer.
     void QueueAnswers(const std::vector<int>& answers) { queued_.insert(queued_.end(), answers.begin(), answers.end()); }
-    // The Save dialog answers OK with this path and file type; without it, Cancel. Each run
-    // is recorded as "Save: " and the name it started with.
+    // The Open and Save dialogs answer OK with this path and the 1-based type index chosen in
+    // the filter; without a path, Cancel; an Open answer of type 99 presses New. Each run is
+    // recorded as "Open: " or "Save: " and the name it started with, and in fileDialogs().
     void AnswerSaveDialog(const std::string& path, int fileType)
     {
         savePath_ = path;
         saveType_ = fileType;
     }
+    void AnswerOpenDialog(const std::string& path, int fileType)
+    {
+        openPath_ = path;
+        openType_ = fileType;
+    }
+    // What a file dialog was given, as the common dialog would have seen it.
+    struct FileDialogSeen {
+        bool save;
+        DWORD flags;
+        std::string filter;   // with its NUL separators
+        std::string defaultExtension;
+        std::string initialFolder;
+        std::string name;
+        std::string title;
+        int filterIndex;
+        ULONG_PTR templateId;
+        bool explorerHook;
+    };
+    const std::vector<FileDialogSeen>& fileDialogs() const { return fileDialogs_; }
+
+    // The attachment dialog answers OK with these targets and kinds in order, then Cancel; each
+    // run is recorded as "SETURL: " and the target and kind it started with.
+    void QueueAttachDialog(const std::string& target, int kind) { attachAnswers_.push_back({target, kind}); }
+    // Nothing is opened or run: each launch is recorded as "Shell: " verb and file, or "Run: "
+    // and the command line, and answered with `result` (32 and above succeed).
+    void AnswerLaunches(int result) { launchResult_ = result; }
+    // The help topics asked for, in order.
+    const std::vector<int>& helpTopics() const { return helpTopics_; }
 
 private:
     static int AnswerBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
     static int AnswerDialog(LPCSTR dialogName, int helpContext);
     static int NoteHiddenWarning(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-    static int AnswerSave(char* path, int* fileType, const char* folder);
+    static BOOL AnswerFileDialog(OPENFILENAMEA* ofn, BOOL save);
+    static int AnswerAttachDialog(char* target, int* kind);
+    static HINSTANCE AnswerShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show);
+    static UINT AnswerRun(LPCSTR commandLine, UINT show);
+    static void NoteHelp(int context);
 
     int boxAnswer_;
     int dialogAnswer_;
@@ -49,8 +86,18 @@ private:
     std::vector<int> queued_;
     std::string savePath_;
     int saveType_ = 1;
+    std::string openPath_;
+    int openType_ = 1;
+    std::vector<FileDialogSeen> fileDialogs_;
+    std::vector<std::pair<std::string, int>> attachAnswers_;
+    int launchResult_ = 33;
+    std::vector<int> helpTopics_;
     MessageBoxPrompt previousHidden_;
-    SaveFileDialogPrompt previousSave_;
+    FileDialogCall previousFileDialog_;
+    AttachDialogPrompt previousAttachDialog_;
+    ShellExecuteCall previousShell_;
+    WinExecCall previousRun_;
+    HelpContextCall previousHelp_;
     MessageBoxPrompt previousBox_;
     InfoDialogPrompt previousDialog_;
     PromptAnswerer* previousAnswerer_;
