@@ -506,7 +506,8 @@ int PrepareCreation(Drawing* drawing, RECT* trackRect, POINT* anchor, POINT* sec
             s.startHookPoint = s.hookPoint;
             s.hookTarget = -1;
             s.hookHolderCode = -1;
-            const int err = CollectLinkedObjects(drawing, start, &s.excludeSet, CollectAlone, nullptr);
+            RECT linkedBounds;
+            const int err = CollectLinkedObjects(drawing, start, &s.excludeSet, CollectAlone, &linkedBounds);
             if (err) {
                 s.trackMode = TrackNone;
                 return err;
@@ -567,7 +568,8 @@ int PrepareDrag(Drawing* drawing, int hitCode, int target, RECT* trackRect, POIN
             if (!setupDone) {
                 objects.Unlock();
                 groups.Unlock();
-                result = CollectLinkedObjects(drawing, target, &s.excludeSet, CollectWithHolders, nullptr);
+                RECT linkedBounds;
+                result = CollectLinkedObjects(drawing, target, &s.excludeSet, CollectWithHolders, &linkedBounds);
                 if (result) return result;
                 Locked<ObjectList> list(drawing->objectList);
                 DrawObject& holder = (*list)[target];
