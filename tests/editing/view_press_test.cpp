@@ -16,6 +16,7 @@
 #include "frame/frame_services.h"
 #include "frame/frame_ui.h"
 #include "model/drawing.h"
+#include "model/links.h"
 #include "model/move_set.h"
 #include "support/drawing_fixture.h"
 
@@ -506,6 +507,31 @@ TEST_F(ViewPress, ThePressTargetWinsEvenBehindAnotherObject)
     p = {1510, 1000};
     ASSERT_EQ(1, FindHookTarget(d.get(), &p, FALSE));
     EXPECT_EQ(behind, s.hookTarget);
+}
+
+TEST_F(ViewPress, AHookedLineEndStartsOnItsTargetAndTheFreeEndNeverHooksIt)
+{
+    const int shape = Shape({1000, 1000, 2000, 1600});
+    const int line = Line({2000, 1300, 4000, 1300});
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), line, -1, shape, 1, 600, 300));
+    }
+    Select(line);
+    Press(2000, 1300);
+    EXPECT_EQ(TrackResize, g_dragState.trackMode);
+    EXPECT_EQ(shape, g_dragState.hookTarget);
+    EXPECT_EQ(shape, g_dragState.pressTarget);
+    EXPECT_EQ(13, GetCurrentCursorIndex());
+    ReleasePress();
+    Press(4000, 1300);
+    EXPECT_EQ(TrackResize, g_dragState.trackMode);
+    EXPECT_EQ(-1, g_dragState.hookTarget);
+    EXPECT_EQ(1, ObjectVectorContains(shape, g_dragState.excludeSet));
+    g_dragState.trackMode = TrackResize;
+    Locked<Drawing> d = LockDrawing();
+    POINT p = {1990, 1290};
+    EXPECT_EQ(0, FindHookTarget(d.get(), &p, FALSE));
 }
 
 TEST_F(ViewPress, NoTargetInsideTheTextOfAShapeWithCustomPoints)
