@@ -534,6 +534,28 @@ TEST_F(ViewPress, AHookedLineEndStartsOnItsTargetAndTheFreeEndNeverHooksIt)
     EXPECT_EQ(0, FindHookTarget(d.get(), &p, FALSE));
 }
 
+TEST_F(ViewPress, MovingAGroupDragsTheMemberHookedOutsideIt)
+{
+    const int outside = Shape({6000, 1000, 7000, 1600});
+    const int member = Shape({1000, 1000, 2000, 1600});
+    const int hooked = Line({3000, 1300, 6000, 1300});
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), hooked, -1, outside, 2, 0, 300));
+    }
+    AddGroup(5, {member, hooked}, true);
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        EXPECT_EQ(hooked, FindGroupMemberHookedOutside(objects.get(), member));
+        EXPECT_EQ(-1, FindGroupMemberHookedOutside(objects.get(), outside));
+    }
+    g_now = g_pressTime + kClickMilliseconds + 1;
+    Press(1500, 1300);
+    EXPECT_EQ(TrackMove, g_dragState.trackMode);
+    EXPECT_EQ(hooked, g_dragState.target);
+}
+
 TEST_F(ViewPress, NoTargetInsideTheTextOfAShapeWithCustomPoints)
 {
     const int shape = Shape({1000, 1000, 3000, 3000});
