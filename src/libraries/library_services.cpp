@@ -35,3 +35,11 @@ BOOL IsLibraryFile(LPCSTR)
 void OpenLibraryFile(LPCSTR)
 {
 }
+
+int g_currentLibrarySlot = -1;
+int g_currentLibraryItem = -1;
+
+int FindLibraryItemIndex(int, int)
+{
+    return -1;
+}

@@ -26,3 +26,10 @@ void DestroyLibraryWindows();
 BOOL IsLibraryFile(LPCSTR path);
 // Opens the library for the active document; not built yet, does nothing.
 void OpenLibraryFile(LPCSTR path);
+
+// The current library item (the palette's library tool places it): a library slot and the
+// item's record number, -1 when none is current.
+extern int g_currentLibrarySlot;
+extern int g_currentLibraryItem;
+// Index of the item in the slot's item table, -1 when absent; no library holds items yet.
+int FindLibraryItemIndex(int slot, int item);

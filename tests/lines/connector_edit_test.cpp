@@ -325,7 +325,14 @@ TEST_F(ConnectorEdit, FeedbackLeavesTheConnectorAloneAndIgnoresStaleCandidates)
     Canvas canvas(200, 200);
     canvas.Clear();
     // Candidate rows the list does not have.
-    DragStateScope drag(DragState{TrackCreateByDrag, 99, {0, 300}, 1, 99, {600, 300}});
+    DragState stale = IdleDragState();
+    stale.trackMode = TrackCreateByDrag;
+    stale.hookTarget = 99;
+    stale.hookPoint = {0, 300};
+    stale.hookHolderCode = 1;
+    stale.startHookTarget = 99;
+    stale.startHookPoint = {600, 300};
+    DragStateScope drag(stale);
     RECT r = {1000, 2000, 3000, 2500};
     const int anchor = MAKELONG(1000, 2000);
     SendDC(canvas.dc(), -1, OM_TRACKCREATE, ConnectorSquare, anchor, &r);
