@@ -289,8 +289,13 @@ int TenInsertPlainText(TenState* s, const char* chars, int n, BOOL* paragraphEnd
         }
     }
     if (n == 0) return 0;
-    // The run that receives the characters.
+    // The run that receives the characters; a remembered run that no longer holds the insertion
+    // point (the runs changed since) would take characters that are not its own.
     int receiving = s->typingRun;
+    if (receiving >= 0 && receiving < s->runCount) {
+        const TextRun r = RunAt(s, receiving);
+        if (at < r.firstChar || at > r.firstChar + r.charCount) receiving = -1;
+    }
     bool fresh = false;
     if (receiving < 0 || receiving >= s->runCount) {
         const int r = RunOf(s, at);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editing_support.h"
+#include "store/results.h"
 #include "text/font_list.h"
 #include "text/text_edit.h"
 #include "text/text_runs.h"
@@ -146,6 +147,14 @@ TEST_F(TypingTest, RetypingAWordSelectionKeepsItsTrailingSpace)
     }
 }
 
+TEST_F(TypingTest, AnEmptyStringReplacesTheSelectionByNothing)
+{
+    Make("one two");
+    Select(0, 4);
+    EXPECT_EQ(0, Send(TEN_REPLACESELECTION, TenEditString | TenEditLayout, reinterpret_cast<LPARAM>("")));
+    EXPECT_EQ("two", Text());
+}
+
 TEST_F(TypingTest, EnterAfterAParagraphWithSpaceBelowStartsOneWithout)
 {
     Make("");
@@ -159,6 +168,24 @@ TEST_F(TypingTest, EnterAfterAParagraphWithSpaceBelowStartsOneWithout)
     EXPECT_EQ(TextRunRuleBelow, runs[0].runFlags & TextRunRuleBelow);
     EXPECT_EQ(0, runs[1].runFlags & TextRunRuleBelow);
     EXPECT_EQ(1, runs[1].charCount);
+}
+
+TEST_F(TypingTest, ABlockJoinsTheRunsBesideItAndADamagedOneIsRefused)
+{
+    Make("");
+    std::vector<BYTE> text = MakeBlock("abcd", {{2}, {2, 1}});
+    ASSERT_EQ(0, Load(text));
+    Select(2, 2);
+    std::vector<BYTE> block = MakeBlock("xy", {{1}, {1, 1}});
+    BlockRuns(block)[1].face = 7;   // beyond the document's one-slot map: its last slot
+    EXPECT_EQ(0, Send(TEN_REPLACESELECTION, TenEditLayout, reinterpret_cast<LPARAM>(block.data())));
+    EXPECT_EQ("abxycd", Text());
+    EXPECT_EQ((std::vector<RunShape>{{3, 0}, {3, 1}}), Shapes(Runs()));
+    EXPECT_EQ(0, Runs()[1].face);
+
+    BlockHeader(block)->runCount = 5;
+    EXPECT_EQ(ErrOutOfMemory, Send(TEN_REPLACESELECTION, TenEditLayout, reinterpret_cast<LPARAM>(block.data())));
+    EXPECT_EQ("abxycd", Text());
 }
 
 using DeletingTest = EditingTest;
