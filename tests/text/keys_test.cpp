@@ -36,6 +36,23 @@ TEST_F(MouseSelectionTest, DoubleClickTakesTheWordAndItsBlanks)
     EXPECT_EQ(Sel(4, 6), Selection());
 }
 
+TEST_F(MouseSelectionTest, DraggingAfterADoubleClickSelectsWholeWordsAroundTheFirst)
+{
+    Make("one two three four");
+    auto at = [&](int index) {
+        const POINT p = PointAt(index);
+        return MAKELPARAM(p.x, p.y);
+    };
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(5));
+    EXPECT_EQ(Sel(4, 8), Selection());
+    Send(WM_MOUSEMOVE, MK_LBUTTON, at(15));
+    EXPECT_EQ(Sel(4, 18), Selection());
+    Send(WM_MOUSEMOVE, MK_LBUTTON, at(1));
+    EXPECT_EQ(Sel(0, 8), Selection());
+    Send(WM_LBUTTONUP, 0, at(1));
+    EXPECT_FALSE(g_tenTracking);
+}
+
 TEST_F(MouseSelectionTest, DoubleClickOnAWordBrokenAcrossLinesTakesAllOfIt)
 {
     const std::string word(60, 'w');
