@@ -307,6 +307,31 @@ TEST_F(TypingUndoTest, UndoingTheFirstChangeClearsTheModifiedFlag)
     EXPECT_EQ(0, Send(TEN_GETMODIFIED));
 }
 
+TEST_F(TypingUndoTest, UndoShrinksAGrownEditorBackUnlessTheParentRefuses)
+{
+    for (LRESULT answer : {1, 0}) {
+        Make("a", [](TenCreateParams& p) { p.flags = TenFlagGrowHeight; }, 300, 40);
+        RECT before, grown, after;
+        GetClientRect(editor_, &before);
+        Type("\r\r\r\r\r\r");
+        GetClientRect(editor_, &grown);
+        ASSERT_GT(grown.bottom, before.bottom);
+        const int grownExtent = Lock()->height;
+        Unlock();
+        g_resizeAnswer = answer;
+        Send(EM_UNDO);
+        g_resizeAnswer = 1;
+        GetClientRect(editor_, &after);
+        EXPECT_EQ("a", Text());
+        EXPECT_EQ(answer ? before.bottom : grown.bottom, after.bottom) << answer;
+        // Refused: the editor keeps the extent of the size it still shows.
+        if (!answer) {
+            EXPECT_EQ(grownExtent, Lock()->height);
+            Unlock();
+        }
+    }
+}
+
 TEST(ParagraphFormatTable, FullTableGivesMinusOne)
 {
     TenState state = {};
