@@ -11,7 +11,9 @@
 #include "store/results.h"
 #include "text/font_cache.h"
 #include "text/text_block.h"
+#include "text/text_edit.h"
 #include "text/text_engine.h"
+#include "text/text_keys.h"
 #include "text/text_layout.h"
 #include "text/text_measure.h"
 #include "text/text_paint.h"
@@ -28,6 +30,11 @@ constexpr char kTenClassName[] = "TENClass";
 int Packed16(WORD value)
 {
     return static_cast<SHORT>(value);
+}
+
+POINT PointOf(LPARAM packed)
+{
+    return POINT{Packed16(LOWORD(packed)), Packed16(HIWORD(packed))};
 }
 
 // Resizes (or allocates) a table to `bytes`.
@@ -233,6 +240,21 @@ LRESULT OnShowOrHide(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM l)
     if (!IsWindowVisible(e)) SetWindowPos(e, nullptr, 0, 0, 0, 0, quiet | SWP_SHOWWINDOW);
     return 0;
 }
+LRESULT OnEditChar(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM) { return EditTextChar(e, 0, w); }
+LRESULT OnReplaceSelection(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l)
+{
+    const void* data = reinterpret_cast<const void*>(l);
+    const int length = (w & TenEditString) && data ? lstrlenA(static_cast<const char*>(data)) : 0;
+    return TenReplaceSelection(e, data, length, w);
+}
+LRESULT OnSetWholeTextMode(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l) { return TenSetWholeTextMode(e, w, l != 0); }
+LRESULT OnWordForward(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenWordStep(e, 1); }
+LRESULT OnWordBackward(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenWordStep(e, -1); }
+LRESULT OnPlaceCaret(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenPlaceCaret(e); }
+LRESULT OnFindOrAddParagraphFormat(HWND, HGLOBAL, TenState* s, WPARAM, LPARAM l)
+{
+    return FindOrAddParagraphFormat(s, reinterpret_cast<const ParagraphFormat*>(l));
+}
 LRESULT OnGetVerticalAlign(HWND, HGLOBAL, TenState* s, WPARAM, LPARAM) { return s->verticalAlign; }
 LRESULT OnSetPalette(HWND, HGLOBAL, TenState* s, WPARAM w, LPARAM)
 {
@@ -276,17 +298,17 @@ constexpr TableEntry kTable[70] = {
     /*119*/ {OnRepaintAll, 1},
     /*120*/ {OnSetSelection, 1},
     /*121*/ {OnGetSelection, 1},
-    /*122 EditTextChar*/ {nullptr, 0},
-    /*123 TenReplaceSelection*/ {nullptr, 1},
-    /*124 TenSetWholeTextMode*/ {nullptr, 1},
+    /*122*/ {OnEditChar, 0},
+    /*123*/ {OnReplaceSelection, 1},
+    /*124*/ {OnSetWholeTextMode, 1},
     /*125 notification*/ {nullptr, 0},
     /*126*/ {OnSetBackColor, 0},
     /*127*/ {nullptr, 0},
     /*128*/ {OnNoOp, 1},
     /*129 notification*/ {nullptr, 0},
     /*130*/ {OnGetParagraphTable, 0},
-    /*131 TenWordStep*/ {nullptr, 0},
-    /*132 TenWordStep*/ {nullptr, 0},
+    /*131*/ {OnWordForward, 0},
+    /*132*/ {OnWordBackward, 0},
     /*133*/ {OnGetTextHeight, 0},
     /*134*/ {OnGetLineCount, 0},
     /*135 TenAdjustParagraphSpacing*/ {nullptr, 0},
@@ -307,7 +329,7 @@ constexpr TableEntry kTable[70] = {
     /*150*/ {nullptr, 0},
     /*151*/ {nullptr, 0},
     /*152*/ {nullptr, 0},
-    /*153 TenPlaceCaret*/ {nullptr, 0},
+    /*153*/ {OnPlaceCaret, 0},
     /*154*/ {nullptr, 0},
     /*155*/ {OnSetRegions, 0},
     /*156*/ {nullptr, 0},
@@ -320,7 +342,7 @@ constexpr TableEntry kTable[70] = {
     /*163*/ {nullptr, 0},
     /*164*/ {nullptr, 0},
     /*165 TenGetParagraphFormat*/ {nullptr, 1},
-    /*166 FindOrAddParagraphFormat*/ {nullptr, -1},
+    /*166*/ {OnFindOrAddParagraphFormat, -1},
     /*167 TenSetVerticalAlign*/ {nullptr, 0},
     /*168*/ {OnGetVerticalAlign, 0},
     /*169*/ {OnSetPalette, 0},
@@ -701,8 +723,11 @@ LRESULT CALLBACK TENProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam
         if (wParam == SIZE_RESTORED) TenSize(editor, LOWORD(lParam), HIWORD(lParam));
         return 1;
     case WM_ACTIVATE:
+        if (hasState) SetTextFocus(editor, LOWORD(wParam) != 0);
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        if (hasState) SetTextFocus(editor, message == WM_SETFOCUS);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -716,21 +741,31 @@ LRESULT CALLBACK TENProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam
         if (hasState && GetFocus() != editor) PostMessageA(GetParent(editor), TenNoticeCursor, 0, 0);
         return DefWindowProcA(editor, message, wParam, lParam);
     case EM_UNDO:
+        TenUndo(editor);
         return 0;
     case WM_KEYDOWN:
+        if (hasState && !TenKeyDown(editor, static_cast<int>(wParam)))
+            SendMessageA(GetParent(editor), message, wParam, lParam);
+        return 0;
     case WM_KEYUP:
         if (hasState) SendMessageA(GetParent(editor), message, wParam, lParam);
         return 0;
     case WM_CHAR:
-        return hasState ? SendMessageA(GetParent(editor), message, wParam, lParam) : 0;
+        if (!hasState) return 0;
+        if (int taken = TenChar(editor, static_cast<int>(wParam), lParam)) return taken;
+        return SendMessageA(GetParent(editor), message, wParam, lParam);
     case WM_MOUSEMOVE:
-        if (hasState && !g_tenTracking) CancelToolTip();
+        if (!hasState) return 0;
+        if (g_tenTracking) return TenMouseMove(editor, wParam, PointOf(lParam));
+        CancelToolTip();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        return hasState ? 1 : 0;
+        if (!hasState) return 0;
+        if (message == WM_LBUTTONDOWN && g_tenTracking) return 1;
+        return TenMouseDown(editor, wParam, PointOf(lParam), message == WM_LBUTTONDBLCLK);
     case WM_LBUTTONUP:
-        return 0;
+        return hasState && g_tenTracking ? TenMouseUp(editor, wParam, PointOf(lParam)) : 0;
     case WM_RBUTTONDOWN:
         if (hasState && g_rightButtonMenu) {
             ContextMenuKind = 3;

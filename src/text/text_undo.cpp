@@ -5,7 +5,11 @@
 #include <utility>
 
 #include "store/results.h"
+#include "model/drawing.h"
 #include "text/ten_messages.h"
+#include "text/text_layout.h"
+#include "text/text_paint.h"
+#include "text/text_view.h"
 
 int CopyGlobalBlock(HGLOBAL* target, HGLOBAL source)
 {
@@ -72,4 +76,51 @@ void FreeTextUndoArrays(TenTextCopy* copy)
         if (*table) GlobalFree(*table);
         *table = nullptr;
     }
+}
+
+int TenUndo(HWND editor)
+{
+    HGLOBAL handle = TenStateHandle(editor);
+    Locked<TenState> state(handle);
+    if (!state) return 0;
+    TenState* s = state.get();
+    if (s->undoKind == 0) return 0;
+    HideTextCaret(editor);
+    const int shownWidth = s->width, shownHeight = s->height;
+    std::swap(*CurrentTextCopy(s), s->snapshot);
+    if (s->bands && s->bandCount > 0 && s->lineCount > 0) {
+        Locked<TextRegion> bands(s->bands);
+        Locked<TextLine> lines(s->lines);
+        Locked<TextRun> runs(s->runs);
+        Locked<BYTE> formats(s->formats);
+        if (bands && lines && runs && formats)
+            FlowLinesOverRegions(editor, s, 0, bands.get(), lines.get(), 0, runs.get(), formats.get());
+    }
+    s->flags ^= TenFlagRedo;
+    BOOL whole = FALSE;
+    if (s->width != shownWidth || s->height != shownHeight) {
+        // The window still has the size of the text just put aside; the parent may refuse the
+        // restored one, and then the editor keeps the size it shows.
+        const int width = s->width, height = s->height;
+        s->width = shownWidth;
+        s->height = shownHeight;
+        ResizeTextWindow(editor, s, width, height);
+        whole = TRUE;
+    } else if (s->flags & TenFlagLayoutPending) {
+        int end = 0, first = 0;
+        LayoutLines(editor, handle, 0, kLayoutToEnd, &end, &first);
+        RefreshSelectionEnds(editor, s);
+    }
+    if (s->flags & TenFlagFontsChanged) {
+        // The zoom is not part of the snapshot: the restored runs get fonts for the current one.
+        SendMessageA(editor, TEN_SETZOOM, s->zoom, 1);
+        RECT client;
+        GetClientRect(editor, &client);
+        SendMessageA(editor, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    }
+    RedrawLines(editor, s, 0, kLayoutToEnd, whole);
+    if (s->selStart.charIndex == s->selEnd.charIndex) ShowTextCaret(editor, s);
+    ScrollCaretIntoView(editor, s, nullptr, nullptr, FALSE);
+    NotifyFormatChange(editor, s, TenNotifyAll);
+    return 0;
 }

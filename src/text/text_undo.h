@@ -19,3 +19,5 @@ int SaveTextUndo(HWND editor, TenState* state, int kind);
 void SwapTextUndo(TenState* state);
 // Frees the five tables of one copy and clears their handles.
 void FreeTextUndoArrays(TenTextCopy* copy);
+// EM_UNDO: exchanges the current text with the snapshot (undo, then redo). 0.
+int TenUndo(HWND editor);
