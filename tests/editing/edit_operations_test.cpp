@@ -404,3 +404,27 @@ TEST_F(EditOperations, DuplicateCommandOfTheFrame)
 }
 
 }  // namespace
+
+namespace {
+
+// Attachments are stored under the object id, and record ids end at 32,767: a copy whose id
+// lies beyond cannot take its source's attachment, and the Duplicate fails whole.
+TEST_F(EditOperations, AnAttachmentBeyondTheLastRecordIdFailsTheDuplicate)
+{
+    const int a = Shape(1000, 1000);
+    HGLOBAL record = nullptr;
+    ASSERT_EQ(0, AddRecord(slot_, RecAttachment, Object(a).objId, kBlockHeaderSize + 8, &record));
+    ReleaseBlock(record);
+    Select({a});
+    ASSERT_EQ(0, Run(EditDuplicate));
+    EXPECT_FALSE(RecordBytes(RecAttachment, Object(1).objId).empty());
+
+    LockDrawing()->lastId = 32767;
+    Select({a});
+    prompts_->Clear();
+    EXPECT_EQ(1, Run(EditDuplicate));
+    EXPECT_EQ(2, Count());
+    EXPECT_TRUE(Contains(Prompts(), "Disk or memory error"));
+}
+
+}  // namespace
