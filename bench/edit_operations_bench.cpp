@@ -1,5 +1,5 @@
-// Paste and Duplicate of 1,000, 4,000 and 8,000 objects (shapes, each with a text record, and
-// lines hooked to them), and Copy of one object of 16,000, run by hand under Wine in a document
+// Paste and Duplicate of 1,000, 4,000 and 8,000 objects (shapes, every second one with a text
+// record, and lines, every fourth hooked to its shape), and Copy of one object of 16,000, run by hand under Wine in a document
 // of the real frame; prints milliseconds per operation and microseconds per object.
 #include <windows.h>
 
@@ -45,7 +45,7 @@ HGLOBAL DrawingBlock(const Document& doc)
     return state->drawing;
 }
 
-// `count` objects: pairs of a shape with a text record and a line hooked to it; or shapes only.
+// `count` objects: pairs of a shape and a line, some hooked to it; or shapes only.
 bool Fill(const Document& doc, int count, bool hooked)
 {
     const int slot = [&] {
@@ -60,8 +60,12 @@ bool Fill(const Document& doc, int count, bool hooked)
                       hooked && (i % 2) ? 1 : 0, 0, FALSE, TRUE, nullptr, FALSE))
             return false;
         Locked<Drawing> d(DrawingBlock(doc));
-        if (hooked && (i % 2) && AttachHook(d.get(), i, -1, i - 1, 1, 0, 300)) return false;
-        if (!hooked || (i % 2)) continue;
+        // A quarter of the lines are hooked: a drawing holds at most 6,000 links, and Paste and
+        // Duplicate double them.
+        if (hooked && i % 8 == 1 && AttachHook(d.get(), i, -1, i - 1, 1, 0, 300)) return false;
+        // Every second shape has text: a store keeps at most 4,500 records of one type, and
+        // Duplicate doubles them.
+        if (!hooked || (i % 4)) continue;
         int id = 0;
         HGLOBAL record = nullptr;
         if (NextFreeRecordId(slot, RecTextBlock, &id) || AddRecord(slot, RecTextBlock, id, kBlockHeaderSize, &record))

@@ -335,6 +335,34 @@ TEST_F(ClipboardStore, SavingAsideNeedsTheToken)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
 }
 
+TEST_F(ClipboardStore, RenderDrawingDataOfTheDocumentOrTheStore)
+{
+    Select({Shape(1000, 1000)});
+    HGLOBAL image = nullptr;
+    ASSERT_EQ(0, RenderDrawingData(view_, state_, &image, 0));
+    ASSERT_NE(nullptr, image);
+    DWORD length = 0;
+    {
+        Locked<DWORD> bytes(image);
+        length = *bytes;
+    }
+    EXPECT_GT(length, 0u);
+    EXPECT_LE(length, GlobalSize(image));
+    GlobalFree(image);
+
+    ASSERT_EQ(0, Run(EditCopy));
+    struct Case {
+        int format, result;
+    };
+    for (const Case& c : {Case{RenderBitmap, 1}, Case{RenderMetafilePicture, 1}, Case{0, 0}}) {
+        HGLOBAL out = nullptr;
+        EXPECT_EQ(c.result, RenderDrawingData(nullptr, nullptr, &out, c.format)) << c.format;
+        EXPECT_EQ(c.result == 0, out != nullptr) << c.format;
+        if (out && c.format == 0) GlobalFree(out);
+    }
+    EXPECT_EQ(1, StoredObjectCount());
+}
+
 TEST_F(ClipboardStore, ALargeStoreImageReloadsIdentical)
 {
     for (int i = 0; i < 220; ++i) Shape(600 + (i % 20) * 700, 600 + (i / 20) * 700);
