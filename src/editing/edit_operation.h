@@ -39,9 +39,27 @@ enum EditOperation {
     EditCenterDrawing = 55,
 };
 
+// Bits of GetSelectionMenuFlags by which each operation tests whether it applies.
+enum SelectionCapabilities : DWORD {
+    CapAnySelected = 0x1,
+    CapText = 0x4,        // an object with text, or able to take text
+    CapPicture = 0x100,
+    CapLine = 0x200,
+    CapShape = 0x400,
+    CapFlippable = 0x800, // anything but a bitmap picture
+};
+
+// The beginner's hints after a paste of pictures (shared with File Import) and after
+// Duplicate are shown once per run.
+extern BOOL g_importHintShown;
+extern BOOL g_duplicateHintShown;
+
 // Runs one operation on the drawing of `view`: 0, or the error code after the roll-back and
 // its message.
 int DoEditOperation(HWND view, int op, int arg, void* ptr);
+
+// The operation and argument of a command that DoDrawCommand runs; FALSE for any other id.
+BOOL DrawCommandOperation(int id, int value, int* op, int* arg);
 
 // A Draw, Lines, Text or Edit menu command that runs through DoEditOperation on the active
 // document's view; `value` is the check-mark state of Show Length.

@@ -137,6 +137,9 @@ bool Gather(HWND window, const RECT* rect)
 
 void InvalidateLogicalRect(HWND window, const RECT* rect)
 {
+    // A drawing opened without a view (the clipboard store's) has nothing to repaint; a null
+    // window would otherwise invalidate every window of the desktop.
+    if (!window) return;
     if (g_batchDepth > 0 && Gather(window, rect)) return;
     if (!rect) {
         InvalidateRect(window, nullptr, FALSE);
