@@ -331,8 +331,8 @@ TEST_F(HookPoints, PointsProjectOntoTheOutlineAlongTheirDirection)
             if (c.snap) d.drawingFlags |= DrawSnap;
             else d.drawingFlags &= ~static_cast<DWORD>(DrawSnap);
             d.rulerSettings.screenUnit = 1;
-            d.rulerSettings.scaleBase = 100.0;   // 600 units a division, halved
-            d.rulerSettings.divisions = 2;
+            d.rulerSettings.scaleBase = 400.0;   // 2400 units a major division, eight of 300
+            d.rulerSettings.divisions = 8;
         });
         POINT p = c.from;
         INT32 count = 5;
