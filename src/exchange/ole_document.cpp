@@ -25,6 +25,11 @@ void SetOleObjectState(HWND, int)
 {
 }
 
+void GetOleContainerName(char* buffer, HWND view, int size)
+{
+    if (size > 0 && view && GetDocumentStateHandle(view)) buffer[0] = 0;
+}
+
 void CloseOleDocument(HGLOBAL)
 {
 }

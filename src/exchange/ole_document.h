@@ -16,6 +16,9 @@ int InitOleDocument(HWND view, HGLOBAL stateBlock, BOOL embedded);
 // it has none.
 int GetOleObjectState(HWND view);
 void SetOleObjectState(HWND view, int state);
+// The container's document name of the view's first OLE object into `buffer` (at most `size`
+// characters); empty when the view has a state but no object.
+void GetOleContainerName(char* buffer, HWND view, int size);
 // Revokes the running-object registration and closes the view's OLE objects.
 void CloseOleDocument(HGLOBAL stateBlock);
 // After a save: tells the clients the data was saved and clears the modified bit.

@@ -15,6 +15,7 @@
 #include "documents/document_window.h"
 #include "documents/options.h"
 #include "documents/recent_files.h"
+#include "exchange/ole_document.h"
 #include "editing/arrange.h"
 #include "editing/attachments.h"
 #include "editing/drag_state.h"
@@ -24,6 +25,7 @@
 #include "frame/font_messages.h"
 #include "frame/frame_services.h"
 #include "frame/frame_standins.h"
+#include "frame/frame_startup.h"
 #include "frame/frame_ui.h"
 #include "frame/frame_windows.h"
 #include "frame/view_layout.h"
@@ -31,11 +33,14 @@
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/resource_strings.h"
+#include "model/selection.h"
 #include "model/window_utils.h"
 #include "store/results.h"
 #include "text/text_commands.h"
 
 HMENU g_topMenus[10] = {};
+HMENU g_pendingHintMenu = nullptr;
+BOOL g_menuHintShown[4] = {};
 HCURSOR g_cursorTable[18] = {};
 BOOL g_embedded = FALSE;
 BOOL g_mailAvailable = FALSE;
@@ -192,6 +197,7 @@ void CloseFrame(HWND window)
         StopOleServer();
         g_oleStarted = FALSE;
         FreeOptionsAtExit();
+        CloseClipboardStore();
     }
     if (g_paletteWindow) {
         DestroyWindow(g_paletteWindow);
@@ -202,6 +208,9 @@ void CloseFrame(HWND window)
         if (IsZoomed(window)) g_settings->flags &= ~static_cast<DWORD>(SetFrameNotMaximised);
         else g_settings->flags |= SetFrameNotMaximised;
     }
+    // The line-shape slot holds a popup of the right-button menu, which outlives the menu bar.
+    if (IsRightMenuLoaded() && g_topMenus[MenuLines] && GetSubMenu(g_topMenus[MenuLines], 3))
+        RemoveMenu(g_topMenus[MenuLines], 3, MF_BYPOSITION);
     DestroyWindow(window);
 }
 
@@ -212,6 +221,69 @@ void OnHandOver(WPARAM print, ATOM atom)
     if (!GlobalGetAtomNameA(atom, path, 262)) return;
     if (IsIconic(g_frameWindow)) ShowWindow(g_frameWindow, SW_RESTORE);
     OpenHandedPath(path, print != 0);
+}
+
+// Menu hints: a Shapes, Lines, Text or Draw popup highlighted becomes the pending popup whose
+// hint shows when the menu closes (once per run); the other top-level popups clear it.
+void OnMenuSelect(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    UINT item = LOWORD(wParam), flags = HIWORD(wParam);
+    HMENU menu = reinterpret_cast<HMENU>(lParam);
+    if (flags != 0xFFFF) RememberMenuItem(static_cast<int>(item));
+    if (!g_settings || !(g_settings->flags & SetHints)) return;
+    if (flags == 0xFFFF && !menu) {
+        if (g_pendingHintMenu) PostMessageA(window, WM_COMMAND, 997, 0);
+        return;
+    }
+    if (!(flags & MF_POPUP) || !menu) return;
+    HMENU popup = GetSubMenu(menu, static_cast<int>(item));
+    if (!popup) return;
+    static const TopMenu kHinted[4] = {MenuShapes, MenuLines, MenuText, MenuDraw};
+    for (int i = 0; i < 4; ++i)
+        if (popup == g_topMenus[kHinted[i]]) {
+            g_pendingHintMenu = g_menuHintShown[i] ? nullptr : popup;
+            return;
+        }
+    for (TopMenu other : {MenuFile, MenuEdit, MenuView, MenuLibraries, MenuWindow, MenuHelp})
+        if (popup == g_topMenus[other]) g_pendingHintMenu = nullptr;
+}
+
+void OnInitMenuPopup(HMENU popup)
+{
+    CancelToolTip();
+    if (!popup) return;
+    if (popup == g_topMenus[MenuFile]) UpdateFileMenu();
+    else if (popup == g_topMenus[MenuEdit]) UpdateEditMenu(popup);
+    else if (popup == g_topMenus[MenuText]) UpdateTextMenu();
+    else if (popup == g_topMenus[MenuView]) UpdateViewMenu(popup);
+    else if (popup == g_topMenus[MenuDraw]) UpdateDrawMenu(popup);
+    else if (popup == g_topMenus[MenuShapes]) UpdateShapesMenu(popup);
+    else if (popup == g_topMenus[MenuLines]) UpdateLinesMenu(popup);
+    else if (popup == g_topMenus[MenuLibraries]) UpdateLibrariesMenu(popup);
+}
+
+bool IsShadingItem(UINT id) { return id >= 1100 && id <= 1199; }
+
+void OnMeasureItem(MEASUREITEMSTRUCT* item)
+{
+    if (item->CtlType != ODT_MENU) return;
+    if (IsShadingItem(item->itemID)) MeasureMenuShadingItem(item);
+    else if (item->itemID < 3000) MeasureMenuPictureItem(item);
+    else MeasureMenuColorItem(item);
+}
+
+void OnDrawItem(const DRAWITEMSTRUCT* item)
+{
+    if (item->CtlType != ODT_MENU) return;
+    UINT id = item->itemID;
+    if (id < 3000 && !IsShadingItem(id)) {
+        DrawMenuPictureItem(item);
+        return;
+    }
+    // Fill and background swatches map their colour as a fill, the others as a pen.
+    g_swatchIsFill = (id > 3100 && id < 3200) || (id > 3300 && id < 3400);
+    DrawMenuSwatchItem(item, GetActiveDocumentPalette());
+    g_swatchIsFill = TRUE;
 }
 
 }  // namespace
@@ -286,6 +358,23 @@ void HandleDroppedFiles(HDROP drop)
     DragFinish(drop);
 }
 
+int SendSubmenuPosition(HMENU file)
+{
+    // The File menu's only submenu is Send.
+    for (int i = GetMenuItemCount(file) - 1; i >= 0; --i)
+        if (GetSubMenu(file, i)) return i;
+    return -1;
+}
+
+HPALETTE GetActiveDocumentPalette()
+{
+    HWND view = ActiveView();
+    HGLOBAL block = view ? GetDocumentStateHandle(view) : nullptr;
+    if (!block) return nullptr;
+    Locked<DocumentState> state(block);
+    return state ? state->palette : nullptr;
+}
+
 void SetDocumentMenusEnabled(int grey)
 {
     HMENU bar = g_frameWindow ? GetMenu(g_frameWindow) : nullptr;
@@ -298,8 +387,11 @@ void SetDocumentMenusEnabled(int grey)
         EnableMenuItem(file, 101, MF_BYCOMMAND | MF_ENABLED);
         EnableMenuItem(file, 102, MF_BYCOMMAND | MF_ENABLED);
         for (int id : {103, 104, 105, 106, 107, 114, 108, 109}) EnableMenuItem(file, id, MF_BYCOMMAND | MF_GRAYED);
-        UpdateRecentFilesMenu(file);
+        if (g_mailAvailable)
+            if (int send = SendSubmenuPosition(file); send >= 0) EnableMenuItem(file, send, MF_BYPOSITION | MF_GRAYED);
     }
+    ShowPaletteTools(grey);
+    if (file) UpdateRecentFilesMenu(file);
     DrawMenuBar(g_frameWindow);
 }
 
@@ -319,15 +411,32 @@ void UpdateFileMenu()
     HWND view = ActiveView();
     HMENU file = g_topMenus[MenuFile];
     if (!view || !file || !GetDocumentStateHandle(view)) return;
-    char text[262];
     struct Item {
         int id;
         UINT stringId;
+        bool named;   // followed by the container's document name
     };
-    for (Item item : {Item{103, 508}, Item{104, 512}, Item{105, 510}})
-        if (!LoadResString(item.stringId, text))
-            ModifyMenuA(file, item.id, MF_BYCOMMAND | MF_STRING, item.id, text);
+    // An object opened by a container closes back into it and updates it.
+    bool embedded = GetOleObjectState(view) == 1;
+    char container[262] = {};
+    if (embedded) GetOleContainerName(container, view, sizeof(container));
+    const Item kFile[] = {{103, 508, false}, {104, 512, false}, {105, 510, false}};
+    const Item kEmbedded[] = {{103, 507, true}, {104, 511, true}, {105, 509, false}};
+    for (const Item& item : embedded ? kEmbedded : kFile) {
+        char text[262 * 2];
+        if (LoadResString(item.stringId, text)) continue;
+        if (item.named) lstrcatA(text, container);
+        ModifyMenuA(file, item.id, MF_BYCOMMAND | MF_STRING, item.id, text);
+    }
     for (int id : {101, 102, 103, 104, 105, 106, 107, 114, 108, 109}) EnableMenuItem(file, id, MF_BYCOMMAND | MF_ENABLED);
+    if (g_mailAvailable) {
+        if (int send = SendSubmenuPosition(file); send >= 0) {
+            EnableMenuItem(file, send, MF_BYPOSITION | MF_ENABLED);
+            char title[262] = {};
+            GetWindowTextA(GetActiveDocument(nullptr), title, sizeof(title));
+            ModifyMenuA(GetSubMenu(file, send), 112, MF_BYCOMMAND | MF_STRING, 112, title);
+        }
+    }
     UpdateRecentFilesMenu(file);
 }
 
@@ -335,6 +444,12 @@ void ForwardActivateToActiveDocument(int state, HWND other)
 {
     HWND document = GetActiveDocument(nullptr);
     if (document) SendMessageA(document, WM_ACTIVATE, static_cast<WPARAM>(state), reinterpret_cast<LPARAM>(other));
+}
+
+void ForwardActivateToView(HWND documentWindow, int state, HWND other)
+{
+    if (HWND view = GetWindow(documentWindow, GW_CHILD))
+        SendMessageA(view, WM_ACTIVATE, static_cast<WPARAM>(state), reinterpret_cast<LPARAM>(other));
 }
 
 void OnViewActivate(HWND view, int state)
@@ -346,6 +461,10 @@ void OnViewActivate(HWND view, int state)
         SendMessageA(child, WM_ACTIVATE, static_cast<WPARAM>(state), 0);
     } else if (state) {
         SetFocus(view);
+    }
+    if (state) {
+        RealizeViewPalette(view, FALSE);
+        UpdateTextStyleControls(view);
     }
 }
 
@@ -378,12 +497,18 @@ LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         else DispatchCommand(id);
         return byDefault();
     }
-    case WM_INITMENUPOPUP: {
-        CancelToolTip();
-        HMENU popup = reinterpret_cast<HMENU>(wParam);
-        if (popup == g_topMenus[MenuFile]) UpdateFileMenu();
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
         return byDefault();
-    }
+    case WM_MENUSELECT:
+        OnMenuSelect(window, wParam, lParam);
+        return byDefault();
+    case WM_MEASUREITEM:
+        OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_SIZE:
         LayoutFrameClient(lParam);
         return 0;
@@ -411,6 +536,7 @@ LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYENDSESSION:
         return CloseAllDocuments();
     case WM_DESTROY:
+        if (WasHelpShown()) WinHelpA(window, HelpFilePath(), HELP_QUIT, 0);
         DragAcceptFiles(window, FALSE);
         if (window == g_frameWindow) {
             PostQuitMessage(0);
@@ -419,6 +545,23 @@ LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DROPFILES:
         HandleDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return byDefault();
+    case WM_SYSCOLORCHANGE:
+        RefreshLibraryPictures();
+        return byDefault();
+    case WM_WININICHANGE:
+        OnWinIniChange(reinterpret_cast<LPCSTR>(lParam));
+        return 0;
+    case WM_DEVMODECHANGE:
+        OnDevModeChange(reinterpret_cast<LPCSTR>(lParam));
+        return 0;
+    case WM_FONTCHANGE:
+        OnFontChange();
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        return OnQueryNewPalette();
+    case WM_PALETTECHANGED:
+        if (reinterpret_cast<HWND>(wParam) != window) OnPaletteChanged(reinterpret_cast<HWND>(wParam));
         return byDefault();
     case WM_DEVICECHANGE:
         return HandleDeviceChange(static_cast<UINT>(wParam), lParam) ? TRUE : BROADCAST_QUERY_DENY;
@@ -451,7 +594,7 @@ LRESULT CALLBACK SEDocument(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_ACTIVATE:
-        if (HWND view = GetWindow(window, GW_CHILD)) SendMessageA(view, WM_ACTIVATE, LOWORD(wParam), lParam);
+        ForwardActivateToView(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_MDIACTIVATE:
         UpdateMenusOnActivate(window, reinterpret_cast<HWND>(lParam) == window);
@@ -512,8 +655,10 @@ LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK: {
         POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (IsHelpMode()) {
-            // A press in context-help mode only ends that mode.
-            EndHelpMode();
+            // A press in context-help mode only ends that mode; the right button still shows the
+            // popup of the kind chosen before.
+            LeaveHelpMode();
+            if (message == WM_RBUTTONDOWN && IsRightMenuLoaded()) ShowContextMenu(view, lParam);
             return 0;
         }
         if (message == WM_LBUTTONDBLCLK) {
@@ -529,6 +674,8 @@ LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEMOVE:
         CancelToolTip();
+        ForgetContextMenuPoint();
+        ShowCursorPosition(view, lParam);
         if (g_dragState.trackMode != 0) {
             POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             OnViewMouseMove(view, wParam, point);
@@ -584,13 +731,13 @@ int RegisterWindowClasses(HINSTANCE instance)
         {"MDMainClass", SEMain, CS_BYTEALIGNCLIENT, 0, 1001, sys(COLOR_APPWORKSPACE), "MDMenu"},
         {"MDDocumentClass", SEDocument, CS_BYTEALIGNCLIENT, 4, 1002, sys(COLOR_WINDOW), nullptr},
         {"MDScrollClass", SEScroll, CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 8, 1001, sys(COLOR_WINDOW), nullptr},
-        {"MDHRulerClass", DefWindowProcA, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
-        {"MDVRulerClass", DefWindowProcA, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
-        {"MDXRulerClass", DefWindowProcA, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
-        {"SEIconButtonClass", DefWindowProcA, CS_DBLCLKS, 12, 0, sys(COLOR_BTNFACE), nullptr},
-        {"SESAMPLEWIN", DefWindowProcA, CS_DBLCLKS, 16, 0, sys(COLOR_BTNFACE), nullptr},
-        {"SEBMWWIN", DefWindowProcA, 0, 0, 0, sys(COLOR_BTNFACE), nullptr},
-        {"SECHARARRAY", DefWindowProcA, CS_DBLCLKS, 20, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr},
+        {"MDHRulerClass", SEHRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
+        {"MDVRulerClass", SEVRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
+        {"MDXRulerClass", SEXRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
+        {"SEIconButtonClass", SEIcnBtn, CS_DBLCLKS, 12, 0, sys(COLOR_BTNFACE), nullptr},
+        {"SESAMPLEWIN", SampleWindowProc, CS_DBLCLKS, 16, 0, sys(COLOR_BTNFACE), nullptr},
+        {"SEBMWWIN", BitmapWindowProc, 0, 0, 0, sys(COLOR_BTNFACE), nullptr},
+        {"SECHARARRAY", CharArrayHandler, CS_DBLCLKS, 20, 0, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr},
     };
     for (const ClassSpec& c : kClasses) {
         WNDCLASSA wc = {};

@@ -28,9 +28,19 @@ void DispatchCommand(int id);
 // Window classes of the frame in registration order; 0 or 10001 (an icon) or 10002.
 int RegisterWindowClasses(HINSTANCE instance);
 
+// The Shapes, Lines, Text and Draw popup whose hint shows when the menu closes, and whether each
+// of those four hints was shown in this run.
+extern HMENU g_pendingHintMenu;
+extern BOOL g_menuHintShown[4];
+
+// Position of the Send submenu in the File menu, -1 when it was removed.
+int SendSubmenuPosition(HMENU file);
+// The palette of the active drawing window, null without one.
+HPALETTE GetActiveDocumentPalette();
 void SetDocumentMenusEnabled(int grey);
 void UpdateFileMenu();
 void ForwardActivateToActiveDocument(int state, HWND other);
+void ForwardActivateToView(HWND documentWindow, int state, HWND other);
 void OnViewActivate(HWND view, int state);
 // Opens a path handed over by a second start, the command line or a drop.
 void OpenHandedPath(char* path, BOOL print);

@@ -52,6 +52,17 @@ char g_helpPath[262];
 char g_clipStorePath[262];
 int g_showState = SW_SHOWMAXIMIZED;
 
+HMODULE g_ctl3dLibrary = nullptr;
+BOOL g_ctl3dRegistered = FALSE;
+
+typedef BOOL(WINAPI* Ctl3dCall)(HINSTANCE);
+
+Ctl3dCall Ctl3dEntry(LPCSTR name)
+{
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<Ctl3dCall>(reinterpret_cast<void (*)()>(GetProcAddress(g_ctl3dLibrary, name)));
+}
+
 struct MenuBitmapList {
     HGLOBAL block = nullptr;
     int count = 0;
@@ -68,6 +79,45 @@ HFONT MakeStockFont(int height)
 }
 
 }  // namespace
+
+int SizeMessageQueue()
+{
+    for (int size = 96; size > 0; size -= 8)
+        if (SetMessageQueue(size)) return size;
+    return 0;
+}
+
+void Register3dControls(HINSTANCE instance)
+{
+    if (g_windowsMajorVersion >= 4 || g_ctl3dLibrary) return;
+    // A missing library or entry is no error: the dialogs then keep the flat look.
+    g_ctl3dLibrary = LoadLibraryA("CTL3D32.DLL");
+    if (!g_ctl3dLibrary) return;
+    Ctl3dCall registerCall = Ctl3dEntry("Ctl3dRegister");
+    if (!registerCall) return;
+    registerCall(instance);
+    if (Ctl3dCall subclass = Ctl3dEntry("Ctl3dAutoSubclass")) subclass(instance);
+    g_ctl3dRegistered = TRUE;
+}
+
+void Unregister3dControls(HINSTANCE instance)
+{
+    if (g_windowsMajorVersion >= 4 || !g_ctl3dLibrary) return;
+    if (Ctl3dCall unregister = Ctl3dEntry("Ctl3dUnregister")) unregister(instance);
+    FreeLibrary(g_ctl3dLibrary);
+    g_ctl3dLibrary = nullptr;
+    g_ctl3dRegistered = FALSE;
+}
+
+BOOL Are3dControlsRegistered()
+{
+    return g_ctl3dRegistered;
+}
+
+LPCSTR HelpFilePath()
+{
+    return g_helpPath;
+}
 
 void TrimBlanks(char* text)
 {
@@ -264,12 +314,11 @@ int InitInstance(HINSTANCE instance, int show, LPCSTR optionsPath)
     if (!g_mailAvailable && g_topMenus[0]) {
         // The Send submenu and the separator above it.
         HMENU file = g_topMenus[0];
-        for (int i = GetMenuItemCount(file) - 1; i > 0; --i)
-            if (GetSubMenu(file, i)) {
-                DeleteMenu(file, i, MF_BYPOSITION);
-                DeleteMenu(file, i - 1, MF_BYPOSITION);
-                break;
-            }
+        int send = SendSubmenuPosition(file);
+        if (send > 0) {
+            DeleteMenu(file, send, MF_BYPOSITION);
+            DeleteMenu(file, send - 1, MF_BYPOSITION);
+        }
     }
     g_verticalScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
     g_horizontalScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
@@ -345,6 +394,7 @@ int InitApplication(HINSTANCE instance, HINSTANCE previous, int show, LPCSTR opt
         if (GetClassInfoA(instance, "MDMainClass", &existing)) err = ErrWindowNotCreated;
         else err = RegisterWindowClasses(instance);
     }
+    if (!err) Register3dControls(instance);
     if (!err) err = InitInstance(instance, show, optionsPath);
     if (!err) err = RegisterToolTipClass();
     if (err) ShowMessageById(0, MB_ICONEXCLAMATION | MB_OK);
@@ -353,6 +403,7 @@ int InitApplication(HINSTANCE instance, HINSTANCE previous, int show, LPCSTR opt
 
 void ExitApplication()
 {
+    Unregister3dControls(g_hInstance);
     if (g_oleStarted) {
         StopOleServer();
         g_oleStarted = FALSE;
@@ -385,6 +436,7 @@ void ExitApplication()
 int StartProgram(HINSTANCE instance, LPCSTR commandLine, int show, BOOL* runLoop)
 {
     *runLoop = FALSE;
+    SizeMessageQueue();
     char file[kCommandText], optionsPath[kCommandText], printFile[kCommandText];
     BOOL embedded = FALSE;
     ParseCommandLine(commandLine, file, optionsPath, printFile, &embedded);

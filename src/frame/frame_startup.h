@@ -22,6 +22,17 @@ extern UINT g_pictureFormat;       // "VXPICT"
 extern UINT g_namedPictureFormat;  // "VXNPICT"
 extern WORD g_oleFormats[6];       // "Vexlor.2" ... "StdScale"
 
+// Asks for a message queue of 96 entries, then 8 fewer each time; the size granted, 0 for none.
+int SizeMessageQueue();
+// Before Windows 4 the 3-D control library gives the dialogs their look: loaded and registered
+// when present, unregistered and freed at the end.
+void Register3dControls(HINSTANCE instance);
+void Unregister3dControls(HINSTANCE instance);
+BOOL Are3dControlsRegistered();
+
+// The help file: the program's folder and "VEXLRK3.HLP".
+LPCSTR HelpFilePath();
+
 int InitApplication(HINSTANCE instance, HINSTANCE previous, int show, LPCSTR optionsPath);
 int InitInstance(HINSTANCE instance, int show, LPCSTR optionsPath);
 void ExitApplication();

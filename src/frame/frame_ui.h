@@ -13,6 +13,10 @@ extern BOOL MetafileRecordingFlag;
 extern int ContextMenuKind;
 // The right-button menu, null until the frame loads it.
 extern HMENU g_rightButtonMenu;
+// Screen point where the last right-button popup opened; a mouse move in a view forgets it.
+extern POINT g_contextMenuPoint;
+extern BOOL g_contextMenuPointSet;
+void ForgetContextMenuPoint();
 
 // Makes the two pens: 0 or 10004. DeleteFramePens deletes them.
 int CreateFramePens();
@@ -21,5 +25,6 @@ void DeleteFramePens();
 // Destroys the tooltip shown and kills the pending tooltip timer.
 void CancelToolTip();
 // Shows the submenu of the right-button menu chosen by ContextMenuKind at `point` (the view's
-// client coordinates); the popup's result.
+// client coordinates), brought up to date first; the popup's result. Nothing without the menu,
+// the view's document state or a kind.
 int ShowContextMenu(HWND view, LPARAM point);

@@ -43,6 +43,8 @@ void PaintDocumentSurround(HWND documentWindow, HDC dc, const RECT* update);
 
 // Zoom modes of SetViewZoom.
 enum ZoomMode { ZoomPlain = 0, ZoomFitWindow = 1, ZoomFitPage = 2 };
+// Set once HINT_STF was shown in this run.
+extern bool g_fitHintShown;
 void SetViewZoom(int value, int mode);
 int CenterViewOnObjects(HWND view, DocumentState* state, int zoom);
 void ScrollViewBy(HWND view, HDC dc, int zoom, int dx, int dy, HWND editor);

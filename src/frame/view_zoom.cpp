@@ -10,10 +10,11 @@
 #include "model/drawing.h"
 #include "model/selection.h"
 
+bool g_fitHintShown = false;
+
 namespace {
 
 constexpr int kLineStep = 16;
-bool g_fitHintShown = false;
 
 int Clamp(int value, int low, int high)
 {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -330,6 +332,112 @@ TEST_F(FrameViewTest, ScrollingSteps)
     ASSERT_EQ(10, client.bottom);
     SendMessageA(view_, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(16, GetScrollPos(view_, SB_VERT));
+}
+
+TEST_F(FrameViewTest, FitToWindowHintShowsOncePerRun)
+{
+    // A hidden frame shows no hints.
+    ShowWindow(g_frameWindow, SW_SHOWNA);
+    SizeDocument(600, 500);
+    SendMessageA(g_mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(document_), 0);
+    bool wasShown = g_fitHintShown;
+    struct Case {
+        const char* what;
+        int zoom;        // the view's zoom before
+        int value, mode; // the command, given twice
+        DWORD hints;
+        int shown;
+    };
+    const Case cases[] = {
+        {"fit to window", 0, 0, ZoomFitWindow, SetHints, 1},
+        {"fit to page", 0, 0, ZoomFitPage, SetHints, 0},
+        {"step out from 50 %", 500, -1, ZoomPlain, SetHints, 1},
+        {"hints off", 0, 0, ZoomFitWindow, 0, 0},
+    };
+    for (const Case& c : cases) {
+        g_fitHintShown = false;
+        settings_.flags = c.hints;
+        SetView(30000, 30000, c.zoom, 0);
+        prompts_->Clear();
+        SetViewZoom(c.value, c.mode);
+        SetViewZoom(c.value, c.mode);
+        EXPECT_EQ(std::vector<std::string>(c.shown, "HINT_STF"), prompts_->shown()) << c.what;
+    }
+    g_fitHintShown = wasShown;
+}
+
+TEST_F(FrameViewTest, AMenuHintWaitsForItsMenuToClose)
+{
+    HMENU bar = GetMenu(g_frameWindow);
+    auto position = [&](int top) {
+        for (int i = 0; i < GetMenuItemCount(bar); ++i)
+            if (GetSubMenu(bar, i) == g_topMenus[top]) return i;
+        return -1;
+    };
+    enum { File = 0, Help = 9, Draw = 6, Shapes = 3 };
+    struct Case {
+        std::vector<int> highlighted;   // top-level popups in order
+        DWORD hints;
+        bool drawShownBefore;
+        bool hint;
+    };
+    const Case cases[] = {
+        {{Draw}, SetHints, false, true},
+        {{File, Shapes}, SetHints, false, true},
+        {{Draw, File}, SetHints, false, false},
+        {{Draw, Help}, SetHints, false, false},
+        {{Draw}, SetHints, true, false},
+        {{Draw}, 0, false, false},
+    };
+    BOOL savedShown[4];
+    std::copy(std::begin(g_menuHintShown), std::end(g_menuHintShown), savedShown);
+    for (const Case& c : cases) {
+        g_pendingHintMenu = nullptr;
+        g_menuHintShown[3] = c.drawShownBefore;
+        settings_.flags = c.hints;
+        for (int top : c.highlighted) {
+            int at = position(top);
+            ASSERT_GE(at, 0);
+            SendMessageA(g_frameWindow, WM_MENUSELECT, MAKEWPARAM(at, MF_POPUP | MF_HILITE),
+                         reinterpret_cast<LPARAM>(bar));
+        }
+        SendMessageA(g_frameWindow, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+        MSG msg;
+        bool posted = false;
+        while (PeekMessageA(&msg, g_frameWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) posted = posted || msg.wParam == 997;
+        EXPECT_EQ(c.hint, posted) << c.highlighted.size() << " " << c.highlighted.back();
+    }
+    g_pendingHintMenu = nullptr;
+    std::copy(std::begin(savedShown), std::end(savedShown), g_menuHintShown);
+}
+
+TEST_F(FrameViewTest, DocumentMenusFollowTheActiveDocument)
+{
+    HMENU bar = GetMenu(g_frameWindow);
+    HMENU file = g_topMenus[0];
+    auto greyed = [](HMENU menu, UINT item, UINT by) { return (GetMenuState(menu, item, by) & MF_GRAYED) != 0; };
+    auto documentMenusGreyed = [&]() {
+        int n = 0;
+        for (int top = 1; top <= 8; ++top)
+            for (int i = 0; i < GetMenuItemCount(bar); ++i)
+                if (GetSubMenu(bar, i) == g_topMenus[top]) n += greyed(bar, i, MF_BYPOSITION);
+        return n;
+    };
+    // The last document gone: only New, Open and the lists stay.
+    UpdateMenusOnActivate(nullptr, 0);
+    EXPECT_EQ(8, documentMenusGreyed());
+    EXPECT_FALSE(greyed(file, 101, MF_BYCOMMAND));
+    EXPECT_FALSE(greyed(file, 102, MF_BYCOMMAND));
+    EXPECT_TRUE(greyed(file, 104, MF_BYCOMMAND));
+    // A document activated; a maximised one puts its system menu in front of the bar.
+    SendMessageA(g_mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(document_), 0);
+    UpdateMenusOnActivate(document_, 1);
+    EXPECT_EQ(0, documentMenusGreyed());
+    SendMessageA(g_frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_FALSE(greyed(file, 104, MF_BYCOMMAND));
+    char text[64] = {};
+    GetMenuStringA(file, 104, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_STREQ("&Save\tCtrl+S", text);
 }
 
 TEST(RulerUnits, DamagedRulersReadAsTheDefaults)
