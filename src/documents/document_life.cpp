@@ -360,13 +360,8 @@ int CreateNewDocumentState(HWND view, int storeSlot)
 namespace {
 
 // Steps of loading up to the drawing: the state's blocks, printer and font list.
-int LoadStateParts(HWND view, int slot, DocumentState* state, BOOL* converted)
+int LoadStateParts(HWND view, int slot, DocumentState* state)
 {
-    *converted = FALSE;
-    if (state->version != 4) {
-        if (int err = ConvertOldDocument(state, slot)) return err;
-        *converted = TRUE;
-    }
     // The DEVMODE block never shrinks below a new one; a longer record grows it.
     if (int err = CopyRecordPayload(slot, RecPrinterSetupId, kNewDevModeSize, &state->devMode, nullptr)) return err;
     if (int err = CopyRecordPayload(slot, RecFontMapId, sizeof(FontMapHead), &state->fontMap, nullptr)) return err;
@@ -439,9 +434,15 @@ int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
     int err = 0;
     {
         Locked<DocumentState> state(stateBlock);
-        if (!state) {
-            err = ErrOutOfMemory;
-        } else {
+        if (!state) err = ErrOutOfMemory;
+        // A state of another version is converted before any of its fields is read, since
+        // the older layout holds other fields where the current one keeps handles.
+        if (!err && state->version != 4) {
+            err = ConvertOldDocument(state.get(), storeSlot);
+            *converted = TRUE;
+        }
+        // The handles are reset also after a failed conversion, so that nothing stale is freed.
+        if (state) {
             state->printerIC = nullptr;
             state->palette = state->previousPalette = nullptr;
             state->drawing = nullptr;
@@ -451,8 +452,8 @@ int LoadDocumentState(HWND view, int storeSlot, BOOL* converted)
             state->libraryAtom = 0;
             state->storeSlot = storeSlot;
             state->deviceName[sizeof(state->deviceName) - 1] = 0;
-            err = LoadStateParts(view, storeSlot, state.get(), converted);
         }
+        if (!err) err = LoadStateParts(view, storeSlot, state.get());
     }
     if (!err)
         err = AttachDrawing(view, stateBlock, [&](HGLOBAL* drawing) {
