@@ -30,3 +30,17 @@ int RunTemplateDialog(char*, char* path)
     path[0] = 0;
     return 1;
 }
+
+namespace {
+int currentPaletteTool = 108;
+}
+
+void SelectPaletteTool(int tool)
+{
+    currentPaletteTool = tool;
+}
+
+int CurrentPaletteTool()
+{
+    return currentPaletteTool;
+}

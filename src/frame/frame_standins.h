@@ -21,3 +21,6 @@ int RunWelcomeDialog(LPCSTR templateName, int* choice, int helpContext);
 // The template chooser answers OK with an empty path: the empty drawing.
 int RunTemplateDialog(char* folder, char* path);
 void UpdateMenuPopup(HMENU popup, int index);
+// The palette is not built yet: the tool chosen last is only recorded (108 the pointer, 109 text).
+void SelectPaletteTool(int tool);
+int CurrentPaletteTool();
