@@ -201,14 +201,14 @@ int CommitNewText(HWND view, DocumentState* state, Drawing* drawing, TenState* e
                        editor->originX + foldedMargins.left + width,
                        editor->originY + foldedMargins.top + header.textHeight};
     drawing->toolSlot = -1;
+    // The edit's own checkpoint (none for mode -1) already covers the new object.
     int before = 0;
     {
         Locked<ObjectList> objects(drawing->objectList);
         before = objects ? objects->count : 0;
     }
     if (int err = AddObject(view, ClassShape, &rect, ShapeFreeText, 0,
-                            static_cast<int>(reinterpret_cast<INT_PTR>(taken)), FALSE, mode == -1, nullptr,
-                            mode == 1))
+                            static_cast<int>(reinterpret_cast<INT_PTR>(taken)), FALSE, TRUE, nullptr, mode == 1))
         return err;
     Locked<ObjectList> objects(drawing->objectList);
     if (!objects) return ErrOutOfMemory;
