@@ -27,6 +27,7 @@
 #include "frame/frame_standins.h"
 #include "frame/frame_startup.h"
 #include "frame/frame_ui.h"
+#include "frame/text_growth.h"
 #include "frame/frame_windows.h"
 #include "frame/view_layout.h"
 #include "libraries/library_services.h"
@@ -34,8 +35,10 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/selection.h"
+#include "model/undo.h"
 #include "model/window_utils.h"
 #include "store/results.h"
+#include "text/object_text.h"
 #include "text/text_commands.h"
 
 HMENU g_topMenus[10] = {};
@@ -701,10 +704,21 @@ LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
         // A drag left the text editor: the view takes it over as a Shift press at that point.
         ReleaseCapture();
         SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, lParam);
-        return 0;
+        return 1;
     case WM_USER + 156:
         ShowTextTooLongWarning();
         ReleaseCapture();
+        return 0;
+    case WM_USER + 109:
+        return OnEditorSizeRequest(view, lParam);
+    case WM_USER + 161:
+        GetTextEditorViewRect(view, reinterpret_cast<RECT*>(lParam));
+        return 0;
+    case WM_USER + 164:
+        ClearUndoState(view);
+        return 0;
+    case WM_USER + 171:
+        SetPageTextDefault(view, static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
     default:
         break;

@@ -90,6 +90,8 @@ int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Cha
     return callerHoldsCheckpoint ? 0 : PropagateLinks(drawing.get());
 }
 
+}  // namespace
+
 // A grouped member's frame changed: the whole group is resized by the member's factors instead,
 // moved as the member's top-left moved but kept on the drawing, and the member's own frame is
 // put back first. Nothing for an object in no group.
@@ -122,8 +124,6 @@ int ResizeGroupForMember(HWND view, Drawing* drawing, ObjectList* objects, int r
     SendClassMessage(nullptr, drawing, objects, row, OM_RECALC);
     return ResizeGroup(view, index, &r, kGroupCornerHandle, TRUE);
 }
-
-}  // namespace
 
 int FinishEdit(HWND view, int err, BOOL whole)
 {

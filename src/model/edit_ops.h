@@ -62,6 +62,11 @@ int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects
 // drawing has no view, or the view no document.
 int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row);
 
+// A grouped member's frame changed from `before`: the whole group is resized by the member's
+// factors instead (both the larger with handle layout 3), moved as the member's top-left moved
+// but kept on the drawing, and the member's own frame is put back first. 0 for no group.
+int ResizeGroupForMember(HWND view, Drawing* drawing, ObjectList* objects, int row, const RECT& before);
+
 // Sends one attribute message to every selected object (label 48, 58 for OM_SETANGLE) and keeps
 // the colour messages' value as the drawing's default.
 int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint);

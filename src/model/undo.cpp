@@ -167,7 +167,7 @@ int EndTextEditing(HWND view, int mode)
         } else {
             {
                 Locked<DocumentState> state(stateBlock);
-                err = CommitObjectTextEdit(view, state.get(), 0, mode);
+                err = CommitObjectTextEdit(view, state.get(), mode);
             }
             if (err) {
                 UndoLastChange(view, FALSE);

@@ -13,7 +13,8 @@
 #include "store/results.h"
 #include "store/store_format.h"
 #include "store/store_records.h"
-#include "text/text_editor.h"
+#include "text/ten_window.h"
+#include "text/object_text_shared.h"
 
 TextBlockView ViewTextBlock(const BYTE* payload, LONG payloadSize)
 {
@@ -78,14 +79,6 @@ int StoreTextBlock(HGLOBAL* record, HGLOBAL text)
     return result;
 }
 
-int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor)
-{
-    (void)drawing;
-    (void)object;
-    (void)anchor;
-    return 0;
-}
-
 void ComputeObjectTextRect(DrawObject* object)
 {
     RECT r = object->innerRect;
@@ -113,62 +106,82 @@ int ResolveTextHolderIndex(ObjectList* objects, int row)
     return label;
 }
 
-namespace {
-
-// Clears the edited mark of the object being edited; mode 1 leaves it selected and current.
-void EndEditOfObject(DocumentState* state, int mode)
+void TextAlignToAnchorCode(int alignH, int alignV, int* anchorCode, POINT* boxPoint)
 {
-    Locked<Drawing> drawing(state->drawing);
-    if (!drawing) return;
-    Locked<ObjectList> objects(drawing->objectList);
-    if (!objects) return;
-    for (int row = 0; row < objects->count; ++row) {
-        DrawObject& object = (*objects)[row];
-        if (!(object.state & StateTextEditing)) continue;
-        object.state &= ~static_cast<DWORD>(StateTextEditing);
-        InvalidateLogicalRect(drawing->viewWindow, &object.updateRect);
-        state->flags |= DocRedraw;
-        if (mode == 1 && !(object.state & StateSelected)) {
-            object.state |= StateSelected;
-            ++drawing->selectedCount;
-            drawing->currentRow = row;
-        }
+    // Rows: left, right, centred; columns: top, bottom, middle.
+    static const int kCodes[3][3] = {{203, 201, 207}, {204, 202, 208}, {206, 205, 209}};
+    static const int kBoxX[3] = {0, 600, 300};
+    const int row = alignH == kTextAlignLeft ? 0 : alignH == kTextAlignRight ? 1 : 2;
+    const int column = alignV == 0 ? 0 : alignV == 8 ? 1 : 2;
+    if (anchorCode) *anchorCode = kCodes[row][column];
+    if (boxPoint) *boxPoint = POINT{kBoxX[row], kBoxX[row]};
+}
+
+TextEffect TextEffectForObject(const Drawing* drawing, const DrawObject* object)
+{
+    TextEffect effect = {};
+    const DrawingStyle& style = drawing->style;
+    if (!(style.shadowClassMask & 0x2) || (object && (object->options & OptNoTextShadow))) return effect;
+    effect.dx = style.shadowDx;
+    effect.dy = style.shadowDy;
+    effect.kind = style.shadowStyle;
+    if (style.shadowClassMask & 0x4) effect.kind = effect.kind == 1 ? 2 : effect.kind == 2 ? 1 : effect.kind;
+    effect.color = style.shadowColor;
+    effect.color2 = style.highlightColor;
+    return effect;
+}
+
+const TextBlock* CheckedTextBlock(const BYTE* payload, LONG payloadSize)
+{
+    if (!payload || payloadSize < static_cast<LONG>(sizeof(TextBlock))) return nullptr;
+    const auto* block = reinterpret_cast<const TextBlock*>(payload);
+    const long long size = TextBlockSize(block);
+    if (size < 0 || size > payloadSize || !IsLoadableTextBlock(block, 1)) return nullptr;
+    return block;
+}
+
+TextBlockParts PartsOfTextBlock(TextBlock* block)
+{
+    BYTE* at = reinterpret_cast<BYTE*>(block) + kTextBlockSize;
+    TextBlockParts parts = {block, reinterpret_cast<TextLine*>(at), nullptr, nullptr};
+    at += kTextLineSize * block->lineCount;
+    parts.runs = reinterpret_cast<TextRun*>(at);
+    at += kTextRunSize * block->runCount;
+    parts.formats = reinterpret_cast<ParagraphFormat*>(at);
+    return parts;
+}
+
+int FirstParagraphAlignment(const TextBlockParts& parts)
+{
+    return parts.header->formatCount > 0 ? parts.formats[0].alignment : kTextAlignLeft;
+}
+
+COLORREF PageColour(const Drawing* drawing)
+{
+    return drawing->style.backgroundColor == static_cast<COLORREF>(-1) ? 0xFFFFFF : drawing->style.backgroundColor;
+}
+
+void SelectEditedObject(Drawing* drawing, DrawObject* object, int row)
+{
+    ++drawing->selectedCount;
+    drawing->currentRow = row;
+    object->state |= StateSelected;
+}
+
+void RepaintEditedObject(DocumentState* state, Drawing* drawing, const DrawObject& object)
+{
+    InvalidateLogicalRect(drawing->viewWindow, &object.updateRect);
+    state->flags |= DocRedraw;
+}
+
+void FlagObjectAndTargetLinks(Drawing* drawing, ObjectList* objects, const DrawObject& object)
+{
+    MarkLinksChanged(drawing, object.objId, LinkChanged, object.groupId, object.groupRow);
+    for (int slot = 0; slot < object.hookCount && slot < 2; ++slot) {
+        const HookEntry& hook = object.hooks[slot];
+        const int target = FindObjectById(objects, hook.targetId, hook.targetRow);
+        if (target < 0) continue;
+        const DrawObject& t = (*objects)[target];
+        MarkLinksChanged(drawing, t.objId, LinkChanged, t.groupId, t.groupRow);
     }
-    objects.Unlock();
-    MarkBlockDirty(drawing->objectList);
-}
-
-}  // namespace
-
-void EndUnchangedTextEdit(DocumentState* state, int mode)
-{
-    EndEditOfObject(state, mode);
-}
-
-int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode)
-{
-    (void)view;
-    (void)reserved;
-    int err = 0;
-    if (state->textEditor) {
-        Locked<Drawing> drawing(state->drawing);
-        Locked<ObjectList> objects(drawing ? drawing->objectList : nullptr);
-        if (objects) err = StoreEditorText(state->textEditor, drawing.get(), objects.get());
-    }
-    EndEditOfObject(state, mode);
-    return err;
-}
-
-void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,
-                    int b, void* p)
-{
-    (void)dc, (void)message, (void)drawing, (void)objects, (void)row, (void)a, (void)b, (void)p;
-}
-
-extern "C" LONG CALLBACK SED_TENProc(HWND editor, HDC dc, void* tenState)
-{
-    (void)editor;
-    (void)dc;
-    (void)tenState;
-    return 0;
 }

@@ -32,10 +32,12 @@ long long TextBlockSize(const TextBlock* header);
 // than its header says, or the store's error.
 int StoreTextBlock(HGLOBAL* record, HGLOBAL text);
 
-// Lays the object's stored text out again by its fit mode, growing or shrinking the frame away
-// from `anchor` (0: by the text alignment): 0, a store error, or 10009 when the object would
-// become larger than the page. Until the text layout is built, the stored layout stands.
-int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor);
+// Lays the object's stored text out again in a hidden editor and fits the object to it by its
+// fit mode, keeping the sides named by `anchor` (1 left and top, 2 right and top, 3 left and
+// bottom, 4 right and bottom, 5 top, 6 bottom, 7 left, 8 right, anything else the object's
+// alignment). `fontMap` replaces the document's map while a file is read. 0 (also without a
+// usable text), 10009 when the object would become larger than the page, 10004 or a store error.
+int LayoutObjectText(Drawing* drawing, DrawObject* object, int anchor, HGLOBAL fontMap = nullptr);
 
 // textRect = innerRect shrunk by textInset, then by textMargins.
 void ComputeObjectTextRect(DrawObject* object);
@@ -44,16 +46,45 @@ void ComputeObjectTextRect(DrawObject* object);
 // object itself; -1 when the label is gone (the holder's partner fields are then cleared).
 int ResolveTextHolderIndex(ObjectList* objects, int row);
 
+// The hook of a label on its line for a text alignment: anchor code 201-209 and the point of
+// the 0..600 box (both coordinates the box x: 0 left, 600 right, 300 centred).
+void TextAlignToAnchorCode(int alignH, int alignV, int* anchorCode, POINT* boxPoint);
+
+// The effect a new editor or layout gives the text of `object` (none: new text) from the
+// drawing's shadow style.
+TextEffect TextEffectForObject(const Drawing* drawing, const DrawObject* object);
+
+// The TextBlock inside a locked record payload when its counts fit the payload and describe a
+// text an editor can take; null otherwise (stored data is never trusted).
+const TextBlock* CheckedTextBlock(const BYTE* payload, LONG payloadSize);
+
+// Opens the in-place editor as a child of `view`: over the object at `row` (its label for a
+// line; x, y the click in drawing units) or, with row -1, for new text at (x, y). `hidden`
+// keeps it invisible and leaves the undo checkpoint and the selection alone. A locked object
+// opens nothing (0). 0, the font's or the record's error, 10004 for an unusable text record.
+int BeginObjectTextEdit(HWND view, DocumentState* state, int row, int x, int y, int hidden);
+
 // Ends an edit whose text was not changed; mode 1 leaves the edited object selected.
 void EndUnchangedTextEdit(DocumentState* state, int mode);
 
-// Stores the editor's text as the edited object's text record and resizes the object.
-int CommitObjectTextEdit(HWND view, DocumentState* state, int reserved, int mode);
+// Takes the editor's text back into the edited object (or a new free text or label) and sizes
+// it; mode 1 selects it, 0 not, -1 adds without an undo checkpoint. Errors are reported here.
+int CommitObjectTextEdit(HWND view, DocumentState* state, int mode);
 
-// Draws the object's stored text inside its textRect, rotated with the object, for OM_DRAW
-// and 31-33 of its class. Text is laid out by the text engine; until it lands nothing is drawn.
-void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row, int a,
-                    int b, void* p);
+// Draws the object's stored text inside its textRect, turned with the object. `deviceFlag` says
+// the output is not the view; for OM_DRAWSHADOW and OM_DRAWSHADOWOFFSET `shadow` points to the
+// ShadowPaint that colours and offsets the copy. A text record that does not fit draws nothing.
+void DrawObjectText(HDC dc, int message, Drawing* drawing, ObjectList* objects, int row,
+                    int deviceFlag, int shadow, void* p);
 
-// The editor's owner-paint callback, slot 4 of the class handler table.
+// The editor's owner-paint callback, slot 4 of the class handler table: the page colour and a
+// text-less copy of the edited object behind the text.
 extern "C" LONG CALLBACK SED_TENProc(HWND editor, HDC dc, void* tenState);
+
+// The drawing's default face and character set become those of a font slot; nothing for a slot
+// outside the list.
+void SetDefaultFaceFromSlot(Drawing* drawing, HGLOBAL fontList, HGLOBAL fontMap, int slot);
+
+// The drawing's default text format follows a format change of a whole text: selector 0 face
+// slot, 1 size, 2 style bits, 3 colour, 4 set style bits, 5 clear style bits.
+void SetPageTextDefault(HWND view, int selector, int value);

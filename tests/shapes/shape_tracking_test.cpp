@@ -221,7 +221,11 @@ HGLOBAL MakeText(const TextRun& run)
     header->runCount = 1;
     header->formatCount = 1;
     header->textLength = 5;
-    std::memcpy(bytes + sizeof(TextBlock), &run, sizeof(run));
+    // The run covers the text, as every stored text's runs do.
+    TextRun covering = run;
+    covering.firstChar = 0;
+    covering.charCount = 5;
+    std::memcpy(bytes + sizeof(TextBlock), &covering, sizeof(covering));
     std::memcpy(bytes + size - 5, "Hello", 5);
     GlobalUnlock(block);
     return block;
@@ -330,7 +334,6 @@ TEST_F(ShapeText, TextMessagesChangeEveryRunOrParagraph)
         {"face", OM_TEXTFORMAT, req([](auto& r) { r.mask = 4; r.face = 5; }), runOf([](auto& r) { r.face = 1; }), offsetof(TextRun, face), 5},
         {"face kept by flag 0x10", OM_TEXTFORMAT, req([](auto& r) { r.mask = 4; r.face = 5; }), runOf([](auto& r) { r.face = 1; r.runFlags = 0x10; }), offsetof(TextRun, face), 1},
         {"format sets and clears", OM_TEXTFORMAT, req([](auto& r) { r.mask = 0x38; r.size = 30; r.setBits = 1; r.clearBits = 4; }), runOf([](auto& r) { r.style = 6; }), offsetof(TextRun, style), 3},
-        {"cached font dropped", OM_TEXTSIZE, req([](auto& r) { r.size = 20; }), runOf([](auto&) {}), offsetof(TextRun, font), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -342,11 +345,15 @@ TEST_F(ShapeText, TextMessagesChangeEveryRunOrParagraph)
         ASSERT_EQ(0, Send(row, c.message, 0, 0, &request));
         const std::vector<BYTE> stored = Stored(Object(row).textId);
         ASSERT_GE(stored.size(), sizeof(TextBlock) + sizeof(TextRun));
+        // The text is laid out again: its lines come before the runs.
+        const auto* header = reinterpret_cast<const TextBlock*>(stored.data());
         TextRun after;
-        std::memcpy(&after, stored.data() + sizeof(TextBlock), sizeof(after));
+        std::memcpy(&after, stored.data() + sizeof(TextBlock) + kTextLineSize * header->lineCount, sizeof(after));
         INT32 value;
         std::memcpy(&value, reinterpret_cast<const BYTE*>(&after) + c.field, sizeof(value));
         EXPECT_EQ(c.expected, value);
+        // The cached font of the request's run is never kept.
+        EXPECT_NE(77, after.font);
     }
 }
 
@@ -360,9 +367,18 @@ TEST_F(ShapeText, ParagraphMessagesAndShapesWithoutText)
     GlobalFree(source);
     auto format = [&] {
         const std::vector<BYTE> stored = Stored(Object(row).textId);
+        const auto* header = reinterpret_cast<const TextBlock*>(stored.data());
         ParagraphFormat f;
-        std::memcpy(&f, stored.data() + sizeof(TextBlock) + sizeof(TextRun), sizeof(f));
+        std::memcpy(&f, stored.data() + sizeof(TextBlock) + kTextLineSize * header->lineCount + sizeof(TextRun),
+                    sizeof(f));
         return f;
+    };
+    auto firstAscent = [&] {
+        const std::vector<BYTE> stored = Stored(Object(row).textId);
+        const auto* header = reinterpret_cast<const TextBlock*>(stored.data());
+        TextRun first;
+        std::memcpy(&first, stored.data() + sizeof(TextBlock) + kTextLineSize * header->lineCount, sizeof(first));
+        return first.ascent;
     };
     TextFormatRequest request = {};
     request.alignment = 6;
@@ -373,9 +389,10 @@ TEST_F(ShapeText, ParagraphMessagesAndShapesWithoutText)
     EXPECT_EQ(8, Object(row).textAlignV);
 
     request.alignment = 2;  // a filled circle bullet, indented by the first run's ascent
+    const INT32 ascent = firstAscent();
     ASSERT_EQ(0, Send(row, OM_TEXTINDENT, 0, 0, &request));
     EXPECT_EQ(2, format().bullet);
-    EXPECT_EQ(45, format().leftIndent);
+    EXPECT_EQ(ascent, format().leftIndent);
     request.alignment = 0;
     ASSERT_EQ(0, Send(row, OM_TEXTINDENT, 0, 0, &request));
     EXPECT_EQ(0, format().bullet);
@@ -385,9 +402,11 @@ TEST_F(ShapeText, ParagraphMessagesAndShapesWithoutText)
     ASSERT_EQ(0, Send(row, OM_TEXTFLAG, 0, 0, &request));
     auto options = [&] { return reinterpret_cast<const TextBlock*>(Stored(Object(row).textId).data())->options; };
     EXPECT_EQ(2, options() & 2);
+    // A free text that asked to wrap now wraps and grows in height: its wrap bit follows that.
+    EXPECT_EQ(2, Object(row).textFit);
     request.wrap = 0;
     ASSERT_EQ(0, Send(row, OM_TEXTFLAG, 0, 0, &request));
-    EXPECT_EQ(0, options() & 2);
+    EXPECT_EQ(2, options() & 2);
 
     // A shape without a text record is left alone.
     const int plain = Add(ShapeRectangle, RECT{500, 100, 700, 200});

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "store/block_store.h"
+#include "text/font_cache.h"
 
 // The import slot of OutputDebugStringA in this executable's import table.
 extern "C" void* ImportedOutputDebugStringA __asm__("__imp__OutputDebugStringA@4");
@@ -36,6 +37,12 @@ public:
     void SetUp() override { ASSERT_EQ(0, InitBlockStoreDirectory(100)); }
 };
 
+// The font cache exists from start-up too: objects' text is laid out and edited through it.
+class FontCacheEnvironment : public testing::Environment {
+public:
+    void SetUp() override { ASSERT_EQ(0, InitFontCache()); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -43,5 +50,6 @@ int main(int argc, char** argv)
     DropDebuggerCopiesUnderEmulation();
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new StoreDirectoryEnvironment);
+    testing::AddGlobalTestEnvironment(new FontCacheEnvironment);
     return RUN_ALL_TESTS();
 }
