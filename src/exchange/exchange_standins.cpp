@@ -7,7 +7,6 @@ void PrintCommand(BOOL) {}
 void ExportDrawingCommand() {}
 void ImportPictureCommand() {}
 void SendMailCommand(int) {}
-void SetBackgroundColor(int, COLORREF) {}
 void FlushOleClipboard() {}
 int CheckRegistryEntries() { return 0; }
 int DefaultPrinterChanged(int) { return 0; }
