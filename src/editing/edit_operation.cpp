@@ -232,7 +232,8 @@ void Validate(HWND view, DocumentState* state, Drawing* drawing, int arg, EditCa
         break;
     case EditCenterDrawing: {
         int firstRow, rows, firstColumn, columns;
-        call->valid = ComputePageTiles(state, 0, &firstRow, &rows, &firstColumn, &columns, &call->extent) != FALSE;
+        int allObjects = 0;
+        call->valid = ComputePageTiles(state, &allObjects, &firstRow, &rows, &firstColumn, &columns, &call->extent) != FALSE;
         if (!call->valid) ShowWarningById(68);
         break;
     }

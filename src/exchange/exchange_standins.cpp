@@ -9,7 +9,6 @@ void PrintCommand(BOOL) {}
 void ExportDrawingCommand() {}
 void ImportPictureCommand() {}
 void SendMailCommand(int) {}
-void SetBackgroundColor(int, COLORREF) {}
 void FlushOleClipboard() {}
 int CheckRegistryEntries() { return 0; }
 int DefaultPrinterChanged(int) { return 0; }
@@ -39,10 +38,3 @@ void SetOleClipboard()
 HBITMAP RenderDrawingBitmap(HWND, int) { return nullptr; }
 HGLOBAL GetPictureMetafilePict(Drawing*, int) { return nullptr; }
 HGLOBAL GetDrawingMetafilePict(Drawing*, HPALETTE, int, int, int) { return nullptr; }
-
-BOOL ComputePageTiles(DocumentState*, int, int* firstRow, int* rows, int* firstColumn, int* columns, RECT* extent)
-{
-    *firstRow = *rows = *firstColumn = *columns = 0;
-    SetRectEmpty(extent);
-    return FALSE;
-}

@@ -10,7 +10,6 @@ void PrintCommand(BOOL withDialog);
 void ExportDrawingCommand();
 void ImportPictureCommand();
 void SendMailCommand(int all);
-void SetBackgroundColor(int index, COLORREF explicitColor);
 void FlushOleClipboard();
 int CheckRegistryEntries();
 int DefaultPrinterChanged(int remember);

@@ -1,11 +1,12 @@
-// How a drawing's objects fall on printed pages: the tiles of pages that cover them.
+// The page grid of a drawing: which printable-size pages its objects' extent covers.
 #pragma once
 
 #include <windows.h>
 
 struct DocumentState;
 
-// TRUE when the objects (`which` 0: all) have a non-empty extent and the printable page size is
-// known; the pages covering them go to the four counts. The extent is always written.
-BOOL ComputePageTiles(DocumentState* state, int which, int* firstRow, int* rows, int* firstColumn, int* columns,
+// `selection` in: 1 the selected objects only, 0 all, -1 all and report whether a selection
+// exists; set to 0 when nothing is selected. The extent is always written. TRUE when the extent
+// is not empty and the printable page size is known.
+BOOL ComputePageTiles(DocumentState* state, int* selection, int* firstRow, int* rows, int* firstColumn, int* columns,
                       RECT* extent);

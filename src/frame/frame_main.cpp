@@ -21,6 +21,7 @@
 #include "editing/drag_state.h"
 #include "editing/edit_operation.h"
 #include "editing/view_mouse.h"
+#include "exchange/background.h"
 #include "exchange/exchange_standins.h"
 #include "frame/font_messages.h"
 #include "frame/frame_services.h"
@@ -331,7 +332,7 @@ void DispatchCommand(int id)
     case OwnerLibraries: LibrariesMenuCommand(route.value); break;
     case OwnerStyle: ApplyStyleCommand(route.message, route.value); break;
     case OwnerTextColor: break;  // the text colour command belongs to the text engine, not built yet
-    case OwnerBackground: SetBackgroundColor(route.value, static_cast<COLORREF>(-1)); break;
+    case OwnerBackground: SetBackgroundColor(route.value, 0, FALSE); break;
     case OwnerNone: break;
     }
     SetCursorByIndex(0);
