@@ -127,7 +127,9 @@ TEST_F(OlderFrameTest, AnOldDrawingOpensConvertedAndItsFirstSaveAsks)
         Locked<BYTE> text(record);
         const TextBlock* block = reinterpret_cast<const TextBlock*>(text.get() + 16);
         EXPECT_EQ(8, block->textLength);
-        const BYTE* chars = text.get() + 16 + 88 + 60 + 68 + 44 + 24;
+        // Laid out again on opening: the text follows however many lines and segments it has now.
+        const BYTE* chars = text.get() + 16 + 88 + 60 * block->lineCount + 68 * block->runCount +
+                            44 * block->formatCount + 24 * block->segmentCount;
         EXPECT_EQ("Old text", std::string(reinterpret_cast<const char*>(chars), 8));
         ReleaseBlock(record);
     }
