@@ -88,7 +88,7 @@ private:
     DWORD* bits_ = nullptr;
 };
 
-TEST_F(ObjectTextFormatTest, DISABLED_ARequestOnALineReachesItsLabelOnly)
+TEST_F(ObjectTextFormatTest, ARequestOnALineReachesItsLabelOnly)
 {
     TextFormatRequest request = {};
     request.size = 30;
@@ -103,7 +103,7 @@ TEST_F(ObjectTextFormatTest, DISABLED_ARequestOnALineReachesItsLabelOnly)
     EXPECT_EQ(-1, Object(line).textId);
 }
 
-TEST_F(ObjectTextFormatTest, DISABLED_AlignmentRehooksTheLabelAndTheLineKeepsIt)
+TEST_F(ObjectTextFormatTest, AlignmentRehooksTheLabelAndTheLineKeepsIt)
 {
     const int line = LineWithLabel(0, 0);
     const int label = Count() - 1;
@@ -231,7 +231,7 @@ TEST_F(ObjectTextFormatTest, TurnedTextIsDrawnAndLeavesNoTurnedFontBehind)
     }
 }
 
-TEST_F(ObjectTextFormatTest, DISABLED_TheEditorShowsTheObjectsBorderAndFillButNotItsText)
+TEST_F(ObjectTextFormatTest, TheEditorShowsTheObjectsBorderAndFillButNotItsText)
 {
     struct Case {
         int border;
