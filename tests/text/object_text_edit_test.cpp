@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "editing/view_mouse.h"
 #include "frame/frame_standins.h"
@@ -170,7 +171,7 @@ TEST_F(ObjectTextEditTest, ALockedObjectOpensNoEditor)
     EXPECT_FALSE(Object(shape).state & StateTextEditing);
 }
 
-TEST_F(ObjectTextEditTest, DISABLED_TextGrowingAGroupedObjectScalesTheGroupInsideThePage)
+TEST_F(ObjectTextEditTest, TextGrowingAGroupedObjectScalesTheGroupInsideThePage)
 {
     struct Case {
         int handleLayout;
@@ -182,8 +183,13 @@ TEST_F(ObjectTextEditTest, DISABLED_TextGrowingAGroupedObjectScalesTheGroupInsid
         const int second = AddShape({1200, 900, 1800, 1200});
         const int group = AddGroup({first, second}, c.handleLayout);
         const GroupEntry before = Group(group);
+        ASSERT_EQ(c.handleLayout, before.handleLayout);
         Change(first, [](DrawObject& o, Drawing&) { o.textFit = 1; });
-        EditText(first, "A line of text much wider than the shape it lives in");
+        // Typed, so that the editor grows as the line does.
+        ASSERT_EQ(0, Begin(first, 700, 700));
+        for (char c : std::string("A line of text much wider than the shape it lives in"))
+            SendMessageA(Editor(), WM_CHAR, static_cast<BYTE>(c), 1);
+        ASSERT_EQ(0, End(0));
         const GroupEntry after = Group(group);
         const double sx = double(after.frame.right - after.frame.left) / (before.frame.right - before.frame.left);
         const double sy = double(after.frame.bottom - after.frame.top) / (before.frame.bottom - before.frame.top);

@@ -196,6 +196,8 @@ int ObjectTextTest::AddGroup(const std::vector<int>& rows, int handleLayout)
             (*objects)[row].groupRow = index;
             (*objects)[row].groupFrame = (*objects)[row].frame;
         }
+        // A group keeps its proportions when one of its members does.
+        (*objects)[rows.back()].handleLayout = handleLayout;
     }
     UpdateGroupBounds(d.get(), index, nullptr);
     return index;
