@@ -170,10 +170,12 @@ TEST_F(ObjectTextFormatTest, ATypefaceSkipsRunsThatKeepTheirFaceAndBecomesTheDef
     EXPECT_STREQ("Courier New", LockDrawing()->defaults.defaultFace);
 }
 
-TEST_F(ObjectTextFormatTest, DISABLED_BulletsNoneRemovesTheIndent)
+TEST_F(ObjectTextFormatTest, BulletsNoneRemovesTheIndent)
 {
     const int shape = AddShape({1200, 1200, 3600, 1800});
     StoreText(shape, MakeTextBlock("Bullet"));
+    // The bullet's indent is the laid-out first line's ascent.
+    Change(shape, [](DrawObject& o, Drawing& d) { LayoutObjectText(&d, &o, 0); });
     TextFormatRequest request = {};
     auto format = [&]() {
         const std::vector<BYTE> text = StoredText(shape);
