@@ -31,24 +31,6 @@ double Now()
     return t.QuadPart * 1e3 / frequency.QuadPart;
 }
 
-int AddPayload(int slot, int id, DWORD size)
-{
-    HGLOBAL block = nullptr;
-    if (int err = AddRecord(slot, RecDocument, id, kBlockHeaderSize + size, &block)) return err;
-    ReleaseBlock(block);
-    return 0;
-}
-
-// The records and blocks of a new document's state that the file reads and writes.
-bool PrepareState(const BenchDrawing& w)
-{
-    Locked<DocumentState> state(w.stateBlock);
-    state->devMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kDevModeBaseSize);
-    state->fontList = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(FontListHead));
-    state->fontMap = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(FontMapHead));
-    return !AddPayload(w.slot, RecFontListId, sizeof(FontListHead)) && !AddPayload(w.slot, RecColorListId, 4 + 1024);
-}
-
 // A stored text of two runs in one paragraph; its record id, or -1.
 int AddText(int slot)
 {
@@ -131,7 +113,7 @@ void ReleaseState(BenchDrawing* w)
 double ReadFresh(HGLOBAL image, DWORD length, const char* path, int* result)
 {
     BenchDrawing r;
-    if (!OpenBenchDrawing(&r) || !PrepareState(r)) {
+    if (!OpenBenchDrawing(&r)) {
         *result = -1;
         return 0;
     }
@@ -148,7 +130,7 @@ double ReadFresh(HGLOBAL image, DWORD length, const char* path, int* result)
 void Sizes(int n, int links)
 {
     BenchDrawing w;
-    if (!OpenBenchDrawing(&w) || !PrepareState(w) || !Build(w, n, links)) {
+    if (!OpenBenchDrawing(&w) || !Build(w, n, links)) {
         std::printf("%6d objects: set-up failed\n", n);
         return;
     }

@@ -7,6 +7,7 @@
 #include "documents/document_window.h"
 #include "frame/frame_main.h"
 #include "frame/frame_startup.h"
+#include "frame/object_classes.h"
 #include "frame/view_layout.h"
 #include "model/groups.h"
 #include "model/objects.h"
@@ -67,11 +68,15 @@ void ObjectTextTest::SetUp()
     if (!g_patternBrushes[0]) {
         ASSERT_EQ(0, CreateSharedGdiObjects());
     }
+    // The program's start-up installs the object classes; a hidden frame made here does not.
+    ASSERT_EQ(0, InstallObjectClasses());
     ASSERT_EQ(0, CreateMainFrame(FALSE));
     document_ = CreateDocumentWindow(nullptr, DocModeBlank);
     ASSERT_NE(nullptr, document_);
     view_ = GetDocumentView(document_);
     ASSERT_NE(nullptr, view_);
+    // Without a style table the new drawing's colours are all 0: its page is made white.
+    LockDrawing()->style.backgroundColor = static_cast<COLORREF>(-1);
 }
 
 void ObjectTextTest::TearDown()
@@ -191,6 +196,8 @@ int ObjectTextTest::AddGroup(const std::vector<int>& rows, int handleLayout)
             (*objects)[row].groupRow = index;
             (*objects)[row].groupFrame = (*objects)[row].frame;
         }
+        // A group keeps its proportions when one of its members does.
+        (*objects)[rows.back()].handleLayout = handleLayout;
     }
     UpdateGroupBounds(d.get(), index, nullptr);
     return index;
