@@ -177,9 +177,6 @@ void DrawRotatedFrameOutline(HDC dc, const RECT* rect, const RECT* centre, int a
     DeleteObject(pen);
 }
 
-namespace {
-
-// A one-device-pixel frame of `rect` in PATINVERT, as the rubber band is drawn.
 void DrawInvertedFrame(HDC dc, const RECT& rect)
 {
     POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
@@ -200,6 +197,8 @@ void DrawInvertedFrame(HDC dc, const RECT& rect)
     SetWindowOrgEx(dc, window.x, window.y, nullptr);
     SetViewportOrgEx(dc, viewport.x, viewport.y, nullptr);
 }
+
+namespace {
 
 // The object vanishes under its first feedback when its state asks so (bit 0x4).
 void HideStep(Drawing* drawing, ObjectList* objects, int row)

@@ -53,5 +53,9 @@ int GetTextBaselineOffset(ObjectList* objects, int row);
 // Repaints the object's area at once through the view's off-screen buffer.
 void RepaintObjectArea(Drawing* drawing, ObjectList* objects, int row);
 
+// A one-device-pixel frame of `rect` in PATINVERT, as the rubber band is drawn; drawn again it
+// erases itself.
+void DrawInvertedFrame(HDC dc, const RECT& rect);
+
 // The dotted XOR outline of `rect` turned by `angle` about the centre of `centre`.
 void DrawRotatedFrameOutline(HDC dc, const RECT* rect, const RECT* centre, int angle);

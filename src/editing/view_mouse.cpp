@@ -7,6 +7,8 @@
 #include "editing/drag_setup.h"
 #include "editing/drag_state.h"
 #include "editing/hit_test.h"
+#include "editing/drag_commit.h"
+#include "editing/placement.h"
 #include "editing/view_tracking.h"
 #include "frame/frame_services.h"
 #include "frame/frame_ui.h"
@@ -115,7 +117,6 @@ void BeginViewTracking(HWND view, DocumentState* state, int mode, int toolSlot, 
 {
     DragState& s = g_dragState;
     if (!state || !state->drawing) return;
-    GetGuideBrush();
     const BOOL shift = (keys & MK_SHIFT) ? TRUE : FALSE;
     g_pressRulerScale = state->zoom > 74 ? state->zoom / 1000.0 : 1.0;
     if (state->textEditor && EndTextEditing(view, 0) != 0) return;
@@ -181,7 +182,8 @@ void BeginViewTracking(HWND view, DocumentState* state, int mode, int toolSlot, 
     case 14:
     case 15:
     case 16:
-        // Guide lines from the rulers are not drawn yet.
+        dc.Release();
+        BeginGuideDrag(view, state, mode, point);
         return;
     case 17: {
         int row = -1, hitClass = -1;

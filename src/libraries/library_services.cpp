@@ -43,3 +43,21 @@ int FindLibraryItemIndex(int, int)
 {
     return -1;
 }
+
+namespace {
+
+int NoLibraryTakesDrags(HWND, BOOL) { return 0; }
+
+}  // namespace
+
+int (*g_trackDragOverLibraries)(HWND, BOOL) = NoLibraryTakesDrags;
+
+int TrackDragOverLibraries(HWND view, BOOL takeOver)
+{
+    return g_trackDragOverLibraries ? g_trackDragOverLibraries(view, takeOver) : 0;
+}
+
+int PlaceVexletInDrawing(HWND, const RECT*)
+{
+    return 0;
+}

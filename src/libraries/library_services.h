@@ -33,3 +33,13 @@ extern int g_currentLibrarySlot;
 extern int g_currentLibraryItem;
 // Index of the item in the slot's item table, -1 when absent; no library holds items yet.
 int FindLibraryItemIndex(int slot, int item);
+
+// The drag of a move or a placement over the library windows: 1 when the cursor is over a library
+// window that takes it (with `takeOver`, that window then holds the capture). No library window
+// takes drags yet: the stand-in in g_trackDragOverLibraries answers 0.
+int TrackDragOverLibraries(HWND view, BOOL takeOver);
+extern int (*g_trackDragOverLibraries)(HWND view, BOOL takeOver);
+
+// Places the current library item in the view's drawing over `rect`; 0 or an error. Adds nothing
+// until the libraries hold items.
+int PlaceVexletInDrawing(HWND view, const RECT* rect);
