@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "text/ten_messages.h"
 #include "text/text_records.h"
 
 // Undo kinds of the formatting changes.
