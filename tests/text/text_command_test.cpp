@@ -2,6 +2,7 @@
 // in its view) or on the selected objects (recording class handlers).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "frame/frame_windows.h"
 #include "frame/view_layout.h"
 #include "model/selection.h"
+#include "store/store_records.h"
 #include "support/frame_support.h"
 #include "support/model_fixture.h"
 #include "support/prompt_answerer.h"
@@ -99,7 +101,10 @@ protected:
     {
         HGLOBAL handle = reinterpret_cast<HGLOBAL>(Send(TEN_GETPARAGRAPHTABLE));
         auto* table = static_cast<BYTE*>(GlobalLock(handle));
-        ParagraphFormat format = reinterpret_cast<ParagraphFormat*>(table + sizeof(INT32))[index];
+        ParagraphFormat format = {};
+        format.alignment = -1;   // no such entry
+        if (table && index >= 0 && index < *reinterpret_cast<INT32*>(table))
+            format = reinterpret_cast<ParagraphFormat*>(table + sizeof(INT32))[index];
         GlobalUnlock(handle);
         return format;
     }
@@ -241,8 +246,10 @@ TEST_F(TextCommandTest, BulletTakesTheFirstRunsAscentAsIndent)
     EXPECT_EQ(runs[0].ascent, bulleted.leftIndent);
     EXPECT_GT(bulleted.leftIndent, 0);
     EXPECT_EQ(0, FormatEntry(runs[0].paragraphFormat).bullet);
+    // No bullet again: the paragraph takes the first format back and the runs merge.
     CmdTextBullets(0);
-    EXPECT_EQ(0, FormatEntry(Runs()[1].paragraphFormat).leftIndent);
+    ASSERT_EQ(1u, Runs().size());
+    EXPECT_EQ(0, Runs()[0].paragraphFormat);
 }
 
 TEST_F(TextCommandTest, FontDialogOfTheEditorAppliesWhatWasChosen)
@@ -268,19 +275,49 @@ TEST_F(TextCommandTest, FontDialogOfTheEditorAppliesWhatWasChosen)
     EXPECT_EQ(kUndoKindFormat, UndoKind());
 }
 
-using TextCommandObjectTest = ModelTest;
+class TextCommandObjectTest : public ModelTest {
+protected:
+    // Two selected shapes whose texts are one run each in these styles.
+    void SelectTexts(int firstStyle, int secondStyle)
+    {
+        rows_ = {Add(ClassShape), Add(ClassShape)};
+        const int styles[] = {firstStyle, secondStyle};
+        for (int i = 0; i < 2; ++i) {
+            const int textId = nextTextId_++;
+            HGLOBAL block = nullptr;
+            ASSERT_EQ(0, AddRecord(slot_, RecTextBlock, textId, kBlockHeaderSize + sizeof(TextBlock) + sizeof(TextRun),
+                                   &block));
+            Locked<BYTE> bytes(block);
+            TextBlock header = {};
+            header.runCount = 1;
+            TextRun run = {};
+            run.style = styles[i];
+            std::memcpy(bytes.get() + kBlockHeaderSize, &header, sizeof header);
+            std::memcpy(bytes.get() + kBlockHeaderSize + sizeof header, &run, sizeof run);
+            Change(rows_[i], [textId](DrawObject& o, Drawing& d) {
+                o.textId = textId;
+                o.state |= StateSelected;
+                ++d.selectedCount;
+            });
+        }
+    }
+    // The objects that got each text message.
+    void ExpectOnly(int message)
+    {
+        for (int m : {OM_TEXTSTYLESET, OM_TEXTSTYLECLEAR, OM_TEXTLARGER, OM_TEXTSMALLER}) {
+            const std::vector<int> expected =
+                m == message ? std::vector<int>{Object(rows_[0]).objId, Object(rows_[1]).objId} : std::vector<int>{};
+            EXPECT_EQ(expected, g_recorder.Messages(m)) << m;
+        }
+    }
+
+    std::vector<int> rows_;
+    int nextTextId_ = 7;
+};
 
 TEST_F(TextCommandObjectTest, StyleCodesSendTheirTextMessageToTheSelectedObjects)
 {
-    const int a = Add(ClassShape), b = Add(ClassShape);
-    {
-        Locked<Drawing> d = LockDrawing();
-        Locked<ObjectList> objects(d->objectList);
-        (*objects)[a].state |= StateSelected;
-        (*objects)[b].state |= StateSelected;
-        d->selectedCount = 2;
-        d->currentRow = b;
-    }
+    SelectTexts(0, 0);
     struct Case {
         int code;
         int message;   // 0: no text message at all
@@ -290,11 +327,27 @@ TEST_F(TextCommandObjectTest, StyleCodesSendTheirTextMessageToTheSelectedObjects
         SCOPED_TRACE(c.code);
         g_recorder.Clear();
         ApplyTextStyleToSelection(view_, c.code);
-        for (int m : {OM_TEXTSTYLESET, OM_TEXTSTYLECLEAR, OM_TEXTLARGER, OM_TEXTSMALLER}) {
-            const std::vector<int> expected =
-                m == c.message ? std::vector<int>{Object(a).objId, Object(b).objId} : std::vector<int>{};
-            EXPECT_EQ(expected, g_recorder.Messages(m)) << m;
-        }
+        ExpectOnly(c.message);
+    }
+}
+
+TEST_F(TextCommandObjectTest, BoldClearsOnlyWhenEveryTextHasIt)
+{
+    struct Case {
+        int first, second;
+        int message;
+    } cases[] = {{1, 1, OM_TEXTSTYLECLEAR}, {3, 1, OM_TEXTSTYLECLEAR}, {1, 0, OM_TEXTSTYLESET}, {2, 2, OM_TEXTSTYLESET}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << " " << c.second);
+        SelectTexts(c.first, c.second);
+        g_recorder.Clear();
+        ApplyTextStyleToSelection(view_, 6);
+        ExpectOnly(c.message);
+        Change(rows_[0], [](DrawObject& o, Drawing& d) {
+            o.state &= ~StateSelected;
+            d.selectedCount = 0;
+        });
+        Change(rows_[1], [](DrawObject& o, Drawing&) { o.state &= ~StateSelected; });
     }
 }
 
