@@ -86,6 +86,11 @@ int LoadEditorState(int slot, int textId, int row, HGLOBAL* stateBlock)
     // Stored texts may end in a zero; the editor's length counts the characters only.
     while (!text.empty() && text.back() == 0) text.pop_back();
     header.lineCount = header.segmentCount = 0;
+    // Editing needs a run to put characters in, also for a stored text without runs.
+    if (runs.empty()) {
+        runs.push_back(TextRun{});
+        runs.back().charCount = static_cast<INT32>(text.size());
+    }
 
     *stateBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(TenState));
     if (!*stateBlock) return ErrOutOfMemory;
