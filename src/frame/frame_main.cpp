@@ -155,7 +155,7 @@ void TextMenuCommand(int id)
     case 606: CmdEditOrTextStyle(6); break;
     case 607: CmdEditOrTextStyle(7); break;
     case 608: DoDrawCommand(608, 0); break;
-    default: break;
+    default: DispatchTextCommand(id); break;
     }
 }
 
@@ -331,7 +331,7 @@ void DispatchCommand(int id)
     case OwnerHelp: HelpCommand(route.value); break;
     case OwnerLibraries: LibrariesMenuCommand(route.value); break;
     case OwnerStyle: ApplyStyleCommand(route.message, route.value); break;
-    case OwnerTextColor: break;  // the text colour command belongs to the text engine, not built yet
+    case OwnerTextColor: CmdTextColor(route.value); break;
     case OwnerBackground: SetBackgroundColor(route.value, 0, FALSE); break;
     case OwnerNone: break;
     }

@@ -13,6 +13,7 @@
 #include "text/text_block.h"
 #include "text/text_edit.h"
 #include "text/text_engine.h"
+#include "text/text_formatting.h"
 #include "text/text_keys.h"
 #include "text/text_layout.h"
 #include "text/text_measure.h"
@@ -270,6 +271,27 @@ LRESULT OnFrameRect(HWND, HGLOBAL, TenState* s, WPARAM w, LPARAM l)
     return 0;
 }
 
+LRESULT OnSetCharFormat(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l) { return TenSetCharFormat(e, l, w); }
+LRESULT OnGetCharFormat(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM) { return TenGetCharFormat(e, w); }
+LRESULT OnSetAlignment(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l) { return TenSetAlignment(e, w, static_cast<int>(l)); }
+LRESULT OnGetAlignment(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenGetAlignment(e); }
+LRESULT OnSetWrap(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l) { return TenSetWrap(e, w, l != 0); }
+LRESULT OnAdjustSpacing(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l)
+{
+    return TenAdjustParagraphSpacing(e, w, static_cast<int>(l));
+}
+LRESULT OnGetFormatValue(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenGetFormatValue(e); }
+LRESULT OnSelectParagraphs(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM) { return TenSelectParagraphs(e, w); }
+LRESULT OnFontDialog(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM) { return TenFontDialog(e); }
+LRESULT OnGetParagraphFormat(HWND e, HGLOBAL, TenState*, WPARAM, LPARAM l)
+{
+    return TenGetParagraphFormat(e, reinterpret_cast<ParagraphFormat*>(l));
+}
+LRESULT OnSetVerticalAlign(HWND e, HGLOBAL, TenState*, WPARAM w, LPARAM l)
+{
+    return TenSetVerticalAlign(e, w, static_cast<int>(l));
+}
+
 struct TableEntry {
     Handler handler;    // null: DefWindowProc
     LRESULT noState;
@@ -277,16 +299,16 @@ struct TableEntry {
 
 // WM_USER+101 to WM_USER+170.
 constexpr TableEntry kTable[70] = {
-    /*101 TenSetCharFormat*/ {nullptr, 0},
-    /*102 TenGetCharFormat*/ {nullptr, 0},
+    /*101*/ {OnSetCharFormat, 0},
+    /*102*/ {OnGetCharFormat, 0},
     /*103*/ {OnSetZoom, 0},
     /*104 notification*/ {nullptr, 0},
     /*105*/ {OnUpdatePosition, 0},
-    /*106 TenSetAlignment*/ {nullptr, 0},
-    /*107 TenGetAlignment*/ {nullptr, 0},
+    /*106*/ {OnSetAlignment, 0},
+    /*107*/ {OnGetAlignment, 0},
     /*108*/ {OnSetReferenceDC, 0},
     /*109 notification*/ {nullptr, 0},
-    /*110 TenSetWrap*/ {nullptr, 0},
+    /*110*/ {OnSetWrap, 0},
     /*111*/ {OnGetWrap, 0},
     /*112*/ {OnLoad, ErrOutOfMemory},
     /*113*/ {OnGetText, 0},
@@ -311,9 +333,9 @@ constexpr TableEntry kTable[70] = {
     /*132*/ {OnWordBackward, 0},
     /*133*/ {OnGetTextHeight, 0},
     /*134*/ {OnGetLineCount, 0},
-    /*135 TenAdjustParagraphSpacing*/ {nullptr, 0},
-    /*136 TenGetFormatValue*/ {nullptr, 0},
-    /*137 TenSelectParagraphs*/ {nullptr, 0},
+    /*135*/ {OnAdjustSpacing, 0},
+    /*136*/ {OnGetFormatValue, 0},
+    /*137*/ {OnSelectParagraphs, 0},
     /*138 notification*/ {nullptr, 0},
     /*139*/ {OnSaveUndo, 1},
     /*140*/ {nullptr, 0},
@@ -335,15 +357,15 @@ constexpr TableEntry kTable[70] = {
     /*156*/ {nullptr, 0},
     /*157*/ {OnReleaseFonts, 0},
     /*158*/ {OnRemakeFonts, 0},
-    /*159 TenFontDialog*/ {nullptr, 1},
+    /*159*/ {OnFontDialog, 1},
     /*160*/ {OnGetEditorKind, 0},
     /*161*/ {nullptr, 0},
     /*162*/ {OnShowOrHide, 0},
     /*163*/ {nullptr, 0},
     /*164*/ {nullptr, 0},
-    /*165 TenGetParagraphFormat*/ {nullptr, 1},
+    /*165*/ {OnGetParagraphFormat, 1},
     /*166*/ {OnFindOrAddParagraphFormat, -1},
-    /*167 TenSetVerticalAlign*/ {nullptr, 0},
+    /*167*/ {OnSetVerticalAlign, 0},
     /*168*/ {OnGetVerticalAlign, 0},
     /*169*/ {OnSetPalette, 0},
     /*170*/ {OnFrameRect, 0},

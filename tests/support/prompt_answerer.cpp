@@ -26,6 +26,10 @@ PromptAnswerer::PromptAnswerer(int boxAnswer, int dialogAnswer)
     g_shellExecuteCall = AnswerShell;
     g_winExecCall = AnswerRun;
     g_helpContextCall = NoteHelp;
+    previousChooseFont_ = g_chooseFontCall;
+    previousSymbolDialog_ = g_symbolDialogCall;
+    g_chooseFontCall = AnswerChooseFont;
+    g_symbolDialogCall = AnswerSymbol;
 }
 
 PromptAnswerer::~PromptAnswerer()
@@ -39,6 +43,8 @@ PromptAnswerer::~PromptAnswerer()
     g_shellExecuteCall = previousShell_;
     g_winExecCall = previousRun_;
     g_helpContextCall = previousHelp_;
+    g_chooseFontCall = previousChooseFont_;
+    g_symbolDialogCall = previousSymbolDialog_;
 }
 
 int PromptAnswerer::AnswerBox(HWND, LPCSTR text, LPCSTR caption, UINT)
@@ -104,6 +110,27 @@ UINT PromptAnswerer::AnswerRun(LPCSTR commandLine, UINT)
 {
     g_answerer->shown_.push_back(std::string("Run: ") + (commandLine ? commandLine : ""));
     return static_cast<UINT>(g_answerer->launchResult_);
+}
+
+BOOL PromptAnswerer::AnswerChooseFont(CHOOSEFONTA* choose)
+{
+    PromptAnswerer& a = *g_answerer;
+    a.fontDialogs_.push_back({choose->Flags, *choose->lpLogFont, choose->iPointSize, choose->nSizeMin,
+                              choose->nSizeMax, choose->lpfnHook});
+    return a.fontAnswer_ ? a.fontAnswer_(choose) : FALSE;
+}
+
+int PromptAnswerer::AnswerSymbol(char* face, int* code, BOOL* fontChosen)
+{
+    PromptAnswerer& a = *g_answerer;
+    a.shown_.push_back("Symbol: " + std::to_string(*code));
+    if (a.symbolAnswers_.empty()) return 0;
+    const SymbolAnswer answer = a.symbolAnswers_.front();
+    a.symbolAnswers_.erase(a.symbolAnswers_.begin());
+    lstrcpynA(face, answer.face.c_str(), LF_FACESIZE);
+    *code = answer.code;
+    *fontChosen = answer.fontChosen;
+    return 1;
 }
 
 void PromptAnswerer::NoteHelp(int context)

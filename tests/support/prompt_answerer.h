@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "frame/help_context.h"
 #include "frame/frame_services.h"
 #include "frame/frame_windows.h"
+#include "text/font_dialogs.h"
 
 class PromptAnswerer {
 public:
@@ -69,6 +71,25 @@ public:
     // The help topics asked for, in order.
     const std::vector<int>& helpTopics() const { return helpTopics_; }
 
+    // The font dialog: each run is recorded in fontDialogs() as the dialog was given it and then
+    // answered by `answer`, which changes the record as a user would (Cancel without one).
+    void AnswerFontDialog(std::function<BOOL(CHOOSEFONTA*)> answer) { fontAnswer_ = std::move(answer); }
+    struct FontDialogSeen {
+        DWORD flags;
+        LOGFONTA font;
+        INT pointSize;
+        INT sizeMin;
+        INT sizeMax;
+        LPCFHOOKPROC hook;
+    };
+    const std::vector<FontDialogSeen>& fontDialogs() const { return fontDialogs_; }
+    // The symbol dialog answers OK with these once, then Cancel; each run is recorded as
+    // "Symbol: " and the code it started with.
+    void AnswerSymbolDialog(int code, const std::string& face, bool fontChosen)
+    {
+        symbolAnswers_.push_back({code, face, fontChosen});
+    }
+
 private:
     static int AnswerBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
     static int AnswerDialog(LPCSTR dialogName, int helpContext);
@@ -78,6 +99,14 @@ private:
     static HINSTANCE AnswerShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show);
     static UINT AnswerRun(LPCSTR commandLine, UINT show);
     static void NoteHelp(int context);
+
+    static BOOL AnswerChooseFont(CHOOSEFONTA* choose);
+    static int AnswerSymbol(char* face, int* code, BOOL* fontChosen);
+    struct SymbolAnswer {
+        int code;
+        std::string face;
+        bool fontChosen;
+    };
 
     int boxAnswer_;
     int dialogAnswer_;
@@ -101,4 +130,9 @@ private:
     MessageBoxPrompt previousBox_;
     InfoDialogPrompt previousDialog_;
     PromptAnswerer* previousAnswerer_;
+    std::function<BOOL(CHOOSEFONTA*)> fontAnswer_;
+    std::vector<FontDialogSeen> fontDialogs_;
+    std::vector<SymbolAnswer> symbolAnswers_;
+    ChooseFontCall previousChooseFont_;
+    SymbolDialogCall previousSymbolDialog_;
 };
