@@ -304,8 +304,7 @@ int CollectMoveSet(Drawing* drawing, int row, BOOL withSelection, BOOL withHooke
             if (target >= 0) start = FollowSingleHookChain(objects.get(), target);
         }
     }
-    // Asked for the selection itself (row -1), a single selected object is the selection too.
-    if (start >= 0 && drawing->selectedCount < 2) withSelection = FALSE;
+    if (drawing->selectedCount < 2) withSelection = FALSE;
 
     int result = 0;
     if (withSelection || groupId != 0) {
