@@ -726,6 +726,18 @@ TEST_F(ArrangeTest, TypingOpensTheEditorAndHandsItTheQueuedCharacters)
     EXPECT_EQ("d", g_received);
 }
 
+TEST_F(ArrangeTest, EnterOpensTheEditorWithoutTyping)
+{
+    int row = Add({1000, 1000, 2200, 1900});
+    Select({row}, row);
+    g_received.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchEditorCreation, nullptr, GetCurrentThreadId());
+    SendMessageA(view_, WM_CHAR, VK_RETURN, 1);
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(nullptr, state_->textEditor);
+    EXPECT_EQ("", g_received);
+}
+
 TEST_F(ArrangeTest, CharactersThatOpenNothing)
 {
     int line = Add({1000, 1000, 2000, 1000}, ClassLine, 0);
