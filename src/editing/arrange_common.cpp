@@ -3,6 +3,7 @@
 
 #include "documents/document_life.h"
 #include "documents/document_state.h"
+#include "editing/hit_test.h"
 #include "geometry/real_math.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
@@ -15,22 +16,11 @@
 
 namespace arrange {
 
-int TopmostSelectedRow(Drawing* drawing, ObjectList* objects)
-{
-    Locked<ZOrderList> order(drawing->zOrderList);
-    if (!order) return -1;
-    for (int i = order->count - 1; i >= 0; --i) {
-        int row = (*order)[i];
-        if (row >= 0 && row < objects->count && ((*objects)[row].state & StateSelected)) return row;
-    }
-    return -1;
-}
-
 int ReferenceRow(Drawing* drawing, ObjectList* objects)
 {
     int row = drawing->currentRow;
     if (row >= 0 && row < objects->count && ((*objects)[row].state & StateSelected)) return row;
-    return TopmostSelectedRow(drawing, objects);
+    return TopmostSelectedObject(drawing);
 }
 
 int SendRedrawn(Drawing* drawing, ObjectList* objects, int row, int message, int a, int b, void* p)

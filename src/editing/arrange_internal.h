@@ -10,8 +10,6 @@ struct DocumentState;
 
 namespace arrange {
 
-// The frontmost selected object of the paint order; -1 when none is selected.
-int TopmostSelectedRow(Drawing* drawing, ObjectList* objects);
 // The object the relative commands measure against: the current object when it is a selected
 // row, else the frontmost selected one (a selection may lose its current object); -1 when none.
 int ReferenceRow(Drawing* drawing, ObjectList* objects);

@@ -5,6 +5,7 @@
 #include "editing/arrange.h"
 #include "editing/arrange_internal.h"
 #include "editing/edit_services.h"
+#include "editing/hit_test.h"
 #include "frame/frame_services.h"
 #include "model/class_protocol.h"
 #include "model/document_changes.h"
@@ -198,7 +199,10 @@ int NudgeSelection(DocumentState* state, Drawing* drawing, int key)
     HWND view = drawing->viewWindow;
     ObjectVector* set = nullptr;
     RECT b = {};
-    if (int err = CollectMoveSet(drawing, -1, TRUE, TRUE, FALSE, &set, &b)) return err;
+    // The move set takes the selection as such only from two objects on: a single selected
+    // object is asked for by its row.
+    const int row = drawing->selectedCount < 2 ? TopmostSelectedObject(drawing) : -1;
+    if (int err = CollectMoveSet(drawing, row, TRUE, TRUE, FALSE, &set, &b)) return err;
     if (!set) return 0;
     {
         Locked<ObjectList> objects(drawing->objectList);

@@ -10,6 +10,7 @@
 #include "editing/arrange_dialogs.h"
 #include "editing/arrange_internal.h"
 #include "editing/edit_operation.h"
+#include "editing/hit_test.h"
 #include "exchange/background.h"
 #include "frame/frame_services.h"
 #include "frame/frame_windows.h"
@@ -220,20 +221,7 @@ void ApplyStyleCommand(int message, int value)
 
 void SelectAllObjects()
 {
-    HWND view = arrange::ActiveDrawingView();
-    if (!view) return;
-    HGLOBAL stateBlock = GetDocumentStateHandle(view);
-    Locked<DocumentState> state(stateBlock);
-    Locked<Drawing> drawing(state ? state->drawing : nullptr);
-    Locked<ObjectList> objects(drawing ? drawing->objectList : nullptr);
-    Locked<GroupTable> groups(drawing ? drawing->groupTable : nullptr);
-    if (!objects || !groups) return;
-    for (int row = 0; row < objects->count; ++row) (*objects)[row].state |= StateSelected;
-    for (int i = 0; i < groups->count; ++i) (*groups)[i].flags |= GroupSelected;
-    drawing->selectedCount = objects->count;
-    if (drawing->currentRow < 0 || drawing->currentRow >= objects->count)
-        drawing->currentRow = arrange::TopmostSelectedRow(drawing.get(), objects.get());
-    InvalidateRect(view, nullptr, FALSE);
+    if (HWND view = arrange::ActiveDrawingView()) SelectObjectsInRect(view, nullptr);
 }
 
 void DoColorsAndShadows()
