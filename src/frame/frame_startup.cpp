@@ -433,6 +433,17 @@ void ExitApplication()
     ReleaseBackBuffer();
 }
 
+namespace {
+
+HWND FindRunningFrame()
+{
+    return FindWindowA("MDMainClass", nullptr);
+}
+
+}  // namespace
+
+HWND (*g_findRunningCopy)() = FindRunningFrame;
+
 int StartProgram(HINSTANCE instance, LPCSTR commandLine, int show, BOOL* runLoop)
 {
     *runLoop = FALSE;
@@ -451,7 +462,7 @@ int StartProgram(HINSTANCE instance, LPCSTR commandLine, int show, BOOL* runLoop
         DWORD n = GetFullPathNameA(file, sizeof(full), full, nullptr);
         if (n > 0 && n < kCommandText - 1) lstrcpynA(file, full, sizeof(file));
     }
-    if (HWND running = FindWindowA("MDMainClass", nullptr)) {
+    if (HWND running = g_findRunningCopy()) {
         if (file[0]) {
             ATOM atom = GlobalAddAtomA(file);
             if (!atom) return 2;

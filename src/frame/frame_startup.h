@@ -37,6 +37,10 @@ int InitApplication(HINSTANCE instance, HINSTANCE previous, int show, LPCSTR opt
 int InitInstance(HINSTANCE instance, int show, LPCSTR optionsPath);
 void ExitApplication();
 
+// Finds the frame of a copy of the program that is already running, or null. Tests that run
+// beside other test programs on one desktop answer it themselves.
+extern HWND (*g_findRunningCopy)();
+
 // The start of WinMain up to the message loop: 0 to run the loop, else the exit code plus one
 // (1 for exit code 0). `runLoop` says whether the loop runs.
 int StartProgram(HINSTANCE instance, LPCSTR commandLine, int show, BOOL* runLoop);

@@ -55,9 +55,13 @@ protected:
         // The program registers its classes itself: a start finds none registered.
         for (const char* name : kFrameClasses) ASSERT_TRUE(UnregisterClassA(name, GetModuleHandleA(nullptr))) << name;
         prompts_->Clear();
+        // Other test programs on this desktop have frames of their own: none is this program's.
+        previousFind_ = g_findRunningCopy;
+        g_findRunningCopy = [] { return static_cast<HWND>(nullptr); };
     }
     void TearDown() override
     {
+        g_findRunningCopy = previousFind_;
         if (started_) {
             DestroyFrameAndDocuments();
             ExitApplication();
@@ -82,6 +86,7 @@ protected:
     TempFolder folder_;
     std::string drawing_;
     bool started_ = false;
+    HWND (*previousFind_)() = nullptr;
 };
 
 TEST_F(FullStartTest, AFileOpensMaximisedInTheFrame)
