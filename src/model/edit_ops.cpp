@@ -309,15 +309,25 @@ int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHold
         }
         drawing->pendingMessage = 0;
         if (!err && drawing->selectedCount > 0) {
-            Locked<ObjectList> objects(drawing->objectList);
-            if (!objects) return ErrOutOfMemory;
-            for (int row = 0; row < objects->count && !err; ++row) {
-                DrawObject& object = (*objects)[row];
-                if (!(object.state & StateSelected)) continue;
-                // Grouped objects turn only with their group (Group Rotate).
-                if (message == OM_SETANGLE && GroupIndexOfObject(drawing.get(), object) >= 0) continue;
-                const RECT before = object.frame;
-                err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
+            // A message can add objects (Show Length makes a dimension label), which resizes the
+            // object list and may move it: the list is locked afresh for every step.
+            for (int row = 0; !err; ++row) {
+                RECT before;
+                {
+                    Locked<ObjectList> objects(drawing->objectList);
+                    if (!objects) return ErrOutOfMemory;
+                    if (row >= objects->count) break;
+                    const DrawObject& object = (*objects)[row];
+                    if (!(object.state & StateSelected)) continue;
+                    // Grouped objects turn only with their group (Group Rotate).
+                    if (message == OM_SETANGLE && GroupIndexOfObject(drawing.get(), object) >= 0) continue;
+                    before = object.frame;
+                    err = SendInvalidating(drawing.get(), objects.get(), row, message, a, 0, value);
+                }
+                Locked<ObjectList> objects(drawing->objectList);
+                if (!objects) return ErrOutOfMemory;
+                if (row >= objects->count) break;
+                const DrawObject& object = (*objects)[row];
                 // A frame changed through the selection (a border, a text fit) moves the points its
                 // hooked objects hang on: flag them so the propagation below lets them follow.
                 if (!err && !EqualRect(&before, &object.frame)) {
