@@ -18,12 +18,12 @@
 #include "exchange/exchange_standins.h"
 #include "model/undo.h"
 #include "store/store_compact.h"
-#include "editing/edit_fixture.h"
+#include "support/shown_document.h"
 #include "text/text_records.h"
 
 namespace {
 
-class ClipboardStore : public EditFixture {
+class ClipboardStore : public ShownDocumentFixture {
 protected:
     // An empty text record of the object's own.
     void GiveText(int row)

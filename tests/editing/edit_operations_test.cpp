@@ -12,7 +12,7 @@
 #include "model/edit_ops.h"
 #include "model/move_set.h"
 #include "model/undo.h"
-#include "editing/edit_fixture.h"
+#include "support/shown_document.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ bool Contains(const std::vector<std::string>& shown, const std::string& part)
     return false;
 }
 
-using EditMessagesShown = EditFixture;
+using EditMessagesShown = ShownDocumentFixture;
 
 TEST_F(EditMessagesShown, ReportEditErrorShowsOneMessagePerCode)
 {
@@ -67,7 +67,7 @@ TEST(EditMessages, DrawCommandsMapToOperations)
         EXPECT_FALSE(DrawCommandOperation(id, 0, &op, &arg)) << id;
 }
 
-using EditOperations = EditFixture;
+using EditOperations = ShownDocumentFixture;
 
 TEST_F(EditOperations, WithoutDocumentStateNothingRuns)
 {
@@ -337,7 +337,7 @@ TEST(GroupIds, FreeRunsStayWithinSixteenBits)
     EXPECT_EQ(1, GroupIdBase(full.data(), 65535, 1));
 }
 
-using Grouping = EditFixture;
+using Grouping = ShownDocumentFixture;
 
 TEST_F(Grouping, GroupMakesOneEntryOfTheSelection)
 {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include <ole2.h>
@@ -32,22 +33,13 @@
 #include "shapes/shape_paint.h"
 #include "store/block_store.h"
 #include "support/drawing_fixture.h"
+#include "support/press_support.h"
 
 namespace {
 
-DWORD g_pressTime = 1000;
-DWORD g_now = 1000;
-DWORD PressTime() { return g_pressTime; }
-DWORD Now() { return g_now; }
+DWORD& g_pressTime = PressClock::pressTime;
+DWORD& g_now = PressClock::now;
 
-void SetKeys(bool shift, bool ctrl)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-}
 
 // What the library windows and the OLE drag were asked.
 int g_libraryTests = 0;
@@ -77,13 +69,8 @@ protected:
     {
         DrawingFixture::SetUp();
         if (HasFatalFailure()) return;
-        g_dragState = IdleDragState();
-        g_paletteTool = ToolPointer;
-        g_paletteToolSticky = FALSE;
-        g_pressTimeSource = PressTime;
-        g_tickCountSource = Now;
-        g_pressTime = 1000;
-        g_now = g_pressTime + kClickMilliseconds + 1;   // presses are held unless a test says not
+        seams_ = std::make_unique<PressSeams>();
+        PressClock::Held();   // presses are held unless a test says not
         g_trackDragOverLibraries = LibraryProbe;
         g_oleDragRunner = OleProbe;
         g_libraryTests = g_libraryTakeOvers = g_libraryAnswer = g_oleDrags = 0;
@@ -97,32 +84,17 @@ protected:
     }
     void TearDown() override
     {
-        if (state_) {
-            Locked<Drawing> d(state_->drawing);
-            Locked<ObjectList> objects(d->objectList);
-            FreeObjectVector(&g_dragState.moveSet, objects.get());
-            FreeObjectVector(&g_dragState.excludeSet, objects.get());
-        }
-        g_dragState = IdleDragState();
-        DropHitIndex();
-        ReleaseCapture();
-        g_pressTimeSource = savedPress_;
-        g_tickCountSource = savedTick_;
+        PressSeams::EndDrag(state_);
         g_trackDragOverLibraries = savedLibrary_;
         g_oleDragRunner = savedOle_;
         g_shapeSnapOption = 1;
         if (g_frameWindow == frame_) g_frameWindow = savedFrame_;
         if (frame_) DestroyWindow(frame_);
-        SetKeys(false, false);
         DrainMouse();
+        seams_.reset();
         DrawingFixture::TearDown();
     }
-    void DrainMouse()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-        }
-    }
+    void DrainMouse() { PressSeams::DrainMouse(view_); }
     // A stand-in frame window at the screen's origin, 8000 x 8000 pixels.
     void MakeFrame()
     {
@@ -196,8 +168,7 @@ protected:
 
     HWND frame_ = nullptr;
     HWND savedFrame_ = g_frameWindow;
-    DragClock savedPress_ = g_pressTimeSource;
-    DragClock savedTick_ = g_tickCountSource;
+    std::unique_ptr<PressSeams> seams_;
     int (*savedLibrary_)(HWND, BOOL) = g_trackDragOverLibraries;
     OleDragRunner savedOle_ = g_oleDragRunner;
 };

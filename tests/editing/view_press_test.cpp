@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "documents/options.h"
@@ -19,13 +20,13 @@
 #include "model/links.h"
 #include "model/move_set.h"
 #include "support/drawing_fixture.h"
+#include "support/press_support.h"
+#include "support/shown_view.h"
 
 namespace {
 
-DWORD g_pressTime = 1000;
-DWORD g_now = 1000;
-DWORD PressTime() { return g_pressTime; }
-DWORD Now() { return g_now; }
+DWORD& g_pressTime = PressClock::pressTime;
+DWORD& g_now = PressClock::now;
 
 inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
 
@@ -35,47 +36,20 @@ protected:
     {
         DrawingFixture::SetUp();
         if (HasFatalFailure()) return;
-        g_dragState = IdleDragState();
-        g_paletteTool = ToolPointer;
-        g_paletteToolSticky = FALSE;
-        g_pressTimeSource = PressTime;
-        g_tickCountSource = Now;
-        g_pressTime = g_now = 1000;
+        seams_ = std::make_unique<PressSeams>();
         state_->areaWidth = 20000;
         state_->areaHeight = 20000;
-        SetShift(false);
     }
     void TearDown() override
     {
         ReleasePress();
-        g_pressTimeSource = savedPress_;
-        g_tickCountSource = savedTick_;
-        SetShift(false);
-        MSG msg;
-        while (PeekMessageA(&msg, view_, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK, PM_REMOVE)) {
-        }
+        PressSeams::DrainMouse(view_);
+        seams_.reset();
         DrawingFixture::TearDown();
     }
     // The drag's sets are freed and its mode reset, as a release leaves them.
-    void ReleasePress()
-    {
-        if (state_) {
-            Locked<Drawing> d(state_->drawing);
-            Locked<ObjectList> objects(d->objectList);
-            FreeObjectVector(&g_dragState.moveSet, objects.get());
-            FreeObjectVector(&g_dragState.excludeSet, objects.get());
-        }
-        g_dragState = IdleDragState();
-        DropHitIndex();
-        ReleaseCapture();
-    }
-    static void SetShift(bool down)
-    {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = down ? 0x80 : 0;
-        SetKeyboardState(keys);
-    }
+    void ReleasePress() { PressSeams::EndDrag(state_); }
+    static void SetShift(bool down) { SetKeys(down, false); }
     // A press that the button is released from before 200 ms: the release is already queued.
     void QueueRelease() { PostMessageA(view_, WM_LBUTTONUP, 0, 0); }
     void Press(int x, int y, WPARAM keys = MK_LBUTTON, bool right = false)
@@ -98,8 +72,7 @@ protected:
         return HitTestPage(d.get(), x, y, 10, nullptr, row, hitClass, FALSE);
     }
 
-    DragClock savedPress_ = g_pressTimeSource;
-    DragClock savedTick_ = g_tickCountSource;
+    std::unique_ptr<PressSeams> seams_;
 };
 
 TEST(GridSnap, SnapsToTheNearestSubdivisionAndToleratesABrokenRuler)
@@ -582,6 +555,24 @@ TEST_F(ViewPress, TextBaselineOffsetIsZeroWithoutReadableText)
     EXPECT_EQ(0, GetTextBaselineOffset(objects.get(), shape));
     (*objects)[shape].textId = -1;
     EXPECT_EQ(0, GetTextBaselineOffset(objects.get(), shape));
+}
+
+}  // namespace
+
+namespace {
+
+// Presses as the user makes them: mouse messages to a shown view at 100 %.
+class ShownPress : public ShownViewFixture {};
+
+TEST_F(ShownPress, AClickOnAShapeSelectsIt)
+{
+    const int shape = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    QueueRelease(1800, 1800);
+    Press(1800, 1800);
+    MSG msg;
+    while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_TRUE(Object(shape).state & StateSelected);
+    EXPECT_EQ(0, g_dragState.trackMode);
 }
 
 }  // namespace

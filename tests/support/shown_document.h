@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@
 #include "support/drawing_fixture.h"
 #include "support/frame_support.h"
 
-class EditFixture : public DrawingFixture {
+class ShownDocumentFixture : public DrawingFixture {
 protected:
     void SetUp() override
     {
