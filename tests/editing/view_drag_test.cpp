@@ -35,6 +35,17 @@
 #include "support/drawing_fixture.h"
 #include "support/press_support.h"
 
+// Gives the object an attachment record; `mark` gets where its attachment mark lies.
+void GiveAttachment(int slot, const DrawObject& object, RECT* mark)
+{
+    HGLOBAL block = nullptr;
+    const int err = AddRecordType(slot, RecAttachment);
+    ASSERT_TRUE(err == 0 || err == StoreKeyExists);
+    ASSERT_EQ(0, AddRecord(slot, RecAttachment, object.objId, kBlockHeaderSize + 16, &block));
+    ReleaseBlock(block);
+    GetAttachmentMarkRect(&object, mark);
+}
+
 namespace {
 
 DWORD& g_pressTime = PressClock::pressTime;
@@ -506,16 +517,8 @@ TEST_F(ViewDrag, TheDoubleClickOpensAnAttachmentAndNothingOnPaper)
 {
     MakeFrame();
     const int shape = Shape({1000, 1000, 3000, 2000});
-    {
-        HGLOBAL block = nullptr;
-        const int err = AddRecordType(slot_, RecAttachment);
-        ASSERT_TRUE(err == 0 || err == StoreKeyExists);
-        ASSERT_EQ(0, AddRecord(slot_, RecAttachment, Object(shape).objId, kBlockHeaderSize + 16, &block));
-        ReleaseBlock(block);
-    }
     RECT mark;
-    const DrawObject o = Object(shape);
-    GetAttachmentMarkRect(&o, &mark);
+    ASSERT_NO_FATAL_FAILURE(GiveAttachment(slot_, Object(shape), &mark));
     OnViewDoubleClick(view_, 0, POINT{(mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2});
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, frame_, WM_COMMAND, WM_COMMAND, PM_REMOVE));

@@ -1,0 +1,453 @@
+// The drag as the user makes it: mouse messages to a shown view at 100 %, one pixel six drawing
+// units, the button held past the click time, Shift and Ctrl in the keyboard state. The view's
+// scrolling, the placement of a dragged-in tool, the ruler guide, the double click and the drag
+// out of the frame.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include <ole2.h>
+
+#include "editing/drag_state.h"
+#include "editing/placement.h"
+#include "editing/view_mouse.h"
+#include "editing/view_tracking.h"
+#include "exchange/drag_seam.h"
+#include "libraries/library_services.h"
+#include "model/undo.h"
+#include "model/window_utils.h"
+#include "support/shown_view.h"
+
+// In view_drag_test.cpp: gives the object an attachment record; `mark` gets its mark's place.
+void GiveAttachment(int slot, const DrawObject& object, RECT* mark);
+
+namespace {
+
+// What the library windows and the OLE drag were asked, and how the OLE drag ends.
+struct DragOutProbe {
+    int libraryTakeOvers = 0;
+    int libraryAnswer = 0;
+    int oleDrags = 0;
+    HRESULT oleResult = DRAGDROP_S_CANCEL;
+    DWORD oleEffect = DROPEFFECT_NONE;
+};
+DragOutProbe g_probe;
+int LibraryProbe(HWND, BOOL takeOver)
+{
+    if (takeOver) ++g_probe.libraryTakeOvers;
+    return g_probe.libraryAnswer;
+}
+HRESULT OleProbe(DragDataObject*, DWORD, DWORD* effect)
+{
+    ++g_probe.oleDrags;
+    *effect = g_probe.oleEffect;
+    return g_probe.oleResult;
+}
+
+// The autoscroll steps the view is sent (bar 0 horizontal, 1 vertical, the step in pixels). After
+// `stopAfter` steps a mouse move is queued, which ends the tracking loop as the user's next move
+// would; the queued move is never handled.
+struct ScrollLog {
+    std::vector<std::pair<int, int>> steps;
+    size_t stopAfter = 100;
+    WNDPROC original = nullptr;
+};
+ScrollLog g_scrollLog;
+LRESULT CALLBACK RecordScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallWindowProcA(g_scrollLog.original, view, message, wParam, lParam);
+    if ((message == WM_HSCROLL || message == WM_VSCROLL) && LOWORD(wParam) == 99) {
+        g_scrollLog.steps.push_back({message == WM_HSCROLL ? 0 : 1, static_cast<short>(HIWORD(wParam))});
+        // A scroll under the resting screen cursor makes the system queue a move of its own; the
+        // user holding the mouse still makes none.
+        PressSeams::DrainMouse(view);
+        if (g_scrollLog.steps.size() == g_scrollLog.stopAfter) PostMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, 0);
+    }
+    return result;
+}
+
+class ShownDrag : public ShownViewFixture {
+protected:
+    void SetUp() override
+    {
+        ShownViewFixture::SetUp();
+        if (HasFatalFailure()) return;
+        g_probe = DragOutProbe{};
+        g_trackDragOverLibraries = LibraryProbe;
+        g_oleDragRunner = OleProbe;
+        g_selectHintShown = TRUE;
+        LockDrawing()->drawingFlags &= ~static_cast<DWORD>(DrawSnap);
+        g_scrollLog = ScrollLog{};
+        g_scrollLog.original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordScroll)));
+    }
+    void TearDown() override
+    {
+        if (view_ && g_scrollLog.original)
+            SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_scrollLog.original));
+        g_trackDragOverLibraries = savedLibrary_;
+        g_oleDragRunner = savedOle_;
+        g_selectHintShown = FALSE;
+        ShownViewFixture::TearDown();
+    }
+
+    // A move at a client point of the view, which may lie beyond its edges.
+    void MoveClient(int x, int y)
+    {
+        SendMessageA(view_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
+    }
+    RECT Client() const
+    {
+        RECT c;
+        GetClientRect(view_, &c);
+        return c;
+    }
+    int ScrollPos(int bar) const { return GetScrollPos(view_, bar == 0 ? SB_HORZ : SB_VERT); }
+    int ScrollMax(int bar) const
+    {
+        int minimum = 0, maximum = 0;
+        GetScrollRangeCompat(view_, bar == 0 ? SB_HORZ : SB_VERT, &minimum, &maximum);
+        return maximum;
+    }
+    void ScrollTo(int bar, int position)
+    {
+        SendMessageA(view_, bar == 0 ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position), 0);
+        ASSERT_EQ(position, ScrollPos(bar));
+    }
+    // Runs the release the drag posted to the view; false when none was posted.
+    bool RunPostedRelease()
+    {
+        MSG msg;
+        if (!PeekMessageA(&msg, view_, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE)) return false;
+        DispatchMessageA(&msg);
+        return true;
+    }
+    // Runs the move the drag posted (posted messages come before the input queue's) and drops any
+    // move the system made up from where the screen's cursor happens to rest.
+    void RunPostedMove()
+    {
+        MSG msg;
+        if (PeekMessageA(&msg, view_, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) DispatchMessageA(&msg);
+        PressSeams::DrainMouse(view_);
+    }
+    // The drawing point at the middle of the view's client area.
+    POINT Middle() const
+    {
+        RECT visible;
+        GetVisibleDrawingRect(view_, &visible);
+        return {(visible.left + visible.right) / 2 / 6 * 6, (visible.top + visible.bottom) / 2 / 6 * 6};
+    }
+    // A client point beyond the frame window's client area grown by 20 pixels, to the right.
+    POINT BeyondTheFrame() const
+    {
+        RECT frame;
+        GetClientRect(g_frameWindow, &frame);
+        MapWindowPoints(g_frameWindow, view_, reinterpret_cast<POINT*>(&frame), 2);
+        return {frame.right + 40, (frame.top + frame.bottom) / 2};
+    }
+    // The colours of 16 pixels down from the drawing point (x, y).
+    std::vector<COLORREF> Column(int x, int y) const
+    {
+        ViewDrawingDC dc(view_);
+        std::vector<COLORREF> pixels;
+        for (int i = 0; i < 16; ++i) pixels.push_back(GetPixel(dc.get(), x, y + 6 * i));
+        return pixels;
+    }
+    int ChangedPixels(int x, int y, const std::vector<COLORREF>& before) const
+    {
+        const std::vector<COLORREF> now = Column(x, y);
+        int changed = 0;
+        for (size_t i = 0; i < now.size(); ++i) changed += now[i] != before[i];
+        return changed;
+    }
+
+    int (*savedLibrary_)(HWND, BOOL) = g_trackDragOverLibraries;
+    OleDragRunner savedOle_ = g_oleDragRunner;
+};
+
+TEST_F(ShownDrag, AResizeHeldBeyondTheViewScrollsByTheStepsOfTheDistance)
+{
+    struct Case {
+        int right;    // pixels beyond the right edge, 0 none
+        int below;    // pixels beyond the bottom edge, 0 none
+        size_t stopAfter;
+        std::vector<std::pair<int, int>> steps;
+    };
+    const Case cases[] = {
+        {100, 0, 100, {}},   // until the range ends
+        {5, 0, 2, {{0, 16}, {0, 16}}},
+        {400, 0, 2, {{0, 240}, {0, 240}}},
+        {0, 5, 2, {{1, 5}, {1, 5}}},
+    };
+    for (const Case& c : cases) {
+        // Mid-range either way.
+        ScrollTo(0, ScrollMax(0) / 2);
+        ScrollTo(1, ScrollMax(1) / 2);
+        const POINT m = Middle();
+        const int shape = Shape(m.x - 600, m.y - 600, 600);
+        Select({shape});
+        PressClock::Held();
+        Press(m.x, m.y);
+        ASSERT_EQ(TrackResize, g_dragState.trackMode) << c.right << "," << c.below;
+        g_scrollLog.steps.clear();
+        g_scrollLog.stopAfter = c.stopAfter;
+        const RECT client = Client();
+        const POINT at = ClientPoint(m.x, m.y);
+        MoveClient(c.right ? client.right + c.right : at.x, c.below ? client.bottom + c.below : at.y);
+        if (c.stopAfter == 100) {
+            const int from = ScrollMax(0) / 2;
+            const std::vector<std::pair<int, int>> steps((ScrollMax(0) - from + 99) / 100, {0, 100});
+            EXPECT_EQ(steps, g_scrollLog.steps);
+            EXPECT_EQ(ScrollMax(0), ScrollPos(0));
+        } else {
+            EXPECT_EQ(c.steps, g_scrollLog.steps) << c.right << "," << c.below;
+        }
+        Release(m.x, m.y);
+        PressSeams::DrainMouse(view_);
+    }
+}
+
+TEST_F(ShownDrag, AGuideNeverScrollsAlongItsOwnRuler)
+{
+    struct Case {
+        int mode;
+        int bar;   // the direction pulled: 0 to the left, 1 upward
+        std::vector<std::pair<int, int>> steps;
+    };
+    const Case cases[] = {
+        {TrackVerticalGuide, 1, {}},
+        {TrackVerticalGuide, 0, {{0, -60}}},
+        {TrackHorizontalGuide, 0, {}},
+        {TrackHorizontalGuide, 1, {{1, -60}}},
+    };
+    HWND horizontalRuler = GetWindow(view_, GW_HWNDNEXT);
+    HWND verticalRuler = GetWindow(horizontalRuler, GW_HWNDNEXT);
+    for (const Case& c : cases) {
+        ScrollTo(0, 500);
+        ScrollTo(1, 500);
+        const RECT client = Client();
+        const POINT start = {client.right / 2, client.bottom / 2};
+        RulerMouseDown(c.mode == TrackVerticalGuide ? horizontalRuler : verticalRuler, MK_LBUTTON, start, c.mode);
+        ASSERT_EQ(c.mode, g_dragState.trackMode);
+        g_scrollLog.steps.clear();
+        g_scrollLog.stopAfter = 1;
+        MoveClient(c.bar == 0 ? -60 : start.x, c.bar == 1 ? -60 : start.y);
+        EXPECT_EQ(c.steps, g_scrollLog.steps) << c.mode << " " << c.bar;
+        Release(0, 0);
+        PressSeams::DrainMouse(view_);
+    }
+}
+
+TEST_F(ShownDrag, AMovePushedFarBeyondTheLeftLimitHidesItsFeedbackUntilItComesBack)
+{
+    const int shape = Shape(3000, 1200, 600);
+    Select({shape});
+    PressClock::Held();
+    Press(3300, 1500);
+    Move(3400, 1500);
+    ASSERT_EQ(TrackMove, g_dragState.trackMode);
+    const int limit = g_dragState.limitsRect.left;
+    ASSERT_GT(limit - 258, 0);   // the cursor stays inside the view: no scroll, not outside
+    struct Step {
+        int beyond;   // drawing units left of the limit
+        int shown;
+    };
+    for (const Step& s : {Step{228, 1}, Step{258, 0}, Step{-300, 1}, Step{258, 0}, Step{0, 1}}) {
+        Move(limit - s.beyond, 1500);
+        EXPECT_EQ(s.shown, g_dragState.feedbackShown) << s.beyond;
+    }
+    EXPECT_TRUE(g_scrollLog.steps.empty());
+    const int moved = g_dragState.lastPoint.x - g_dragState.anchor.x;
+    Release(limit, 1500);
+    EXPECT_EQ(3000 + moved, Object(shape).frame.left);
+    EXPECT_GE(Object(shape).frame.left, 0);
+}
+
+TEST_F(ShownDrag, AMoveOnTheBodyIsOneUndoStepLabelledThirtyOrThirtySixAfterADuplicate)
+{
+    const int shape = Shape(1200, 1200, 600);
+    for (const int before : {0, static_cast<int>(UndoDuplicate)}) {
+        state_->undoLabel = before;
+        const RECT frame = Object(shape).frame;
+        const POINT from = Landed(frame.left + 300, frame.top + 300);
+        const POINT to = Landed(from.x + 600, from.y + 300);
+        Drag(from.x, from.y, to.x, to.y);
+        EXPECT_EQ(frame.left + to.x - from.x, Object(shape).frame.left) << before;
+        EXPECT_EQ(frame.top + to.y - from.y, Object(shape).frame.top) << before;
+        EXPECT_EQ(before ? UndoMoveAfterDuplicate : UndoMove, state_->undoLabel);
+        EXPECT_EQ(std::vector<int>{shape}, SelectedRows());
+        ASSERT_EQ(0, UndoLastChange(view_, FALSE));
+        EXPECT_EQ(frame.left, Object(shape).frame.left) << before;
+    }
+}
+
+TEST_F(ShownDrag, APlacedOutlineShowsAtOnceAndLandsWhollyInsideTheDrawing)
+{
+    struct Case {
+        bool farCorner;   // the right-bottom corner, else the left-top one
+    };
+    for (const Case& c : {Case{false}, Case{true}}) {
+        ScrollTo(0, c.farCorner ? ScrollMax(0) : 0);
+        ScrollTo(1, c.farCorner ? ScrollMax(1) : 0);
+        const POINT m = Middle();
+        const POINT at = ClientPoint(m.x, m.y);
+        const SIZE size = {600, 400};
+        ASSERT_EQ(0, BeginDragPlacement(view_, state_, at.x, at.y, ClassShape, 0, 2, &size));
+        EXPECT_EQ(0, g_dragState.feedbackShown);
+        RunPostedMove();
+        EXPECT_EQ(1, g_dragState.feedbackShown);
+        // The outline hangs from the cursor, centred across.
+        EXPECT_EQ((RECT{m.x - 300, m.y, m.x + 300, m.y + 400}), g_dragState.trackRect);
+        const int count = Count();
+        // Near the corner first, then beyond it by less than 241 units from the outline: the
+        // outline is held inside.
+        const int w = state_->areaWidth, h = state_->areaHeight;
+        if (c.farCorner) {
+            Move(w - 600, h - 700);
+            Move(w - 100, h - 100);
+        } else {
+            Move(600, 400);
+            Move(100, 0);
+        }
+        EXPECT_EQ(1, g_dragState.feedbackShown) << c.farCorner;
+        Release(0, 0);
+        ASSERT_EQ(count + 1, Count());
+        const RECT placed = Object(Count() - 1).frame;
+        const RECT expected = c.farCorner
+            ? RECT{state_->areaWidth - 600, state_->areaHeight - 400, state_->areaWidth, state_->areaHeight}
+            : RECT{0, 0, 600, 400};
+        EXPECT_EQ(expected, placed) << c.farCorner;
+        EXPECT_EQ(UndoAddObject, state_->undoLabel);
+        PressSeams::DrainMouse(view_);
+    }
+}
+
+TEST_F(ShownDrag, ARulerPressDrawsAGuideThatFollowsTheMouseAndLeavesNothing)
+{
+    const int shape = Shape(1200, 1200, 600);
+    state_->undoLabel = UndoResize;
+    HWND horizontalRuler = GetWindow(view_, GW_HWNDNEXT);
+    // A press at pixel 300 and a move to pixel 400: drawing x 1800 and 2400.
+    const std::vector<COLORREF> atFirst = Column(1800, 1800), atSecond = Column(2400, 1800);
+    RulerMouseDown(horizontalRuler, MK_LBUTTON, POINT{300, 10}, TrackVerticalGuide);
+    ASSERT_EQ(TrackVerticalGuide, g_dragState.trackMode);
+    EXPECT_EQ(view_, GetCapture());
+    EXPECT_GT(ChangedPixels(1800, 1800, atFirst), 0);
+    EXPECT_EQ(0, ChangedPixels(2400, 1800, atSecond));
+    MoveClient(400, 320);
+    EXPECT_EQ(0, ChangedPixels(1800, 1800, atFirst));
+    EXPECT_GT(ChangedPixels(2400, 1800, atSecond), 0);
+    Release(0, 0);
+    EXPECT_EQ(0, ChangedPixels(2400, 1800, atSecond));
+    EXPECT_EQ(1, Count());
+    EXPECT_EQ((RECT{1200, 1200, 1800, 1800}), Object(shape).frame);
+    EXPECT_EQ(UndoResize, state_->undoLabel);
+    EXPECT_EQ(TrackNone, g_dragState.trackMode);
+}
+
+TEST_F(ShownDrag, TheDoubleClickOpensAnAttachmentOrTheTextEditorAndNothingOnPaper)
+{
+    Shape(1200, 1200, 1200);
+    const int marked = Shape(3600, 1200, 1200);
+    RECT mark;
+    ASSERT_NO_FATAL_FAILURE(GiveAttachment(slot_, Object(marked), &mark));
+    const POINT markPoint = Landed((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
+    struct Case {
+        POINT at;
+        bool opens;    // the attachment command reaches the frame
+        bool edits;    // the shape's text editor opens
+    };
+    const Case cases[] = {
+        {{6000, 6000}, false, false},
+        {markPoint, true, false},
+        {{1800, 1800}, false, true},
+    };
+    for (const Case& c : cases) {
+        DoubleClick(c.at.x, c.at.y);
+        MSG msg;
+        const bool posted = PeekMessageA(&msg, g_frameWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE) != 0;
+        EXPECT_EQ(c.opens, posted && msg.wParam == 740u) << c.at.x;
+        EXPECT_EQ(c.edits, state_->textEditor != nullptr) << c.at.x;
+        EXPECT_EQ(c.edits, state_->textEditor && GetParent(state_->textEditor) == view_) << c.at.x;
+    }
+}
+
+TEST_F(ShownDrag, ADragOutOfTheFrameCopiesMovesOrComesBackThroughTheOleDrag)
+{
+    const int shape = Shape(1200, 1200, 600);
+    const int other = Shape(3600, 1200, 600);
+    const RECT otherFrame = Object(other).frame;
+    struct Case {
+        HRESULT result;
+        DWORD effect;
+        int countAfter;
+    };
+    const Case cases[] = {
+        {DRAGDROP_S_DROP, DROPEFFECT_COPY, 2},
+        {DRAGDROP_S_DROP, DROPEFFECT_MOVE, 1},
+        {DRAGDROP_S_CANCEL, DROPEFFECT_NONE, 2},
+    };
+    for (const Case& c : cases) {
+        g_probe.oleResult = c.result;
+        g_probe.oleEffect = c.effect;
+        g_probe.oleDrags = 0;
+        state_->undoLabel = 0;
+        Select({});
+        const RECT frame = Object(shape).frame;
+        PressClock::Held();
+        Press(1500, 1500);
+        Move(1560, 1500);
+        const POINT out = BeyondTheFrame();
+        MoveClient(out.x, out.y);
+        EXPECT_EQ(1, g_probe.oleDrags) << c.effect;
+        if (c.result != DRAGDROP_S_DROP) {
+            // Back in the view with the capture: the move goes on.
+            EXPECT_FALSE(RunPostedRelease());
+            EXPECT_EQ(view_, GetCapture());
+            EXPECT_EQ(TrackMove, g_dragState.trackMode);
+            Move(1800, 1500);
+            EXPECT_EQ(1, g_dragState.feedbackShown);
+            Release(1800, 1500);
+            EXPECT_EQ(frame.left + 300, Object(shape).frame.left);
+            EXPECT_EQ(UndoMove, state_->undoLabel);
+            continue;
+        }
+        ASSERT_TRUE(RunPostedRelease()) << c.effect;
+        EXPECT_EQ(TrackNone, g_dragState.trackMode);
+        EXPECT_EQ(c.countAfter, Count()) << c.effect;
+        if (c.effect == DROPEFFECT_COPY) {
+            EXPECT_EQ(std::vector<int>{shape}, SelectedRows());
+            EXPECT_EQ(frame.left, Object(shape).frame.left);
+            EXPECT_EQ(0, state_->undoLabel);
+        } else {
+            // The release neither selects nor moves what is left.
+            EXPECT_TRUE(SelectedRows().empty());
+            EXPECT_EQ(otherFrame.left, Object(0).frame.left);
+            EXPECT_EQ(UndoMove, state_->undoLabel);
+            ASSERT_EQ(0, UndoLastChange(view_, FALSE));
+            EXPECT_EQ(2, Count());
+        }
+    }
+}
+
+TEST_F(ShownDrag, AClickPendingMoveNeverReachesTheOleDragOrALibrary)
+{
+    Shape(1200, 1200, 600);
+    g_probe.libraryAnswer = 1;
+    PressClock::now = PressClock::pressTime;
+    QueueRelease(1500, 1500);
+    Press(1500, 1500);
+    PressSeams::DrainMouse(view_);
+    ASSERT_EQ(1, g_dragState.clickPending);
+    const POINT out = BeyondTheFrame();
+    MoveClient(out.x, out.y);
+    Move(1800, 1500);
+    EXPECT_EQ(0, g_probe.oleDrags);
+    EXPECT_EQ(0, g_probe.libraryTakeOvers);
+    EXPECT_EQ(TrackMove, g_dragState.trackMode);
+}
+
+}  // namespace
