@@ -284,6 +284,29 @@ TEST_F(ShownDrag, AMoveOnTheBodyIsOneUndoStepLabelledThirtyOrThirtySixAfterADupl
     }
 }
 
+TEST_F(ShownDrag, ShiftHeldDuringAMoveKeepsItToTheLongerAxis)
+{
+    const int shape = Shape(1200, 1200, 600);
+    struct Case {
+        int dx, dy;
+        int movedX, movedY;
+    };
+    for (const Case& c : {Case{600, 240, 600, 0}, Case{240, 600, 0, 600}, Case{-360, 360, 0, 360}}) {
+        const RECT frame = Object(shape).frame;
+        const POINT from = {frame.left + 300, frame.top + 300};
+        PressClock::Held();
+        Press(from.x, from.y);
+        // Shift pressed in the middle of the drag counts from the next move on.
+        Move(from.x + 60, from.y);
+        SetKeys(true, false);
+        Move(from.x + c.dx, from.y + c.dy);
+        Release(from.x + c.dx, from.y + c.dy, MK_SHIFT);
+        SetKeys(false, false);
+        EXPECT_EQ(frame.left + c.movedX, Object(shape).frame.left) << c.dx << "," << c.dy;
+        EXPECT_EQ(frame.top + c.movedY, Object(shape).frame.top) << c.dx << "," << c.dy;
+    }
+}
+
 TEST_F(ShownDrag, APlacedOutlineShowsAtOnceAndLandsWhollyInsideTheDrawing)
 {
     struct Case {
