@@ -425,7 +425,7 @@ TEST_F(EditOperations, DuplicateCommandOfTheFrame)
 TEST_F(EditOperations, LinesFollowingANudgeGetTheirLengthLabels)
 {
     struct Pair {
-        int shape, withLabel, plain;
+        int shape, withLabel, plain, follower;
     };
     std::vector<Pair> pairs;
     for (int i = 0; i < 6; ++i) {
@@ -435,29 +435,35 @@ TEST_F(EditOperations, LinesFollowingANudgeGetTheirLengthLabels)
         const int other = Shape(4000, y);
         p.withLabel = Line(1600, y + 300, 4000, y + 300);
         p.plain = Line(1600, y + 300, 4000, y + 300);
+        p.follower = Line(200, y + 300, 1000, y + 300);
         Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), p.follower, -1, p.shape, 2, 300, 0));
         for (int line : {p.withLabel, p.plain}) {
             ASSERT_EQ(0, AttachHook(d.get(), line, -1, p.shape, 1, 300, 0));
             ASSERT_EQ(0, AttachHook(d.get(), line, -1, other, 2, 300, 0));
         }
         pairs.push_back(p);
     }
-    ASSERT_EQ(0, PropagateLinks(LockDrawing().get()));
+    std::vector<int> shapes;
+    for (const Pair& p : pairs) shapes.push_back(p.shape);
+    Select(shapes);
+    ASSERT_EQ(0, Run(EditNudge, VK_RIGHT));   // every line settles on its hooks
     for (const Pair& p : pairs) Change(p.withLabel, [](DrawObject& o, Drawing&) { o.classFlags |= 0x40; });
     const int before = Count();
-    std::vector<int> shapes;
-    std::vector<RECT> plainBefore;
+    std::vector<RECT> plainBefore, followerBefore;
     for (const Pair& p : pairs) {
-        shapes.push_back(p.shape);
         plainBefore.push_back(Object(p.plain).frame);
+        followerBefore.push_back(Object(p.follower).frame);
     }
-    Select(shapes);
     for (int press = 0; press < 3; ++press) ASSERT_EQ(0, Run(EditNudge, VK_LEFT));
     EXPECT_EQ(before + static_cast<int>(pairs.size()), Count());
     for (size_t i = 0; i < pairs.size(); ++i) {
         SCOPED_TRACE(i);
         const DrawObject labelled = Object(pairs[i].withLabel), plain = Object(pairs[i].plain);
         EXPECT_FALSE(EqualRect(&plainBefore[i], &plain.frame));
+        // A line hooked by one end only moves whole with its shape.
+        EXPECT_EQ(followerBefore[i].left - 18, Object(pairs[i].follower).frame.left);
+        EXPECT_EQ(followerBefore[i].right - 18, Object(pairs[i].follower).frame.right);
         EXPECT_TRUE(EqualRect(&plain.frame, &labelled.frame));
         EXPECT_EQ(kNoLabel, plain.labelId);
         ASSERT_NE(kNoLabel, labelled.labelId);
