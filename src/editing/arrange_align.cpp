@@ -253,13 +253,14 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
     HWND view = drawing->viewWindow;
     int err = 0;
     {
-        Locked<ObjectList> objects(drawing->objectList);
-        if (!objects) return ErrOutOfMemory;
+        Locked<ObjectList> held(drawing->objectList);
+        if (!held) return ErrOutOfMemory;
+        ObjectList* objects = held.get();
         Reference ref;
-        if (!TakeReference(drawing, objects.get(), FALSE, &ref)) return 0;
+        if (!TakeReference(drawing, objects, FALSE, &ref)) return 0;
         LONG refWidth = ref.rect.right - ref.rect.left, refHeight = ref.rect.bottom - ref.rect.top;
-        if (ref.group < 0) GetSize(drawing, objects.get(), ref.row, &refWidth, &refHeight);
-        for (int row = 0; row < objects->count && !err; ++row) {
+        if (ref.group < 0) GetSize(drawing, objects, ref.row, &refWidth, &refHeight);
+        for (int row = 0; !err && row < objects->count; ++row) {
             DrawObject& object = (*objects)[row];
             if (object.hookCount >= 2 || SkipForReference(drawing, object, row, ref)) continue;
             int group = object.groupRow < 0 ? -1 : RefreshGroup(drawing, object);
@@ -270,7 +271,7 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
                 h = groupFrame.bottom - groupFrame.top;
             } else {
                 group = -1;
-                GetSize(drawing, objects.get(), row, &w, &h);
+                GetSize(drawing, objects, row, &w, &h);
             }
             LONG dw = (mode & 1) && refWidth != 0 && w != 0 ? refWidth - w : 0;
             LONG dh = (mode & 2) && refHeight != 0 && h != 0 ? refHeight - h : 0;
@@ -284,6 +285,7 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
                 r.right += dw;
                 r.bottom += dh;
                 err = ResizeGroup(view, group, &r, 0, TRUE);
+                if (!(objects = arrange::ListNow(drawing))) err = ErrOutOfMemory;
                 continue;
             }
             if (object.handleLayout == 1) dh = 0;
@@ -293,23 +295,25 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
             RECT r = object.frame;
             r.right += dw;
             r.bottom += dh;
-            if ((err = static_cast<int>(SendClassMessage(nullptr, drawing, objects.get(), row, OM_SETFRAME, 0, 0, &r))))
-                break;
-            RECT bounds = object.frame;
-            SendClassMessage(nullptr, drawing, objects.get(), row, OM_GETBOUNDS, 1, 1, &bounds);
+            err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, OM_SETFRAME, 0, 0, &r));
+            if (!(objects = arrange::ListNow(drawing))) err = ErrOutOfMemory;
+            if (err) break;
+            const DrawObject& sized = (*objects)[row];
+            RECT bounds = sized.frame;
+            SendClassMessage(nullptr, drawing, objects, row, OM_GETBOUNDS, 1, 1, &bounds);
             if (!InsideArea(state, bounds)) {
                 err = ErrOutsideDrawing;
                 break;
             }
-            MarkLinksChanged(drawing, object.objId, LinkChanged, object.groupId, object.groupRow);
-            for (int slot = 0; slot < HookSlotsInUse(object); ++slot) {
-                const HookEntry& hook = object.hooks[slot];
-                int target = FindObjectById(objects.get(), hook.targetId, hook.targetRow);
+            MarkLinksChanged(drawing, sized.objId, LinkChanged, sized.groupId, sized.groupRow);
+            for (int slot = 0; slot < HookSlotsInUse(sized); ++slot) {
+                const HookEntry& hook = sized.hooks[slot];
+                int target = FindObjectById(objects, hook.targetId, hook.targetRow);
                 if (target >= 0)
                     MarkLinksChanged(drawing, hook.targetId, LinkChanged, (*objects)[target].groupId,
                                      (*objects)[target].groupRow);
             }
-            InvalidateLogicalRect(view, &object.updateRect);
+            InvalidateLogicalRect(view, &sized.updateRect);
         }
     }
     if (!err) err = PropagateLinks(drawing);

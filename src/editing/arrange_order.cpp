@@ -139,7 +139,7 @@ int NudgeRows(Drawing* drawing, ObjectList* objects, BOOL shift, LONG dx, LONG d
     HWND view = drawing->viewWindow;
     SetGroupFlag(drawing, GroupFramesPending, TRUE);
     int err = 0;
-    for (int row = 0; row < objects->count && !err; ++row) {
+    for (int row = 0; !err && row < objects->count; ++row) {
         DrawObject& object = (*objects)[row];
         if (!(object.state & StateSelected) || object.hookCount != 0) continue;
         *moved = TRUE;
@@ -153,10 +153,12 @@ int NudgeRows(Drawing* drawing, ObjectList* objects, BOOL shift, LONG dx, LONG d
         if (shift && object.groupRow < 0) {
             InvalidateLogicalRect(view, &object.updateRect);
             RECT r = arrange::ResizedByLayout(object.frame, object.handleLayout, dx, dy);
-            if ((err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, OM_SETFRAME, 0, 0, &r))))
-                break;
-            MarkLinksChanged(drawing, object.objId, LinkChanged, object.groupId, object.groupRow);
-            InvalidateLogicalRect(view, &object.updateRect);
+            err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, OM_SETFRAME, 0, 0, &r));
+            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (err) break;
+            const DrawObject& sized = (*objects)[row];
+            MarkLinksChanged(drawing, sized.objId, LinkChanged, sized.groupId, sized.groupRow);
+            InvalidateLogicalRect(view, &sized.updateRect);
         } else if (shift) {
             if (index < 0 || (dx == 0 && dy == 0)) continue;
             RECT frame;
@@ -172,6 +174,7 @@ int NudgeRows(Drawing* drawing, ObjectList* objects, BOOL shift, LONG dx, LONG d
             }
             RECT r = arrange::ResizedByLayout(frame, layout, dx, dy);
             err = ResizeGroup(view, index, &r, 0, TRUE);
+            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
         } else {
             if (index >= 0) {
                 Locked<GroupTable> groups(drawing->groupTable);

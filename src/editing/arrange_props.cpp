@@ -193,15 +193,17 @@ int ApplyTextSizing(DocumentState* state, Drawing* drawing, int fit)
     int err = 0;
     {
         InvalidationBatch batch;
-        Locked<ObjectList> objects(drawing->objectList);
-        if (!objects) return ErrOutOfMemory;
-        for (int row = 0; row < objects->count && !err; ++row) {
-            DrawObject& object = (*objects)[row];
-            if (!(object.state & StateSelected)) continue;
-            const RECT before = object.frame;
-            if ((err = arrange::SendRedrawn(drawing, objects.get(), row, OM_SETTEXTFIT, fit))) break;
-            if (!EqualRect(&before, &object.frame))
-                err = arrange::ScaleGroupForMember(drawing->viewWindow, state, drawing, objects.get(), row, before);
+        Locked<ObjectList> held(drawing->objectList);
+        if (!held) return ErrOutOfMemory;
+        ObjectList* objects = held.get();
+        for (int row = 0; !err && row < objects->count; ++row) {
+            if (!((*objects)[row].state & StateSelected)) continue;
+            const RECT before = (*objects)[row].frame;
+            if ((err = arrange::SendRedrawn(drawing, objects, row, OM_SETTEXTFIT, fit))) break;
+            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (!EqualRect(&before, &(*objects)[row].frame))
+                err = arrange::ScaleGroupForMember(drawing->viewWindow, state, drawing, objects, row, before);
+            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
         }
     }
     if (!err) MarkDocumentChanged(drawing->viewWindow, state, FALSE);

@@ -148,7 +148,9 @@ void Validate(HWND view, DocumentState* state, Drawing* drawing, int arg, EditCa
         }
         call->label = UndoDuplicate;
         call->editorMode = 1;
-        call->valid = selected;
+        // The selection is empty while an in-place editor is open; ending the edit selects the
+        // edited object, which is then duplicated with its new text.
+        call->valid = selected || state->textEditor != nullptr;
         break;
     case EditLockObject:
     case EditSendToBack:

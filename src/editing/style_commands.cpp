@@ -253,10 +253,15 @@ void DoColorsAndShadows()
             drawing->style = values.style;
             drawing->style.backgroundColor = background;
             SetCursorByIndex(1);
-            Locked<ObjectList> objects(drawing->objectList);
-            if (!objects) err = ErrOutOfMemory;
-            for (int row = 0; !err && row < objects->count; ++row)
-                err = RestyleObject(view, state.get(), drawing.get(), objects.get(), row, values);
+            Locked<ObjectList> held(drawing->objectList);
+            if (!held) err = ErrOutOfMemory;
+            // A group resized after a member's change may give a length label to a line, which
+            // can move the list: its address is read again for every row.
+            for (int row = 0; !err; ++row) {
+                ObjectList* objects = arrange::ListNow(drawing.get());
+                if (!objects || row >= objects->count) break;
+                err = RestyleObject(view, state.get(), drawing.get(), objects, row, values);
+            }
         }
         if (!err) err = SetBackgroundColor(-1, values.style.backgroundColor, TRUE);
         if (!err) err = PropagateLinks(drawing.get());

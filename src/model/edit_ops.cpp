@@ -61,7 +61,9 @@ int SendInvalidating(Drawing* drawing, ObjectList* objects, int row, int message
 {
     InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
     int err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, message, a, b, p));
-    InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
+    // The message may have added an object (a length label), so `objects` may have moved.
+    Locked<ObjectList> after(drawing->objectList);
+    if (after && row < after->count) InvalidateLogicalRect(drawing->viewWindow, &(*after)[row].updateRect);
     return err;
 }
 
@@ -85,6 +87,12 @@ int EditOneObject(HGLOBAL drawingBlock, int row, BOOL callerHoldsCheckpoint, Cha
         if (!objects) return ErrOutOfMemory;
         if (row < 0 || row >= objects->count) return 0;
         if (int err = change(drawing.get(), objects.get())) return err;
+    }
+    {
+        // The change may have grown the list (a line's new length label): it is locked afresh.
+        Locked<ObjectList> objects(drawing->objectList);
+        if (!objects) return ErrOutOfMemory;
+        if (row >= objects->count) return 0;
         FlagObjectLinks(drawing.get(), objects.get(), row);
     }
     return callerHoldsCheckpoint ? 0 : PropagateLinks(drawing.get());

@@ -225,6 +225,11 @@ int Propagation::Settle(int pos, bool* settled)
                              static_cast<int>(reinterpret_cast<INT_PTR>(&move)), &r);
             if (handle == 0) code = OppositeSide(HandleCodeAtPoint(&r, t.x, t.y));
             err = ReshapeObject(drawing_->viewWindow, holder, &r, code, FALSE, TRUE);
+            // A reshaped line showing its length may have been given a new label object, which
+            // grows the object list and can move it: the caller's lock still holds the handle.
+            objects_ = static_cast<ObjectList*>(GlobalLock(drawing_->objectList));
+            GlobalUnlock(drawing_->objectList);
+            if (!objects_) return ErrOutOfMemory;
         }
     }
     if (err) return err;

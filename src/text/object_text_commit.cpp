@@ -133,12 +133,17 @@ int CommitToObject(HWND view, DocumentState* state, Drawing* drawing, TenState* 
         HWND open = state->textEditor;
         err = ResizeGroupForMember(view, drawing, objects.get(), row, before);
         state->textEditor = open;
-        object = &(*objects)[row];
     }
-    FlagObjectAndTargetLinks(drawing, objects.get(), *object);
+    // Resizing the group may have given a member line a new length label, which grows the
+    // object list and can move it: its address is read again (the lock above still holds it).
+    ObjectList* list = static_cast<ObjectList*>(GlobalLock(drawing->objectList));
+    if (!list) return ErrOutOfMemory;
+    GlobalUnlock(drawing->objectList);
+    object = &(*list)[row];
+    FlagObjectAndTargetLinks(drawing, list, *object);
     if (object->angle != 0) InvalidateLogicalRect(drawing->viewWindow, &object->updateRect);
-    if (!err) err = KeepObjectOnPage(state, drawing, objects.get(), row);
-    object = &(*objects)[row];
+    if (!err) err = KeepObjectOnPage(state, drawing, list, row);
+    object = &(*list)[row];
     object->state &= ~static_cast<DWORD>(StateTextEditing);
     if (mode == 1) SelectEditedObject(drawing, object, row);
     RepaintEditedObject(state, drawing, *object);

@@ -12,6 +12,7 @@
 #include "model/edit_ops.h"
 #include "model/move_set.h"
 #include "model/undo.h"
+#include "text/object_text.h"
 #include "support/shown_document.h"
 
 namespace {
@@ -416,6 +417,100 @@ TEST_F(EditOperations, DuplicateCommandOfTheFrame)
     EXPECT_EQ(1600, Object(2).frame.top);
     ASSERT_EQ(0, UndoLastChange(view_, TRUE));
     EXPECT_EQ(2, Count());
+}
+
+// A line that shows its length but has lost its label is given a new label object whenever its
+// length changes: while the hooked lines follow their nudged shapes the object list grows (and
+// may move) under the propagation, yet every line must end where its twin without the option does.
+TEST_F(EditOperations, LinesFollowingANudgeGetTheirLengthLabels)
+{
+    struct Pair {
+        int shape, withLabel, plain, follower;
+    };
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 6; ++i) {
+        const int y = 1000 + 1500 * i;
+        Pair p;
+        p.shape = Shape(1000, y);
+        const int other = Shape(4000, y);
+        p.withLabel = Line(1600, y + 300, 4000, y + 300);
+        p.plain = Line(1600, y + 300, 4000, y + 300);
+        p.follower = Line(200, y + 300, 1000, y + 300);
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), p.follower, -1, p.shape, 2, 300, 0));
+        for (int line : {p.withLabel, p.plain}) {
+            ASSERT_EQ(0, AttachHook(d.get(), line, -1, p.shape, 1, 300, 0));
+            ASSERT_EQ(0, AttachHook(d.get(), line, -1, other, 2, 300, 0));
+        }
+        pairs.push_back(p);
+    }
+    std::vector<int> shapes;
+    for (const Pair& p : pairs) shapes.push_back(p.shape);
+    Select(shapes);
+    ASSERT_EQ(0, Run(EditNudge, VK_RIGHT));   // every line settles on its hooks
+    for (const Pair& p : pairs) Change(p.withLabel, [](DrawObject& o, Drawing&) { o.classFlags |= 0x40; });
+    const int before = Count();
+    std::vector<RECT> plainBefore, followerBefore;
+    for (const Pair& p : pairs) {
+        plainBefore.push_back(Object(p.plain).frame);
+        followerBefore.push_back(Object(p.follower).frame);
+    }
+    for (int press = 0; press < 3; ++press) ASSERT_EQ(0, Run(EditNudge, VK_LEFT));
+    EXPECT_EQ(before + static_cast<int>(pairs.size()), Count());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        SCOPED_TRACE(i);
+        const DrawObject labelled = Object(pairs[i].withLabel), plain = Object(pairs[i].plain);
+        EXPECT_FALSE(EqualRect(&plainBefore[i], &plain.frame));
+        // A line hooked by one end only moves whole with its shape.
+        EXPECT_EQ(followerBefore[i].left - 18, Object(pairs[i].follower).frame.left);
+        EXPECT_EQ(followerBefore[i].right - 18, Object(pairs[i].follower).frame.right);
+        EXPECT_TRUE(EqualRect(&plain.frame, &labelled.frame));
+        EXPECT_EQ(kNoLabel, plain.labelId);
+        ASSERT_NE(kNoLabel, labelled.labelId);
+        const DrawObject label = Object(labelled.labelRow);
+        EXPECT_EQ(labelled.objId, label.labelId);
+        EXPECT_TRUE(label.state & StateAttachedLabel);
+        EXPECT_GE(label.textId, 0);
+    }
+}
+
+// Make Same Size on lines that show their length: each resized line makes its label while the
+// walk over the selection goes on.
+TEST_F(EditOperations, SameSizeLinesGetTheirLengthLabels)
+{
+    std::vector<int> lines = {Line(1000, 800, 4000, 800)};
+    for (int i = 1; i < 10; ++i) lines.push_back(Line(1000, 800 + 400 * i, 1600 + 100 * i, 800 + 400 * i));
+    for (int line : lines) Change(line, [](DrawObject& o, Drawing&) { o.classFlags |= 0x40; });
+    Select(lines);
+    ASSERT_EQ(0, Run(EditSameSize, 1));
+    for (int line : lines) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(3000, Object(line).frame.right - Object(line).frame.left);
+        if (line != lines.front()) {
+            EXPECT_NE(kNoLabel, Object(line).labelId);
+        }
+    }
+    EXPECT_EQ(static_cast<int>(2 * lines.size()) - 1, Count());
+}
+
+// Duplicate with an in-place editor open: the text is stored first, and the edited object,
+// selected by the edit, is copied with it.
+TEST_F(EditOperations, DuplicateCommitsTheOpenEditorFirst)
+{
+    const int shape = AddAt(ClassShape, RECT{1000, 1000, 1600, 1600}, 2);   // a kind that holds its own text
+    Select({shape});
+    ASSERT_EQ(0, BeginObjectTextEdit(view_, state_, shape, 1300, 1300, 0));
+    ASSERT_NE(nullptr, state_->textEditor);
+    for (char c : std::string("Hi")) SendMessageA(state_->textEditor, WM_CHAR, static_cast<WPARAM>(c), 0);
+    ASSERT_EQ(0, Run(EditDuplicate));
+    EXPECT_EQ(nullptr, state_->textEditor);
+    ASSERT_EQ(2, Count());
+    EXPECT_GE(Object(0).textId, 0);
+    EXPECT_GE(Object(1).textId, 0);
+    EXPECT_NE(Object(0).textId, Object(1).textId);
+    EXPECT_EQ(1300, Object(1).frame.left);
+    EXPECT_EQ(std::vector<int>({1}), SelectedRows());
+    EXPECT_EQ(1, LockDrawing()->selectedCount);
 }
 
 }  // namespace
