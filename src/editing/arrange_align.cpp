@@ -285,7 +285,7 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
                 r.right += dw;
                 r.bottom += dh;
                 err = ResizeGroup(view, group, &r, 0, TRUE);
-                if (!(objects = arrange::ListNow(drawing))) err = ErrOutOfMemory;
+                if (!(objects = PresentObjectList(drawing))) err = ErrOutOfMemory;
                 continue;
             }
             if (object.handleLayout == 1) dh = 0;
@@ -296,7 +296,7 @@ int MakeSameSize(DocumentState* state, Drawing* drawing, int mode)
             r.right += dw;
             r.bottom += dh;
             err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, OM_SETFRAME, 0, 0, &r));
-            if (!(objects = arrange::ListNow(drawing))) err = ErrOutOfMemory;
+            if (!(objects = PresentObjectList(drawing))) err = ErrOutOfMemory;
             if (err) break;
             const DrawObject& sized = (*objects)[row];
             RECT bounds = sized.frame;

@@ -27,17 +27,9 @@ int SendRedrawn(Drawing* drawing, ObjectList* objects, int row, int message, int
 {
     InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
     int err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, message, a, b, p));
-    objects = ListNow(drawing);
+    objects = PresentObjectList(drawing);
     if (objects && row < objects->count) InvalidateLogicalRect(drawing->viewWindow, &(*objects)[row].updateRect);
     return err;
-}
-
-ObjectList* ListNow(Drawing* drawing)
-{
-    // The caller's lock keeps the block locked: this lock only reads its present address.
-    ObjectList* list = static_cast<ObjectList*>(GlobalLock(drawing->objectList));
-    if (list) GlobalUnlock(drawing->objectList);
-    return list;
 }
 
 int ScaleGroupForMember(HWND view, DocumentState* state, Drawing* drawing, ObjectList* objects, int row,

@@ -27,10 +27,6 @@ int ScaleGroupForMember(HWND view, DocumentState* state, Drawing* drawing, Objec
 int ProportionalDelta(Drawing* drawing, int layout, int mode, LONG w, LONG h, LONG* dw, LONG* dh);
 // The active document's view when it holds a drawing, else none.
 HWND ActiveDrawingView();
-// Where the drawing's object list is now, for a caller whose lock holds it across a message or
-// group resize: a line showing its length may have been given a new label object, which grows
-// the list and can move it (its rows stay where they were).
-ObjectList* ListNow(Drawing* drawing);
 
 }  // namespace arrange
 

@@ -154,7 +154,7 @@ int NudgeRows(Drawing* drawing, ObjectList* objects, BOOL shift, LONG dx, LONG d
             InvalidateLogicalRect(view, &object.updateRect);
             RECT r = arrange::ResizedByLayout(object.frame, object.handleLayout, dx, dy);
             err = static_cast<int>(SendClassMessage(nullptr, drawing, objects, row, OM_SETFRAME, 0, 0, &r));
-            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (!(objects = PresentObjectList(drawing))) return ErrOutOfMemory;
             if (err) break;
             const DrawObject& sized = (*objects)[row];
             MarkLinksChanged(drawing, sized.objId, LinkChanged, sized.groupId, sized.groupRow);
@@ -174,7 +174,7 @@ int NudgeRows(Drawing* drawing, ObjectList* objects, BOOL shift, LONG dx, LONG d
             }
             RECT r = arrange::ResizedByLayout(frame, layout, dx, dy);
             err = ResizeGroup(view, index, &r, 0, TRUE);
-            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (!(objects = PresentObjectList(drawing))) return ErrOutOfMemory;
         } else {
             if (index >= 0) {
                 Locked<GroupTable> groups(drawing->groupTable);

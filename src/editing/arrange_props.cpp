@@ -200,10 +200,10 @@ int ApplyTextSizing(DocumentState* state, Drawing* drawing, int fit)
             if (!((*objects)[row].state & StateSelected)) continue;
             const RECT before = (*objects)[row].frame;
             if ((err = arrange::SendRedrawn(drawing, objects, row, OM_SETTEXTFIT, fit))) break;
-            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (!(objects = PresentObjectList(drawing))) return ErrOutOfMemory;
             if (!EqualRect(&before, &(*objects)[row].frame))
                 err = arrange::ScaleGroupForMember(drawing->viewWindow, state, drawing, objects, row, before);
-            if (!(objects = arrange::ListNow(drawing))) return ErrOutOfMemory;
+            if (!(objects = PresentObjectList(drawing))) return ErrOutOfMemory;
         }
     }
     if (!err) MarkDocumentChanged(drawing->viewWindow, state, FALSE);

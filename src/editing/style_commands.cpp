@@ -258,7 +258,7 @@ void DoColorsAndShadows()
             // A group resized after a member's change may give a length label to a line, which
             // can move the list: its address is read again for every row.
             for (int row = 0; !err; ++row) {
-                ObjectList* objects = arrange::ListNow(drawing.get());
+                ObjectList* objects = PresentObjectList(drawing.get());
                 if (!objects || row >= objects->count) break;
                 err = RestyleObject(view, state.get(), drawing.get(), objects, row, values);
             }

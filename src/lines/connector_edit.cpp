@@ -351,8 +351,11 @@ int ReshapeConnector(Drawing* drawing, void* objects, int row, int corner, const
         connector->arrowEnds = 3 - mask;
     RecalcConnectorRects(drawing, connector);
 
-    if (list && showsLength && TruncReal(ConnectorLength(drawing, connector)) != oldLength)
+    if (list && showsLength && TruncReal(ConnectorLength(drawing, connector)) != oldLength) {
         UpdateDimensionLabel(drawing, list, row, -1);
+        // A new length label grows the object list, which can move it.
+        list = PresentObjectList(drawing);
+    }
     TurnConnectorLabelPartner(drawing, list, row, partner);
     return 0;
 }

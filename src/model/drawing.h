@@ -24,6 +24,15 @@ private:
     BlockLock lock_;
 };
 
+// The object list's present address while a caller's lock holds it: a call that grows the list
+// (a new length label, say) can move the block, and the caller reads it again here.
+inline ObjectList* PresentObjectList(const Drawing* drawing)
+{
+    ObjectList* list = static_cast<ObjectList*>(GlobalLock(drawing->objectList));
+    if (list) GlobalUnlock(drawing->objectList);
+    return list;
+}
+
 // Damaged drawing tables (counts that do not fit their records, a z-order that is not a
 // permutation of the rows, a hook count above 2) are refused like a failed read.
 constexpr int kDamagedDrawing = ErrFileIO;

@@ -227,8 +227,7 @@ int Propagation::Settle(int pos, bool* settled)
             err = ReshapeObject(drawing_->viewWindow, holder, &r, code, FALSE, TRUE);
             // A reshaped line showing its length may have been given a new label object, which
             // grows the object list and can move it: the caller's lock still holds the handle.
-            objects_ = static_cast<ObjectList*>(GlobalLock(drawing_->objectList));
-            GlobalUnlock(drawing_->objectList);
+            objects_ = PresentObjectList(drawing_);
             if (!objects_) return ErrOutOfMemory;
         }
     }

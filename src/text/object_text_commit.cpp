@@ -135,10 +135,9 @@ int CommitToObject(HWND view, DocumentState* state, Drawing* drawing, TenState* 
         state->textEditor = open;
     }
     // Resizing the group may have given a member line a new length label, which grows the
-    // object list and can move it: its address is read again (the lock above still holds it).
-    ObjectList* list = static_cast<ObjectList*>(GlobalLock(drawing->objectList));
+    // object list and can move it.
+    ObjectList* list = PresentObjectList(drawing);
     if (!list) return ErrOutOfMemory;
-    GlobalUnlock(drawing->objectList);
     object = &(*list)[row];
     FlagObjectAndTargetLinks(drawing, list, *object);
     if (object->angle != 0) InvalidateLogicalRect(drawing->viewWindow, &object->updateRect);
