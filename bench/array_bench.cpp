@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "editing/drag_state.h"
 #include "lines/array_layout.h"
@@ -52,13 +53,6 @@ int Settle(const BenchDrawing& w)
 {
     Locked<Drawing> d(DrawingOf(w));
     return PropagateLinks(d.get());
-}
-
-double Microseconds(LARGE_INTEGER t0, LARGE_INTEGER t1)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return (t1.QuadPart - t0.QuadPart) * 1e6 / f.QuadPart;
 }
 
 // One side, fed at the start, no gap: the longest trunk the members make.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "editing/drag_state.h"
 #include "lines/connector_record.h"
@@ -32,13 +33,6 @@ void Hook(const BenchDrawing& w, int holder, int end, int target, int ax, int ay
 {
     Locked<Drawing> d(DrawingOf(w));
     AttachHook(d.get(), holder, -1, target, end, ax, ay);
-}
-
-double Microseconds(LARGE_INTEGER t0, LARGE_INTEGER t1)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return (t1.QuadPart - t0.QuadPart) * 1e6 / f.QuadPart;
 }
 
 // A hub on the left, `n` shapes in a column on the right, a connector from the hub's right side

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "documents/drawing_file.h"
 #include "documents/text_stream.h"
@@ -18,18 +19,6 @@
 #include "text/font_list.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1e3 / frequency.QuadPart;
-}
 
 // A stored text of two runs in one paragraph; its record id, or -1.
 int AddText(int slot)
@@ -119,9 +108,9 @@ double ReadFresh(HGLOBAL image, DWORD length, const char* path, int* result)
     }
     DocumentState* state = static_cast<DocumentState*>(GlobalLock(r.stateBlock));
     BOOL older = FALSE;
-    double t0 = Now();
+    double t0 = BenchMilliseconds();
     *result = ReadDrawingFile(HFILE_ERROR, path, image, length, r.view, state, &older, FALSE);
-    double t1 = Now();
+    double t1 = BenchMilliseconds();
     GlobalUnlock(r.stateBlock);
     ReleaseState(&r);
     return t1 - t0;
@@ -138,11 +127,11 @@ void Sizes(int n, int links)
     std::string path = w.folder.File("bench.vxr");
     HGLOBAL image = nullptr;
     DWORD length = 0;
-    double t0 = Now();
+    double t0 = BenchMilliseconds();
     int e1 = WriteDrawingFile(nullptr, &image, &length, state);
-    double t1 = Now();
+    double t1 = BenchMilliseconds();
     int e2 = WriteDrawingFile(path.c_str(), nullptr, nullptr, state);
-    double t2 = Now();
+    double t2 = BenchMilliseconds();
     GlobalUnlock(w.stateBlock);
     int e3 = 0, e4 = 0;
     double readImage = ReadFresh(image, length, nullptr, &e3);

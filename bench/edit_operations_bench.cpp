@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "documents/document_window.h"
 #include "documents/options.h"
@@ -20,18 +21,6 @@
 #include "store/store_records.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 struct Document {
     HWND window = nullptr;
@@ -132,15 +121,15 @@ int main()
             return 1;
         }
         SelectRows(doc, 0, count);
-        double start = Now();
+        double start = BenchMilliseconds();
         int err = DoEditOperation(doc.view, EditDuplicate, 0, nullptr);
-        Report("Duplicate", count, Now() - start);
+        Report("Duplicate", count, BenchMilliseconds() - start);
         if (!err) err = UndoLastChange(doc.view, FALSE);
         SelectRows(doc, 0, count);
         if (!err) err = DoEditOperation(doc.view, EditCopy, 0, nullptr);
-        start = Now();
+        start = BenchMilliseconds();
         if (!err) err = DoEditOperation(doc.view, EditPaste, 0, nullptr);
-        Report("Paste", count, Now() - start);
+        Report("Paste", count, BenchMilliseconds() - start);
         if (err) std::printf("error %d\n", err);
         CloseDocument(doc);
     }
@@ -151,9 +140,9 @@ int main()
             return 1;
         }
         SelectRows(doc, 8000, 8001);
-        double start = Now();
+        double start = BenchMilliseconds();
         int err = DoEditOperation(doc.view, EditCopy, 0, nullptr);
-        Report("Copy of one", 16000, Now() - start);
+        Report("Copy of one", 16000, BenchMilliseconds() - start);
         if (err) std::printf("error %d\n", err);
         CloseDocument(doc);
     }

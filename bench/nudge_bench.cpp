@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "editing/arrange.h"
 #include "model/edit_ops.h"
@@ -16,18 +17,6 @@ namespace {
 
 constexpr int kSelected = 1000;
 constexpr int kPresses = 50;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1e6 / frequency.QuadPart;
-}
 
 // n shapes on a grid, kSelected of them spread evenly through the drawing selected.
 bool Build(BenchDrawing* w, int n)
@@ -66,23 +55,23 @@ void Nudges(int n)
     Locked<Drawing> d(DrawingOf(w));
     NudgeSelection(state.get(), d.get(), VK_RIGHT);   // warm-up
     double first = 0, last = 0;
-    const double t0 = Now();
+    const double t0 = BenchMicroseconds();
     for (int i = 0; i < kPresses; ++i) {
-        const double t = Now();
+        const double t = BenchMicroseconds();
         NudgeSelection(state.get(), d.get(), i % 2 ? VK_LEFT : VK_RIGHT);
-        if (i == 0) first = Now() - t;
-        if (i == kPresses - 1) last = Now() - t;
+        if (i == 0) first = BenchMicroseconds() - t;
+        if (i == kPresses - 1) last = BenchMicroseconds() - t;
     }
-    const double perPress = (Now() - t0) / kPresses;
+    const double perPress = (BenchMicroseconds() - t0) / kPresses;
     // The same shapes moved by themselves under one repaint, the floor a nudge can reach.
     Locked<ObjectList> objects(d->objectList);
     const int step = n / kSelected;
-    const double m0 = Now();
+    const double m0 = BenchMicroseconds();
     for (int i = 0; i < kPresses; ++i) {
         InvalidationBatch batch;
         for (int r = 0; r < objects->count; r += step) OffsetObject(d.get(), objects.get(), r, i % 2 ? -6 : 6, 0);
     }
-    const double perMove = (Now() - m0) / kPresses;
+    const double perMove = (BenchMicroseconds() - m0) / kPresses;
     std::printf("%5d shapes, %d selected: %9.1f us per press (first %9.1f, last %9.1f), %9.1f us per plain move\n",
                 n, kSelected, perPress, first, last, perMove);
     objects.Unlock();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "model/objects.h"
 #include "shapes/shape_kinds.h"
@@ -31,28 +32,16 @@ int AddShape(const BenchDrawing& w, int i, bool ownStep)
                      ownStep ? TRUE : FALSE);
 }
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1e6 / frequency.QuadPart;
-}
-
 // Microseconds per delete of `kTimed` objects, one call each, from the newest row or the first.
 double TimeDeletes(const BenchDrawing& w, bool firstRow)
 {
-    const double t0 = Now();
+    const double t0 = BenchMicroseconds();
     for (int i = 0; i < kTimed; ++i) {
         Locked<Drawing> d(DrawingOf(w));
         const int row = firstRow ? 0 : Count(w) - 1;
         if (DeleteObjects(d.get(), FALSE, row)) return -1;
     }
-    return (Now() - t0) / kTimed;
+    return (BenchMicroseconds() - t0) / kTimed;
 }
 
 void Sizes(int n)
@@ -71,9 +60,9 @@ void Sizes(int n)
         }
     }
     AddShape(w, n, true);   // warm-up
-    double t0 = Now();
+    double t0 = BenchMicroseconds();
     for (int i = 0; i < kTimed; ++i) AddShape(w, i, true);
-    const double perAdd = (Now() - t0) / kTimed;
+    const double perAdd = (BenchMicroseconds() - t0) / kTimed;
     const int built = Count(w);
     DiscardStoreCheckpoint(w.slot);
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "editing/drag_setup.h"
 #include "editing/drag_state.h"
@@ -19,18 +20,6 @@ namespace {
 
 constexpr int kSteps = 400;
 constexpr int kReleases = 20;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1e6 / frequency.QuadPart;
-}
 
 // The press is held at once: the drag starts without the click wait.
 DWORD PressTime() { return 0; }
@@ -86,9 +75,9 @@ void Steps(int selected)
         return;
     }
     OnViewMouseMove(w.view, MK_LBUTTON, POINT{100, 90});   // warm-up: the first feedback
-    const double t0 = Now();
+    const double t0 = BenchMicroseconds();
     for (int i = 0; i < kSteps; ++i) OnViewMouseMove(w.view, MK_LBUTTON, POINT{110 + i % 2 * 20, 100});
-    const double perStep = (Now() - t0) / kSteps;
+    const double perStep = (BenchMicroseconds() - t0) / kSteps;
     if (!g_dragState.feedbackShown) std::printf("the steps showed no feedback\n");
     OnViewButtonUp(w.view, 0, POINT{});
     std::printf("1000 shapes, %4d selected: %9.1f us per drag step\n", selected, perStep);
@@ -109,9 +98,9 @@ void Releases(int n)
         const POINT to = {at.x + (i % 2 ? -30 : 30), at.y};
         OnViewButtonDown(w.view, MK_LBUTTON, at, FALSE);
         OnViewMouseMove(w.view, MK_LBUTTON, to);
-        const double t0 = Now();
+        const double t0 = BenchMicroseconds();
         OnViewButtonUp(w.view, 0, POINT{});
-        total += Now() - t0;
+        total += BenchMicroseconds() - t0;
         if (FirstLeft(w) != 20 + to.x - 90) std::printf("the release did not move the shapes\n");
         at = to;
     }
