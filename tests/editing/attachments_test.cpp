@@ -24,6 +24,7 @@
 #include "model/resource_strings.h"
 #include "model/undo.h"
 #include "store/block_store.h"
+#include "support/shown_document.h"
 #include "support/drawing_fixture.h"
 #include "support/frame_support.h"
 
@@ -431,52 +432,12 @@ TEST_F(AttachDialog, BrowseUsesTheKindsFilterAndTitle)
 }
 
 // A shown document in the real frame: the Open command reaches the shell for a web attachment.
-class AttachmentsInFrame : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        prompts_ = std::make_unique<PromptAnswerer>(IDNO);
-        settings_ = {};
-        settings_.ruler.screenUnit = 1;
-        settings_.ruler.scaleBase = 100.0;
-        settings_.ruler.divisions = 12;
-        settings_.ruler.shownValue = 1.0;
-        g_settings = &settings_;
-        if (!g_patternBrushes[0]) {
-            ASSERT_EQ(0, CreateSharedGdiObjects());
-        }
-        ASSERT_EQ(0, CreateMainFrame(FALSE));
-        document_ = CreateDocumentWindow(nullptr, DocModeBlank);
-        ASSERT_NE(nullptr, document_);
-        view_ = GetDocumentView(document_);
-        ASSERT_NE(nullptr, view_);
-    }
-    void TearDown() override
-    {
-        DestroyFrameAndDocuments();
-        g_settings = nullptr;
-        prompts_.reset();
-    }
-    Settings settings_ = {};
-    std::unique_ptr<PromptAnswerer> prompts_;
-    HWND document_ = nullptr;
-    HWND view_ = nullptr;
-};
+using AttachmentsInFrame = ShownDocumentFixture;
 
 TEST_F(AttachmentsInFrame, CommandOpenOfAWebAttachmentReachesTheShell)
 {
-    RECT rect = {1000, 1000, 2000, 1600};
-    ASSERT_EQ(0, AddObject(view_, ClassShape, &rect, 1, 0, 0, FALSE, TRUE, nullptr, FALSE));
-    HGLOBAL stateBlock = GetDocumentStateHandle(view_);
-    {
-        Locked<DocumentState> state(stateBlock);
-        Locked<Drawing> drawing(state->drawing);
-        Locked<ObjectList> objects(drawing->objectList);
-        DrawObject& object = (*objects)[objects->count - 1];
-        object.state |= StateSelected;
-        drawing->selectedCount = 1;
-        drawing->currentRow = objects->count - 1;
-    }
+    settings_.flags &= ~static_cast<DWORD>(SetHints);
+    Select({Shape(1000, 1000)});
     prompts_->QueueAttachDialog("www.example.net", AttachWebPage);
     SendMessageA(g_frameWindow, WM_COMMAND, 741, 0);
     prompts_->Clear();
