@@ -77,17 +77,21 @@ bool InRect(const RECT& r, int x, int y) { return x >= r.left && x < r.right && 
 bool IsBodyCode(int code) { return code == 40 || code == 41 || code == 42 || code == 44 || code == 45; }
 
 // Update rectangles bucketed on a grid of cells; each cell lists the z-order positions of the
-// objects meeting it, back to front.
+// objects meeting it, back to front, in one flat array (`cellStart` has one more entry than
+// there are cells). The index serves only the lists it was made from and only while the model's
+// change count is the one it was made at: a stale index would be a wrong hit.
 struct HitIndex {
     HGLOBAL objectList = nullptr;
     HGLOBAL zOrderList = nullptr;
     int count = -1;
+    DWORD changes = 0;
     RECT area = {};
     int columns = 0;
     int rows = 0;
     LONG cellWidth = 1;
     LONG cellHeight = 1;
-    std::vector<std::vector<int>> cells;
+    std::vector<int> cellStart;
+    std::vector<int> cellItems;
     std::vector<int> outside;   // positions of objects beyond the area the grid covers
 };
 HitIndex g_hitIndex;
@@ -95,17 +99,24 @@ HitIndex g_hitIndex;
 bool IndexServes(const Drawing* drawing, const ObjectList* objects)
 {
     return g_hitIndex.count == objects->count && g_hitIndex.objectList == drawing->objectList &&
-           g_hitIndex.zOrderList == drawing->zOrderList;
+           g_hitIndex.zOrderList == drawing->zOrderList && g_hitIndex.changes == ModelChangeCount();
 }
 
-// The z-order positions (front to back) of the objects that may contain (x, y).
-const std::vector<int>* IndexedPositions(int x, int y)
+// The z-order positions (back to front) of the objects that may contain (x, y).
+struct Positions {
+    const int* items;
+    int count;
+};
+
+Positions IndexedPositions(int x, int y)
 {
     const HitIndex& ix = g_hitIndex;
-    if (x < ix.area.left || y < ix.area.top || x >= ix.area.right || y >= ix.area.bottom) return &ix.outside;
+    if (x < ix.area.left || y < ix.area.top || x >= ix.area.right || y >= ix.area.bottom)
+        return {ix.outside.data(), static_cast<int>(ix.outside.size())};
     const int c = static_cast<int>((x - ix.area.left) / ix.cellWidth);
     const int r = static_cast<int>((y - ix.area.top) / ix.cellHeight);
-    return &ix.cells[static_cast<size_t>(r) * ix.columns + c];
+    const size_t cell = static_cast<size_t>(r) * ix.columns + c;
+    return {ix.cellItems.data() + ix.cellStart[cell], ix.cellStart[cell + 1] - ix.cellStart[cell]};
 }
 
 // One of the z-order scans of HitTestPage; `selectedOnly` for the selected objects' pass.
@@ -113,10 +124,10 @@ int ScanObjects(Drawing* drawing, ObjectList* objects, ZOrderList* order, GroupT
                 const ObjectVector* exclude, BOOL arraysOnly, bool selectedOnly, int* row, int* hitClass)
 {
     POINT point = {x, y};
-    const std::vector<int>* indexed = IndexServes(drawing, objects) ? IndexedPositions(x, y) : nullptr;
-    const int n = indexed ? static_cast<int>(indexed->size()) : order->count;
-    for (int k = n - 1; k >= 0; --k) {
-        const int i = indexed ? (*indexed)[k] : k;
+    const bool indexed = IndexServes(drawing, objects);
+    const Positions positions = indexed ? IndexedPositions(x, y) : Positions{nullptr, order->count};
+    for (int k = positions.count - 1; k >= 0; --k) {
+        const int i = indexed ? positions.items[k] : k;
         if (i < 0 || i >= order->count) continue;
         const int r = (*order)[i];
         if (r < 0 || r >= objects->count) continue;
@@ -227,16 +238,18 @@ void DeselectAll(Drawing* drawing)
     Locked<GroupTable> groups(drawing->groupTable);
     const int currentGroup = objects ? GetCurrentGroupIndex(drawing, objects.get()) : -1;
     if (objects && order && drawing->selectedCount > 0) {
-        for (int i = 0; i < order->count; ++i) {
+        // The drawing counts its selected objects (group members included): the walk ends at the
+        // last of them, so a press in a large drawing does not visit every object.
+        int left = drawing->selectedCount;
+        for (int i = order->count - 1; i >= 0 && left > 0; --i) {
             const int r = (*order)[i];
             if (r < 0 || r >= objects->count) continue;
             DrawObject& o = (*objects)[r];
-            if (Selected(o) && GroupOfObject(groups.get(), o) < 0)
-                ToggleRowHandles(dc.get(), drawing, objects.get(), visible, r);
+            if (!Selected(o)) continue;
+            if (GroupOfObject(groups.get(), o) < 0) ToggleRowHandles(dc.get(), drawing, objects.get(), visible, r);
+            SetSelectedBit(o, false);
+            --left;
         }
-    }
-    if (objects) {
-        for (int r = 0; r < objects->count; ++r) SetSelectedBit((*objects)[r], false);
     }
     drawing->selectedCount = 0;
     drawing->currentRow = -1;
@@ -549,22 +562,38 @@ void BuildHitIndex(Drawing* drawing)
     ix.rows = ix.columns;
     ix.cellWidth = std::max<LONG>(1, (width + ix.columns - 1) / ix.columns);
     ix.cellHeight = std::max<LONG>(1, (height + ix.rows - 1) / ix.rows);
-    ix.cells.assign(static_cast<size_t>(ix.columns) * ix.rows, std::vector<int>());
-    for (int i = 0; i < order->count; ++i) {
-        const int r = (*order)[i];
-        if (r < 0 || r >= objects->count) continue;
-        const RECT& u = (*objects)[r].updateRect;
-        if (u.right <= u.left || u.bottom <= u.top) continue;
-        if (u.left < 0 || u.top < 0 || u.right > width || u.bottom > height) ix.outside.push_back(i);
+    // Two passes over the rows: count each cell's entries, then fill them in z-order.
+    const size_t cellCount = static_cast<size_t>(ix.columns) * ix.rows;
+    ix.cellStart.assign(cellCount + 1, 0);
+    auto cellsOf = [&](const RECT& u, auto visit) {
+        if (u.right <= u.left || u.bottom <= u.top) return;
+        if (u.right <= 0 || u.bottom <= 0 || u.left >= width || u.top >= height) return;
         const int c0 = static_cast<int>(std::clamp<LONG>(u.left, 0, width - 1) / ix.cellWidth);
         const int c1 = static_cast<int>(std::clamp<LONG>(u.right - 1, 0, width - 1) / ix.cellWidth);
         const int r0 = static_cast<int>(std::clamp<LONG>(u.top, 0, height - 1) / ix.cellHeight);
         const int r1 = static_cast<int>(std::clamp<LONG>(u.bottom - 1, 0, height - 1) / ix.cellHeight);
-        if (u.right <= 0 || u.bottom <= 0 || u.left >= width || u.top >= height) continue;
         for (int y = r0; y <= r1; ++y)
-            for (int x = c0; x <= c1; ++x) ix.cells[static_cast<size_t>(y) * ix.columns + x].push_back(i);
+            for (int x = c0; x <= c1; ++x) visit(static_cast<size_t>(y) * ix.columns + x);
+    };
+    for (int i = 0; i < order->count; ++i) {
+        const int r = (*order)[i];
+        if (r < 0 || r >= objects->count) continue;
+        const RECT& u = (*objects)[r].updateRect;
+        if (u.right > u.left && u.bottom > u.top &&
+            (u.left < 0 || u.top < 0 || u.right > width || u.bottom > height))
+            ix.outside.push_back(i);
+        cellsOf(u, [&](size_t cell) { ++ix.cellStart[cell + 1]; });
+    }
+    for (size_t c = 0; c < cellCount; ++c) ix.cellStart[c + 1] += ix.cellStart[c];
+    ix.cellItems.resize(static_cast<size_t>(ix.cellStart[cellCount]));
+    std::vector<int> next(ix.cellStart.begin(), ix.cellStart.end() - 1);
+    for (int i = 0; i < order->count; ++i) {
+        const int r = (*order)[i];
+        if (r < 0 || r >= objects->count) continue;
+        cellsOf((*objects)[r].updateRect, [&](size_t cell) { ix.cellItems[static_cast<size_t>(next[cell]++)] = i; });
     }
     ix.objectList = drawing->objectList;
     ix.zOrderList = drawing->zOrderList;
     ix.count = objects->count;
+    ix.changes = ModelChangeCount();
 }

@@ -123,7 +123,9 @@ void BeginViewTracking(HWND view, DocumentState* state, int mode, int toolSlot, 
     const HGLOBAL drawingHandle = state->drawing;
     Locked<Drawing> drawing(drawingHandle);
     if (!drawing) return;
-    DropHitIndex();
+    // The index of update rectangles is kept while the model is unchanged; a press after a
+    // change makes it afresh, and every later press and hook search of the drag uses it.
+    BuildHitIndex(drawing.get());
     s.feedbackShown = 0;
     drawing->toolSlot = toolSlot;
 
@@ -295,7 +297,6 @@ void OnViewButtonUp(HWND view, WPARAM keys, POINT point)
             RunInfoDialog("HINT_SELECT", 106);
         }
     }
-    DropHitIndex();
     SelectPaletteTool(107);
     g_dragState.trackMode = TrackNone;
     ReleaseCapture();

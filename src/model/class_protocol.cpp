@@ -1,6 +1,7 @@
 // The class handler table and the dispatch of protocol messages by object class.
 #include "model/class_protocol.h"
 
+#include "model/drawing.h"
 #include "store/results.h"
 
 ClassHandlerTable g_classHandlers = {};
@@ -10,6 +11,53 @@ namespace {
 
 // What start-up registered, copied into the live table by InstallClassHandlers.
 ClassHandlerTable g_registered = {};
+
+// Messages that only draw (the XOR feedback of a drag included: the model changes only at the
+// release) or answer and leave the record as it was; any other message may change an object's
+// geometry and counts as a change of the model.
+bool IsQueryMessage(int message)
+{
+    switch (message) {
+    case OM_DRAW:
+    case OM_HITTEST:
+    case OM_DRAWHANDLES:
+    case OM_TRACKHANDLE:
+    case OM_TRACKMOVE:
+    case OM_TRACKCREATE:
+    case OM_TRACKPARAM:
+    case OM_TRACKROTATE:
+    case OM_HANDLETOEND:
+    case OM_GETATTRS:
+    case OM_GETCAPS:
+    case OM_DRAWSHADOW:
+    case OM_DRAWSHADOWOFFSET:
+    case OM_DRAWSHADOWBASE:
+    case OM_GETLINEATTRS:
+    case OM_GETHOOKPOINTS:
+    case OM_MAPHOOKPOINT:
+    case OM_DRAWHOOKMARKS:
+    case OM_GETCLASSFLAGS:
+    case OM_GETSNAPPOINTS:
+    case OM_GETPOINTPOS:
+    case OM_CANLINK:
+    case OM_PARAMRANGE:
+    case OM_TYPEHANDLES:
+    case OM_GETSIZE:
+    case OM_GETBOUNDS:
+    case OM_GETFRAME:
+    case OM_GETOUTLINE:
+    case OM_GETPATH:
+    case OM_GETGEOMETRY:
+    case OM_GETPOINTLIST:
+    case OM_MEMBERSIDE:
+    case OM_POINTTOUNIT:
+    case OM_GETEXTENT:
+    case OM_GETUPDATERECT:
+        return true;
+    default:
+        return false;
+    }
+}
 
 }  // namespace
 
@@ -47,6 +95,7 @@ LONG SendClassMessage(HDC dc, Drawing* drawing, ObjectList* objects, int row, in
                       int b, void* p)
 {
     if (!objects || row < 0 || row >= objects->count) return 0;
+    if (!IsQueryMessage(message)) NoteModelChange();
     ObjectClassHandler handler = HandlerForClass((*objects)[row].objClass);
     return handler ? handler(dc, drawing, objects, row, message, a, b, p) : 0;
 }
@@ -54,6 +103,7 @@ LONG SendClassMessage(HDC dc, Drawing* drawing, ObjectList* objects, int row, in
 LONG SendStandaloneMessage(HDC dc, Drawing* drawing, DrawObject* object, int message, int a, int b,
                            void* p)
 {
+    if (!IsQueryMessage(message)) NoteModelChange();
     ObjectClassHandler handler = HandlerForClass(object->objClass);
     return handler ? handler(dc, drawing, object, -1, message, a, b, p) : 0;
 }

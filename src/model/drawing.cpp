@@ -11,6 +11,8 @@
 
 namespace {
 
+DWORD g_modelChanges = 0;
+
 const int kTableTypes[4] = {RecObjectList, RecZOrderList, RecLinkIndex, RecGroupTable};
 
 // Checks a table's stored count against its record: 0 <= count <= limit and the entries fit.
@@ -52,6 +54,7 @@ bool TablesAreSound(HGLOBAL objectBlock, HGLOBAL zOrderBlock, HGLOBAL linkBlock,
 int CreateDrawing(HWND view, int storeSlot, int listId, int pageWidth, int pageHeight,
                   int pendingMessage, HGLOBAL* drawing)
 {
+    NoteModelChange();
     *drawing = nullptr;
     HGLOBAL tables[4] = {};
     for (int i = 0; i < 4; ++i) {
@@ -122,6 +125,7 @@ int CreateDrawing(HWND view, int storeSlot, int listId, int pageWidth, int pageH
 
 int OpenDrawing(HWND view, int storeSlot, int listId, int pendingMessage, HGLOBAL* drawing)
 {
+    NoteModelChange();
     *drawing = nullptr;
     HGLOBAL zOrder = nullptr, objects = nullptr, links = nullptr, groups = nullptr, block = nullptr;
     if (int err = LoadRecord(storeSlot, RecZOrderList, listId, &zOrder)) return err;
@@ -164,6 +168,7 @@ int OpenDrawing(HWND view, int storeSlot, int listId, int pendingMessage, HGLOBA
 
 void CloseDrawing(HGLOBAL drawing)
 {
+    NoteModelChange();
     if (!drawing) return;
     {
         Locked<Drawing> d(drawing);
@@ -175,3 +180,7 @@ void CloseDrawing(HGLOBAL drawing)
     }
     ReleaseBlock(drawing);
 }
+
+DWORD ModelChangeCount() { return g_modelChanges; }
+
+void NoteModelChange() { ++g_modelChanges; }

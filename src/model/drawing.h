@@ -49,3 +49,10 @@ int OpenDrawing(HWND view, int storeSlot, int listId, int pendingMessage, HGLOBA
 
 // Releases the blocks of the drawing and its four tables; the store keeps them cached.
 void CloseDrawing(HGLOBAL drawing);
+
+// A process-wide count of changes that may add, remove, move, resize or re-order objects of any
+// drawing: bumped when a drawing is created, opened or closed, by every class message that is
+// not a pure query, by every repaint of an object's area and by the model's record changes.
+// Caches of object geometry (the view's hit index) stay valid only while it is unchanged.
+DWORD ModelChangeCount();
+void NoteModelChange();

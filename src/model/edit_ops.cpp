@@ -69,6 +69,7 @@ int SendInvalidating(Drawing* drawing, ObjectList* objects, int row, int message
 
 int BeginChanges(std::initializer_list<HGLOBAL> blocks)
 {
+    NoteModelChange();
     for (HGLOBAL block : blocks) {
         if (int err = BeginRecordChange(block)) return err;
     }

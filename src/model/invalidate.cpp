@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/drawing.h"
+
 namespace {
 
 // A rect asked for while a batch was open, still in logical units: the view's mapping does not
@@ -137,6 +139,8 @@ bool Gather(HWND window, const RECT* rect)
 
 void InvalidateLogicalRect(HWND window, const RECT* rect)
 {
+    // An area repainted is an area whose objects may have changed, in any drawing.
+    NoteModelChange();
     // A drawing opened without a view (the clipboard store's) has nothing to repaint; a null
     // window would otherwise invalidate every window of the desktop.
     if (!window) return;

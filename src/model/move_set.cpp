@@ -225,7 +225,9 @@ ObjectVector* NewObjectVector(int objectCount)
     if (objectCount < 0) objectCount = 0;
     SIZE_T size = 12 + 8 * static_cast<SIZE_T>(objectCount);
     if (size < sizeof(ObjectVector)) size = sizeof(ObjectVector);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    // Rows past the count are never read: the room is left as it comes, so that a drag in a large
+    // drawing does not clear a list the size of the whole drawing at every press.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!block) return nullptr;
     auto* vector = static_cast<ObjectVector*>(GlobalLock(block));
     if (!vector) {

@@ -67,6 +67,7 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
 int InsertObject(HWND view, HGLOBAL drawingBlock, Drawing* d, int objClass, const RECT& rect, int objType, int a, int b,
                  BOOL holdsCheckpoint, void* p, BOOL select, bool* lateError, int* unselectedBelow)
 {
+    NoteModelChange();
     *lateError = false;
     *unselectedBelow = 0;
     for (HGLOBAL block : {drawingBlock, d->objectList, d->zOrderList, d->groupTable}) {
@@ -214,6 +215,7 @@ int DetachFromGroup(Drawing* drawing, GroupTable* table, DrawObject* object)
 
 int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
 {
+    NoteModelChange();
     InvalidationBatch batch;
     for (HGLOBAL block : {GlobalHandle(drawing), drawing->objectList, drawing->zOrderList, drawing->groupTable}) {
         if (int err = BeginRecordChange(block)) return err;

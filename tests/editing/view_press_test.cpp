@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "documents/options.h"
@@ -17,8 +18,11 @@
 #include "frame/frame_services.h"
 #include "frame/frame_ui.h"
 #include "model/drawing.h"
+#include "model/edit_ops.h"
 #include "model/links.h"
 #include "model/move_set.h"
+#include "model/objects.h"
+#include "model/undo.h"
 #include "support/drawing_fixture.h"
 #include "support/press_support.h"
 #include "support/shown_view.h"
@@ -546,6 +550,50 @@ TEST_F(ViewPress, NoTargetInsideTheTextOfAShapeWithCustomPoints)
     EXPECT_EQ(0, IsHookTargetHit(objects.get(), shape, HitBody, 1000, 1000, FALSE));
 }
 
+// The index of update rectangles outlives a press only while the model is unchanged: after a
+// move, an addition or a deletion the point answers the new geometry.
+TEST_F(ViewPress, AHitAfterAChangeFindsTheNewGeometry)
+{
+    const int a = Shape({1000, 1000, 2000, 1600});
+    const int b = Shape({4000, 1000, 5000, 1600});
+    // The row hit at a point (-1 for nothing), with the index made just before the change.
+    auto rowAt = [&](int x, int y) {
+        int row = -1;
+        return Hit(x, y, &row) != 0 ? row : -1;
+    };
+    auto indexed = [&] {
+        Locked<Drawing> d = LockDrawing();
+        BuildHitIndex(d.get());
+    };
+    indexed();
+    EXPECT_EQ(a, rowAt(1500, 1300));
+
+    indexed();
+    {
+        Locked<Drawing> d = LockDrawing();
+        Locked<ObjectList> objects(d->objectList);
+        ASSERT_EQ(0, OffsetObject(d.get(), objects.get(), a, 6000, 0));
+    }
+    EXPECT_EQ(-1, rowAt(1500, 1300)) << "moved away";
+    EXPECT_EQ(a, rowAt(7500, 1300)) << "moved there";
+
+    indexed();
+    const int front = Shape({4200, 1100, 4800, 1500});
+    EXPECT_EQ(front, rowAt(4500, 1300)) << "added in front";
+
+    indexed();
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, DeleteObjects(d.get(), FALSE, front));
+    }
+    EXPECT_EQ(b, rowAt(4500, 1300)) << "deleted";
+
+    // A press keeps the index it made: the next press on the unchanged drawing is served by it.
+    PressClock::Held();
+    Press(4500, 1300);
+    EXPECT_EQ(b, g_dragState.target);
+}
+
 TEST_F(ViewPress, TextBaselineOffsetIsZeroWithoutReadableText)
 {
     const int shape = Shape({1000, 1000, 2000, 2000});
@@ -562,17 +610,174 @@ TEST_F(ViewPress, TextBaselineOffsetIsZeroWithoutReadableText)
 namespace {
 
 // Presses as the user makes them: mouse messages to a shown view at 100 %.
-class ShownPress : public ShownViewFixture {};
+class ShownPress : public ShownViewFixture {
+protected:
+    void TearDown() override
+    {
+        if (state_ && state_->textEditor) EndTextEditing(view_, 0);
+        ShownViewFixture::TearDown();
+    }
+    void Dispatch()
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    void Click(int x, int y, WPARAM keys = 0)
+    {
+        QueueRelease(x, y);
+        Press(x, y, MK_LBUTTON | keys);
+        Dispatch();
+    }
+    bool Selected(int row) const { return (Object(row).state & StateSelected) != 0; }
+    bool Fitting() const
+    {
+        Locked<ViewInfo> info(reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(view_, 0)));
+        return info && (info->flags & ViewFitMode);
+    }
+};
 
 TEST_F(ShownPress, AClickOnAShapeSelectsIt)
 {
     const int shape = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
-    QueueRelease(1800, 1800);
-    Press(1800, 1800);
-    MSG msg;
-    while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) DispatchMessageA(&msg);
+    Click(1800, 1800);
     EXPECT_TRUE(Object(shape).state & StateSelected);
     EXPECT_EQ(0, g_dragState.trackMode);
+}
+
+TEST_F(ShownPress, RightPressChoosesTheMenuKindAndKeepsTheSelectionOnPaper)
+{
+    // Without the popup menu the view sends no release: the press's own state stays to be seen.
+    const HMENU menu = g_rightButtonMenu;
+    g_rightButtonMenu = nullptr;
+    const int shape = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    AddAt(ClassLine, RECT{3600, 3600, 6000, 3600}, 0);
+    const int selected = AddAt(ClassShape, RECT{7200, 1200, 8400, 2400}, 2);
+    struct Case {
+        POINT at;
+        int kind;
+        int mode;
+        bool dragged;
+    };
+    const Case cases[] = {{{1800, 1800}, ContextShape, TrackMove, true},
+                          {{4800, 3600}, ContextLine, TrackMove, true},
+                          {{6000, 6000}, ContextBackground, TrackRubberBand, false}};
+    for (const Case& c : cases) {
+        SelectObjectByClick(DrawingHandle(), selected, FALSE, FALSE, FALSE);
+        QueueRelease(c.at.x, c.at.y);
+        RightPress(c.at.x, c.at.y);
+        EXPECT_EQ(c.kind, ContextMenuKind) << c.at.x;
+        EXPECT_EQ(c.mode, g_dragState.trackMode) << c.at.x;
+        EXPECT_EQ(c.dragged ? view_ : nullptr, g_dragState.trackedView) << c.at.x;
+        if (c.dragged) {
+            EXPECT_EQ(HitBody, g_dragState.hitCode);
+        } else {
+            EXPECT_TRUE(Selected(selected)) << "a right press on paper keeps the selection";
+        }
+        PressSeams::EndDrag(state_);
+        PressSeams::DrainMouse(view_);
+    }
+    g_rightButtonMenu = menu;
+    (void)shape;
+}
+
+TEST_F(ShownPress, CtrlShiftTogglesFitToWindowWithAnyTool)
+{
+    AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    settings_.tools[0] = ToolSlot{600, 400, ClassShape, 2, 0, 0.0};
+    for (const int tool : {static_cast<int>(ToolPointer), static_cast<int>(ToolText), static_cast<int>(ToolFirstSlot)}) {
+        g_paletteTool = tool;
+        const bool before = Fitting();
+        Press(1800, 1800, MK_LBUTTON | MK_SHIFT | MK_CONTROL);
+        EXPECT_NE(before, Fitting()) << tool;
+        EXPECT_EQ(TrackNone, g_dragState.trackMode) << tool;
+        EXPECT_EQ(nullptr, state_->textEditor) << tool;
+        EXPECT_EQ(nullptr, GetCapture()) << tool;
+        PressSeams::DrainMouse(view_);
+    }
+}
+
+TEST_F(ShownPress, TheTextToolEditsAShapesInsideOrStartsAFreeText)
+{
+    const int shape = AddAt(ClassShape, RECT{1200, 1200, 3600, 3600}, 2);
+    g_paletteTool = ToolText;
+    Press(2400, 2400);
+    ASSERT_NE(nullptr, state_->textEditor);
+    EXPECT_TRUE(Object(shape).state & StateTextEditing);
+    EXPECT_EQ(TrackNone, g_dragState.trackMode);
+    ASSERT_EQ(0, EndTextEditing(view_, 0));
+
+    g_paletteTool = ToolText;
+    Press(6000, 6000);
+    ASSERT_NE(nullptr, state_->textEditor);
+    EXPECT_FALSE(Object(shape).state & StateTextEditing);
+    EXPECT_EQ(TrackNone, g_dragState.trackMode);
+}
+
+TEST_F(ShownPress, TheVexletToolWithoutAnItemDoesNothing)
+{
+    const int shape = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    g_paletteTool = ToolVexlet;
+    Press(1800, 1800);
+    EXPECT_EQ(TrackNone, g_dragState.trackMode);
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_FALSE(Selected(shape));
+    EXPECT_EQ(1, Count());
+}
+
+TEST_F(ShownPress, ABodyPressIsAClickUntilHeld200Milliseconds)
+{
+    const int a = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    const int b = AddAt(ClassShape, RECT{4800, 1200, 6000, 2400}, 2);
+    for (const bool shift : {false, true}) {
+        SelectObjectByClick(DrawingHandle(), a, FALSE, FALSE, FALSE);
+        QueueRelease(5400, 1800);
+        Press(5400, 1800, MK_LBUTTON | (shift ? MK_SHIFT : 0));
+        EXPECT_EQ(TrackMove, g_dragState.trackMode) << shift;
+        EXPECT_EQ(1, g_dragState.clickPending) << shift;
+        EXPECT_EQ(0, g_dragState.feedbackShown) << shift;
+        EXPECT_EQ(b, g_dragState.target) << shift;
+        EXPECT_EQ(shift, Selected(a)) << "the selection is cleared first unless Shift";
+        Dispatch();   // the queued release ends it as a click
+        EXPECT_EQ(TrackNone, g_dragState.trackMode);
+    }
+    PressClock::Held();
+    Press(5400, 1800);
+    EXPECT_EQ(TrackMove, g_dragState.trackMode);
+    EXPECT_EQ(0, g_dragState.clickPending);
+    EXPECT_EQ(1, g_dragState.feedbackShown);
+    EXPECT_EQ(9, GetCurrentCursorIndex());
+}
+
+TEST_F(ShownPress, TheSelectHintIsShownOncePerRun)
+{
+    const BOOL saved = g_selectHintShown;
+    g_selectHintShown = FALSE;
+    const int shape = AddAt(ClassShape, RECT{1200, 1200, 2400, 2400}, 2);
+    Click(6000, 6000);   // nothing selected: no hint yet
+    EXPECT_TRUE(prompts_->shown().empty());
+    Click(1800, 1800);
+    Click(6000, 6000);
+    Click(1800, 1800);
+    EXPECT_TRUE(Selected(shape));
+    EXPECT_EQ(std::vector<std::string>({"HINT_SELECT"}), prompts_->shown());
+    g_selectHintShown = saved;
+}
+
+TEST_F(ShownPress, APointerPressStaysWhereItLandsAToolPressIsSnapped)
+{
+    {
+        Locked<Drawing> d = LockDrawing();
+        d->drawingFlags |= DrawSnap;
+    }
+    const POINT landed = Landed(290, 290);
+    Press(290, 290);
+    EXPECT_TRUE(g_dragState.anchor == landed);
+    PressSeams::EndDrag(state_);
+    settings_.tools[0] = ToolSlot{600, 400, ClassLine, 0, 0, 0.0};
+    g_paletteTool = ToolFirstSlot;
+    Press(290, 290);
+    EXPECT_EQ(TrackCreateByDrag, g_dragState.trackMode);
+    EXPECT_TRUE(g_dragState.anchor == (POINT{300, 300}));
 }
 
 }  // namespace
