@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bench_clock.h"
 #include "bench_drawing.h"
 #include "editing/drag_setup.h"
 #include "editing/drag_state.h"
@@ -22,18 +23,6 @@
 namespace {
 
 constexpr int kTimed = 200;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1e6 / frequency.QuadPart;
-}
 
 // The press is held at once: the click-or-drag wait never spins.
 DWORD PressTime() { return 0; }
@@ -98,20 +87,20 @@ void Presses(int n)
     g_tickCountSource = LongAfter;
     OnViewButtonDown(w.view, MK_LBUTTON, POINT{700, 700}, FALSE);   // warm-up
     EndPress(w);
-    double t0 = Now();
+    double t0 = BenchMicroseconds();
     for (int i = 0; i < kTimed; ++i) {
         OnViewButtonDown(w.view, MK_LBUTTON, POINT{700, 700}, FALSE);
         EndPress(w);
     }
-    const double perPress = (Now() - t0) / kTimed;
+    const double perPress = (BenchMicroseconds() - t0) / kTimed;
     // The same press right after a change of the model: the index is made afresh.
-    t0 = Now();
+    t0 = BenchMicroseconds();
     for (int i = 0; i < kTimed / 10; ++i) {
         NoteModelChange();
         OnViewButtonDown(w.view, MK_LBUTTON, POINT{700, 700}, FALSE);
         EndPress(w);
     }
-    const double perChangedPress = (Now() - t0) / (kTimed / 10);
+    const double perChangedPress = (BenchMicroseconds() - t0) / (kTimed / 10);
 
     // A line end dragged over the first shape's border: the searches of one drag.
     Locked<Drawing> d(DrawingOf(w));
@@ -125,12 +114,12 @@ void Presses(int n)
     }
     POINT p = {750, 601};
     FindHookTarget(d.get(), &p, FALSE);   // warm-up, makes the index
-    t0 = Now();
+    t0 = BenchMicroseconds();
     for (int i = 0; i < kTimed; ++i) {
         p = {700 + i % 50, 601};
         FindHookTarget(d.get(), &p, FALSE);
     }
-    const double perSearch = (Now() - t0) / kTimed;
+    const double perSearch = (BenchMicroseconds() - t0) / kTimed;
     DropHitIndex();
     g_dragState = IdleDragState();
     d.Unlock();
@@ -148,9 +137,9 @@ void SelectAll(int n)
     }
     double total = 0;
     for (int i = 0; i < 5; ++i) {
-        const double t0 = Now();
+        const double t0 = BenchMicroseconds();
         SelectObjectsInRect(w.view, nullptr);
-        total += Now() - t0;
+        total += BenchMicroseconds() - t0;
         Locked<Drawing> d(DrawingOf(w));
         DeselectAll(d.get());
     }
