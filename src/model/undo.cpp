@@ -54,6 +54,9 @@ HWND ActiveDocumentView()
 
 int SaveUndoState(HWND view, int label)
 {
+    // Every change of a drawing starts here: whatever was derived from the drawing's geometry
+    // (the press's index of update rectangles) is not to be trusted past this point.
+    NoteModelChange();
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return kNoDocumentState;
     Locked<DocumentState> state(stateBlock);
