@@ -241,6 +241,15 @@ void DeselectAll(Drawing* drawing)
         // The drawing counts its selected objects (group members included): the walk ends at the
         // last of them, so a press in a large drawing does not visit every object.
         int left = drawing->selectedCount;
+        // One selected object is mostly the current one: it is cleared without a walk.
+        const int current = drawing->currentRow;
+        if (left == 1 && current >= 0 && current < objects->count && Selected((*objects)[current])) {
+            DrawObject& o = (*objects)[current];
+            if (GroupOfObject(groups.get(), o) < 0)
+                ToggleRowHandles(dc.get(), drawing, objects.get(), visible, current);
+            SetSelectedBit(o, false);
+            left = 0;
+        }
         for (int i = order->count - 1; i >= 0 && left > 0; --i) {
             const int r = (*order)[i];
             if (r < 0 || r >= objects->count) continue;
