@@ -63,13 +63,6 @@ protected:
     int Shape(RECT r) { return AddAt(ClassShape, r, 2); }
     int Line(RECT r) { return AddAt(ClassLine, r, 0); }
     void Select(int row) { SelectObjectByClick(DrawingHandle(), row, TRUE, FALSE, FALSE); }
-    std::vector<int> SelectedRows() const
-    {
-        std::vector<int> out;
-        for (int r = 0; r < Count(); ++r)
-            if (Object(r).state & StateSelected) out.push_back(r);
-        return out;
-    }
     int Hit(int x, int y, int* row = nullptr, int* hitClass = nullptr)
     {
         Locked<Drawing> d = LockDrawing();

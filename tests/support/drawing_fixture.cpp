@@ -116,6 +116,14 @@ int DrawingFixture::Count() const
     return objects->count;
 }
 
+std::vector<int> DrawingFixture::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int r = 0; r < Count(); ++r)
+        if (Object(r).state & StateSelected) rows.push_back(r);
+    return rows;
+}
+
 DrawObject DrawingFixture::Object(int row) const
 {
     Locked<Drawing> d = LockDrawing();

@@ -43,6 +43,8 @@ protected:
     int AddAt(int objClass, RECT rect, int type, int a = 0, int b = 0, void* p = nullptr);
     int Count() const;
     DrawObject Object(int row) const;
+    // The rows whose objects are selected, in row order.
+    std::vector<int> SelectedRows() const;
     // Calls `change(object, drawing)` on the row with the tables locked.
     template <typename F>
     void Change(int row, F change)

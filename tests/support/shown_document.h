@@ -100,13 +100,6 @@ protected:
                 d.currentRow = rows.empty() ? -1 : rows.front();
             });
     }
-    std::vector<int> SelectedRows() const
-    {
-        std::vector<int> rows;
-        for (int i = 0; i < Count(); ++i)
-            if (Object(i).state & StateSelected) rows.push_back(i);
-        return rows;
-    }
     void Hook(int holder, int target)
     {
         Locked<Drawing> d = LockDrawing();
