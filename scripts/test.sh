@@ -35,6 +35,8 @@ if ! native_i386; then
     [ $# -gt 0 ] && exit 1
   fi
 fi
+# The end-to-end suite stretches its waits by the same factor.
+export VEXLOR_WAIT_STRETCH=$SLOW
 JOBS=$(nproc)
 # Tests run in a random order; the seed is printed so that an order can be repeated.
 export GTEST_SHUFFLE=1
