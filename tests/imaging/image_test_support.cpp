@@ -1,0 +1,165 @@
+// Support of the picture library's native tests.
+#include "image_test_support.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void PutBgr(std::uint8_t* p, std::uint32_t color)
+{
+    p[0] = static_cast<std::uint8_t>(color);
+    p[1] = static_cast<std::uint8_t>(color >> 8);
+    p[2] = static_cast<std::uint8_t>(color >> 16);
+}
+
+std::uint8_t* RowFromTop(ImageDescriptor* image, int y)
+{
+    return image->bits + static_cast<std::size_t>(image->height - 1 - y) * image->bytesPerRow;
+}
+
+}  // namespace
+
+PatternImage::PatternImage(int width, int height, const ColorPattern& colors) : expected_(colors)
+{
+    EXPECT_EQ(ImgOk, allocDIB(&image_, width, height, 24));
+    if (!image_.bits) return;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) PutBgr(RowFromTop(&image_, y) + 3 * x, colors(x, y));
+}
+
+PatternImage::PatternImage(int width, int height, int bits, const std::vector<std::uint32_t>& palette,
+                           const IndexPattern& indexes)
+    : expected_([palette, indexes](int x, int y) { return palette[indexes(x, y)]; })
+{
+    EXPECT_EQ(ImgOk, allocDIB(&image_, width, height, bits));
+    if (!image_.bits) return;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        PaletteEntry& e = image_.palette[i];
+        e.red = static_cast<std::uint8_t>(palette[i] >> 16);
+        e.green = static_cast<std::uint8_t>(palette[i] >> 8);
+        e.blue = static_cast<std::uint8_t>(palette[i]);
+    }
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = RowFromTop(&image_, y);
+        for (int x = 0; x < width; ++x) {
+            const int v = indexes(x, y);
+            const int perByte = 8 / bits;
+            const int shift = 8 - bits * (x % perByte + 1);
+            row[x / perByte] = static_cast<std::uint8_t>(row[x / perByte] | v << shift);
+        }
+    }
+}
+
+std::uint32_t ImageColor(const ImageDescriptor* image, int x, int y)
+{
+    const std::uint8_t* row = image->bits + static_cast<std::size_t>(image->height - 1 - y) * image->bytesPerRow;
+    if (image->bitsPerPixel == 24)
+        return std::uint32_t{row[3 * x + 2]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x];
+    const int bits = image->bitsPerPixel, perByte = 8 / bits;
+    const int index = row[x / perByte] >> (8 - bits * (x % perByte + 1)) & ((1 << bits) - 1);
+    const PaletteEntry& e = image->palette[index];
+    return std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue;
+}
+
+ScratchFolder::ScratchFolder()
+{
+    char name[] = "/tmp/vexlor-imaging-XXXXXX";
+    if (mkdtemp(name)) path_ = name;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+ToolResult RunTool(const std::string& command)
+{
+    ToolResult result;
+    FILE* pipe = popen(("{ " + command + "; } 2>&1").c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) result.output.append(buffer, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool ReadPpm(const std::string& path, RgbPicture* picture)
+{
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    std::size_t at = 0;
+    auto token = [&]() {
+        std::string t;
+        while (at < bytes.size()) {
+            if (bytes[at] == '#') {
+                while (at < bytes.size() && bytes[at] != '\n') ++at;
+            } else if (std::isspace(bytes[at])) {
+                if (!t.empty()) break;
+                ++at;
+            } else {
+                t += static_cast<char>(bytes[at++]);
+            }
+        }
+        return t;
+    };
+    if (token() != "P6") return false;
+    const int width = std::atoi(token().c_str()), height = std::atoi(token().c_str()), max = std::atoi(token().c_str());
+    ++at;   // the single blank after the maximum
+    if (width <= 0 || height <= 0 || max != 255 || bytes.size() < at + 3ull * width * height) return false;
+    picture->width = width;
+    picture->height = height;
+    picture->pixels.resize(static_cast<std::size_t>(width) * height);
+    for (std::size_t i = 0; i < picture->pixels.size(); ++i, at += 3)
+        picture->pixels[i] = std::uint32_t{bytes[at]} << 16 | std::uint32_t{bytes[at + 1]} << 8 | bytes[at + 2];
+    return true;
+}
+
+bool DecodeWithImageMagick(const std::string& path, RgbPicture* picture)
+{
+    const std::string out = path + ".decoded.ppm";
+    const ToolResult r = RunTool("/usr/bin/convert '" + path + "[0]' -alpha off -depth 8 'ppm:" + out + "'");
+    if (r.status != 0) {
+        ADD_FAILURE() << "convert failed on " << path << ": " << r.output;
+        return false;
+    }
+    return ReadPpm(out, picture);
+}
+
+double Psnr(const RgbPicture& picture, const std::function<std::uint32_t(int, int)>& expected)
+{
+    double squares = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t a = picture.At(x, y), b = expected(x, y);
+            for (int shift = 0; shift < 24; shift += 8) {
+                const double d = static_cast<double>((a >> shift) & 255) - static_cast<double>((b >> shift) & 255);
+                squares += d * d;
+            }
+        }
+    const double mean = squares / (3.0 * picture.width * picture.height);
+    return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
