@@ -313,7 +313,8 @@ int LibraryButtonSize(const LibraryInfo* info)
     if (size < kLibraryButtonSmall) {
         return kLibraryButtonSmall;
     }
-    // A larger edge than the largest button would not fit four columns in a window.
+    // Edges above the largest button come only from a damaged file; four cells of such an
+    // edge could outgrow the width a library window's grid is held to.
     return size > kLibraryButtonLarge ? kLibraryButtonLarge : size;
 }
 
