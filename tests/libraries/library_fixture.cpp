@@ -67,26 +67,25 @@ std::string LibraryFileTest::MakeLibrary(const std::string& name, int items)
     return path;
 }
 
-void LibraryFileTest::EditTable(const std::string& path, const std::function<void(LibraryItemTable*)>& edit)
+void LibraryFileTest::EditRecord(const std::string& path, int id, const std::function<void(BYTE*)>& edit)
 {
     WithStore(path, [&](int store) {
         HGLOBAL block = nullptr;
-        ASSERT_EQ(0, LoadRecord(store, RecLibraryTable, LibItemTableId, &block));
+        ASSERT_EQ(0, LoadRecord(store, RecLibraryTable, id, &block));
         BlockLock lock(block);
-        edit(reinterpret_cast<LibraryItemTable*>(lock.get()));
+        edit(lock.get());
         MarkBlockDirty(block);
     });
 }
 
+void LibraryFileTest::EditTable(const std::string& path, const std::function<void(LibraryItemTable*)>& edit)
+{
+    EditRecord(path, LibItemTableId, [&](BYTE* bytes) { edit(reinterpret_cast<LibraryItemTable*>(bytes)); });
+}
+
 void LibraryFileTest::EditInfo(const std::string& path, const std::function<void(LibraryInfo*)>& edit)
 {
-    WithStore(path, [&](int store) {
-        HGLOBAL block = nullptr;
-        ASSERT_EQ(0, LoadRecord(store, RecLibraryTable, LibInfoId, &block));
-        BlockLock lock(block);
-        edit(reinterpret_cast<LibraryInfo*>(lock.get()));
-        MarkBlockDirty(block);
-    });
+    EditRecord(path, LibInfoId, [&](BYTE* bytes) { edit(reinterpret_cast<LibraryInfo*>(bytes)); });
 }
 
 void LibraryFileTest::DeleteRecordOf(const std::string& path, int type, int id)

@@ -31,7 +31,8 @@ protected:
     std::string MakeLibrary(const std::string& name, int items);
     // Opens the file's store read-write, runs `edit`, flushes and closes it.
     void WithStore(const std::string& path, const std::function<void(int store)>& edit);
-    // Edits the item table or the info record in place.
+    // Edits a record of type 200 (the item table, the info) in place.
+    void EditRecord(const std::string& path, int id, const std::function<void(BYTE*)>& edit);
     void EditTable(const std::string& path, const std::function<void(LibraryItemTable*)>& edit);
     void EditInfo(const std::string& path, const std::function<void(LibraryInfo*)>& edit);
     void DeleteRecordOf(const std::string& path, int type, int id);
