@@ -265,8 +265,8 @@ void OnViewButtonDown(HWND view, WPARAM keys, POINT point, BOOL right)
             }
         }
     } else if (g_paletteTool == ToolVexlet) {
-        if (g_currentLibrarySlot >= 0 && g_currentLibraryItem >= 0 &&
-            FindLibraryItemIndex(g_currentLibrarySlot, g_currentLibraryItem) >= 0) {
+        if (CurrentVexlet.slot >= 0 && CurrentVexlet.item >= 0 &&
+            FindLibraryItemIndex(CurrentVexlet.slot, CurrentVexlet.item) >= 0) {
             mode = 0;
             subtype = 1;
         }
