@@ -112,6 +112,26 @@ int DibDepth(const BITMAP& bitmap)
     return bits == 1 || bits == 4 || bits == 8 ? bits : 24;
 }
 
+// The bitmap's size, and how its DIB is laid out and cut into bands.
+BitmapBandPlan PlanFor(HBITMAP bitmap, BITMAP* info)
+{
+    *info = {};
+    GetObjectA(bitmap, sizeof(*info), info);
+    return PlanBitmapBands(info->bmWidth, info->bmHeight, DibDepth(*info));
+}
+
+// A new zero-filled movable block, locked; none (and nothing held) without memory.
+BITMAPINFO* NewLockedBlock(DWORD bytes, HGLOBAL* block)
+{
+    *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* locked = *block ? static_cast<BITMAPINFO*>(GlobalLock(*block)) : nullptr;
+    if (!locked && *block) {
+        GlobalFree(*block);
+        *block = nullptr;
+    }
+    return locked;
+}
+
 // The BITMAPINFOHEADER of the bitmap completed by the system: colour table and image size.
 void CompleteHeader(HDC dc, HBITMAP bitmap, const BITMAP& info, const BitmapBandPlan& plan, BITMAPINFO* header)
 {
@@ -393,16 +413,12 @@ int BitmapToPackedDib(HDC dc, HBITMAP bitmap, HPALETTE palette, HGLOBAL* block)
 {
     *block = nullptr;
     SetCursorByIndex(1);
-    BITMAP info = {};
-    GetObjectA(bitmap, sizeof(info), &info);
-    const BitmapBandPlan plan = PlanBitmapBands(info.bmWidth, info.bmHeight, DibDepth(info));
+    BITMAP info;
+    const BitmapBandPlan plan = PlanFor(bitmap, &info);
     const DWORD headerBytes = sizeof(BITMAPINFOHEADER) + 4 * plan.colors;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, headerBytes + plan.imageSize);
-    auto* header = memory ? static_cast<BITMAPINFO*>(GlobalLock(memory)) : nullptr;
-    if (!header) {
-        if (memory) GlobalFree(memory);
-        return ErrOutOfMemory;
-    }
+    HGLOBAL memory;
+    BITMAPINFO* header = NewLockedBlock(headerBytes + plan.imageSize, &memory);
+    if (!header) return ErrOutOfMemory;
     HPALETTE previous = UsePalette(dc, palette);
     CompleteHeader(dc, bitmap, info, plan, header);
     const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight),
@@ -415,16 +431,12 @@ int BitmapToPackedDib(HDC dc, HBITMAP bitmap, HPALETTE palette, HGLOBAL* block)
 
 int WriteBitmapFile(HDC dc, HFILE file, HBITMAP bitmap, HPALETTE palette)
 {
-    BITMAP info = {};
-    GetObjectA(bitmap, sizeof(info), &info);
-    const BitmapBandPlan plan = PlanBitmapBands(info.bmWidth, info.bmHeight, DibDepth(info));
+    BITMAP info;
+    const BitmapBandPlan plan = PlanFor(bitmap, &info);
     const DWORD headerBytes = sizeof(BITMAPINFOHEADER) + 4 * plan.colors;
-    HGLOBAL headerBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, headerBytes + 3);
-    auto* header = headerBlock ? static_cast<BITMAPINFO*>(GlobalLock(headerBlock)) : nullptr;
-    if (!header) {
-        if (headerBlock) GlobalFree(headerBlock);
-        return ErrOutOfMemory;
-    }
+    HGLOBAL headerBlock;
+    BITMAPINFO* header = NewLockedBlock(headerBytes + 3, &headerBlock);
+    if (!header) return ErrOutOfMemory;
     HPALETTE previous = UsePalette(dc, palette);
     CompleteHeader(dc, bitmap, info, plan, header);
 

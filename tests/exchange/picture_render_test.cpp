@@ -9,6 +9,7 @@
 
 #include "exchange/exchange_services.h"
 #include "exchange/picture_render.h"
+#include "filled_boxes.h"
 #include "model/render.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/shape_kinds.h"
@@ -21,19 +22,8 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
-class PictureRender : public DrawingFixture {
+class PictureRender : public WithFilledBoxes<DrawingFixture> {
 protected:
-    // A solid rectangle of the colour, without a border.
-    int AddBox(RECT rect, COLORREF fill)
-    {
-        const int row = AddAt(ClassShape, rect, ShapeRectangle);
-        Change(row, [&](DrawObject& o, Drawing&) {
-            o.fillColor = fill;
-            o.fillPattern = 1;
-            o.lineWidth = 0;
-        });
-        return row;
-    }
     void SetBackground(COLORREF color)
     {
         Locked<Drawing> d = LockDrawing();

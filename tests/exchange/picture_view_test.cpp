@@ -5,16 +5,16 @@
 #include <cstring>
 
 #include "exchange/picture_render.h"
+#include "filled_boxes.h"
 #include "model/selection.h"
 #include "model/window_utils.h"
-#include "shapes/shape_kinds.h"
 #include "support/shown_document.h"
 
 namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-class PictureView : public ShownDocumentFixture {
+class PictureView : public WithFilledBoxes<ShownDocumentFixture> {
 protected:
     void SetUp() override
     {
@@ -22,16 +22,6 @@ protected:
         if (HasFatalFailure()) return;
         Locked<Drawing> d = LockDrawing();
         d->style.backgroundColor = static_cast<COLORREF>(-1);   // none, shown as white
-    }
-    int AddBox(RECT rect)
-    {
-        const int row = AddAt(ClassShape, rect, ShapeRectangle);
-        Change(row, [&](DrawObject& o, Drawing&) {
-            o.fillColor = kRed;
-            o.fillPattern = 1;
-            o.lineWidth = 0;
-        });
-        return row;
     }
     void SetZoom(int zoom)
     {
@@ -79,7 +69,7 @@ protected:
 
 TEST_F(PictureView, BitmapAtTheViewZoomAndTheBackBufferMadeAgain)
 {
-    AddBox(RECT{600, 600, 1800, 1200});
+    AddBox(RECT{600, 600, 1800, 1200}, kRed);
     SIZE sizes[2];
     const int zooms[2] = {0, 2000};
     for (int i = 0; i < 2; ++i) {
@@ -118,7 +108,7 @@ TEST_F(PictureView, AnEmptyDrawingGivesABitmapOnlyWhenEmptyIsAllowed)
 
 TEST_F(PictureView, WithoutABackBufferNothingIsDrawn)
 {
-    AddBox(RECT{600, 600, 1800, 1200});
+    AddBox(RECT{600, 600, 1800, 1200}, kRed);
     ReleaseBackBuffer();
     RECT rect;
     EXPECT_EQ(10004, RenderDrawingOffscreen(view_, 0, nullptr, state_->drawing, FALSE, &rect, FALSE, FALSE));
@@ -133,7 +123,7 @@ TEST_F(PictureView, PreviewCoversASheetWithTheDrawingAtItsPlace)
 {
     state_->pageWidth = 5100;
     state_->pageHeight = 6600;
-    AddBox(RECT{600, 600, 1200, 1200});
+    AddBox(RECT{600, 600, 1200, 1200}, kRed);
     const RECT destination = {0, 0, 150, 150};
     for (int pass = 0; pass < 2; ++pass) {   // a second preview replaces the first
         ASSERT_EQ(0, BuildPreviewPicture(view_, state_, &destination));
@@ -159,7 +149,7 @@ TEST_F(PictureView, PreviewCoversASheetWithTheDrawingAtItsPlace)
 
 TEST_F(PictureView, AnEmptyDrawingHasNoPreview)
 {
-    AddBox(RECT{600, 600, 1200, 1200});
+    AddBox(RECT{600, 600, 1200, 1200}, kRed);
     const RECT destination = {0, 0, 150, 150};
     ASSERT_EQ(0, BuildPreviewPicture(view_, state_, &destination));
     ASSERT_FALSE(RecordBytes(RecDocument, RecPreviewId).empty());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 void PutBgr(std::uint8_t* p, std::uint32_t color)
@@ -59,4 +61,20 @@ std::uint32_t ImageColor(const ImageDescriptor* image, int x, int y)
     const int index = row[x / perByte] >> (8 - bits * (x % perByte + 1)) & ((1 << bits) - 1);
     const PaletteEntry& e = image->palette[index];
     return std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue;
+}
+
+double Psnr(int width, int height, const std::function<std::uint32_t(int, int)>& actual,
+            const std::function<std::uint32_t(int, int)>& expected)
+{
+    double squares = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t a = actual(x, y), b = expected(x, y);
+            for (int shift = 0; shift < 24; shift += 8) {
+                const double d = static_cast<double>((a >> shift) & 255) - static_cast<double>((b >> shift) & 255);
+                squares += d * d;
+            }
+        }
+    const double mean = squares / (3.0 * width * height);
+    return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
 }

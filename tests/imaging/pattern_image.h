@@ -36,3 +36,8 @@ private:
 
 // The colour of an image's pixel read straight from its rows and palette.
 std::uint32_t ImageColor(const ImageDescriptor* image, int x, int y);
+
+// Peak signal-to-noise ratio in dB of the colours (0x00RRGGBB) a picture has against those it
+// should have.
+double Psnr(int width, int height, const std::function<std::uint32_t(int, int)>& actual,
+            const std::function<std::uint32_t(int, int)>& expected);
