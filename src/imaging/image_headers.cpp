@@ -462,10 +462,10 @@ int ReadJpegHeader(ByteSource& s, JpegInfo* info)
                 length != 8 + 3 * components)
                 return ImgStop;
             for (int c = 0; c < components; ++c) {
-                std::uint8_t spec[3];
-                if (!s.Read(at + 8 + 3 * c, spec, 3)) return ImgStop;
-                const int hs = spec[1] >> 4, vs = spec[1] & 15;
-                if (hs < 1 || hs > 4 || vs < 1 || vs > 4 || spec[2] > 3) return ImgStop;
+                std::uint8_t component[3];
+                if (!s.Read(at + 8 + 3 * c, component, 3)) return ImgStop;
+                const int hs = component[1] >> 4, vs = component[1] & 15;
+                if (hs < 1 || hs > 4 || vs < 1 || vs > 4 || component[2] > 3) return ImgStop;
             }
             const int depth = components == 1 ? 8 : 24;
             if (ImageBytesFor(width, height, depth) == 0) return ImgStop;
