@@ -23,6 +23,7 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "store/file_ops.h"
 #include "text/font_cache.h"
@@ -32,7 +33,6 @@ int UntitledCounter = 0;
 
 namespace {
 
-constexpr UINT kUntitledString = 500;
 constexpr int kRulerSize = 26;
 constexpr int kCopyChunk = 30000;
 constexpr int kStoreShift = 6;
@@ -312,7 +312,7 @@ BOOL CheckDocumentLimit(BOOL silent, int* count)
         ++n;
     if (count) *count = n;
     if (n < kDocumentLimit) return FALSE;
-    if (!silent) ShowWarningById(9);
+    if (!silent) ShowWarningById(IDS_TOO_MANY_DOCUMENTS);
     return TRUE;
 }
 
@@ -385,7 +385,7 @@ int CreateDocumentFile(HWND documentWindow, int untitledNumber, BOOL asTemplate,
             file.fileHandle = OpenShared(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
             if (file.fileHandle != HFILE_ERROR) {
                 file.readOnly = TRUE;
-                ShowWarningById(64);
+                ShowWarningById(IDS_READ_ONLY_OPEN);
             }
         }
         if (file.fileHandle == HFILE_ERROR) err = ErrFileIO;
@@ -442,7 +442,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     bool ole = IsOleMode(mode);
     if (!ole) g_embeddingStart = FALSE;
     if (!g_mdiClient || CheckDocumentLimit(ole, nullptr)) return nullptr;
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     ReplaceUntouchedDocument();
 
     bool untitled = mode == DocModeFromTemplate || mode == DocModeOleFromTemplate || mode == DocModeOleBlank ||
@@ -452,8 +452,8 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     char title[300];
     if (untitled) {
         char word[262];
-        if (LoadResString(kUntitledString, word)) {
-            if (showsErrors) ShowWarningById(8);
+        if (LoadResString(IDS_UNTITLED, word)) {
+            if (showsErrors) ShowWarningById(IDS_OPEN_LOW_MEMORY);
             return nullptr;
         }
         number = UntitledCounter + 1;
@@ -464,7 +464,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
 
     HWND window = MakeDocumentWindow(title);
     if (!window) {
-        if (showsErrors) ShowWarningById(8);
+        if (showsErrors) ShowWarningById(IDS_OPEN_LOW_MEMORY);
         return nullptr;
     }
     HWND view = nullptr;
@@ -488,7 +488,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
 
 int OpenOrActivateDocument(LPCSTR path, int mode)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     HWND window = FindDocumentWindow(path);
     if (window)
         SendMessageA(g_mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);

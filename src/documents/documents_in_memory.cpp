@@ -13,11 +13,13 @@
 #include "documents/drawing_file.h"
 #include "exchange/exchange_standins.h"
 #include "exchange/ole_document.h"
+#include "exchange/picture_render.h"
 #include "frame/frame_services.h"
 #include "frame/frame_startup.h"
 #include "frame/frame_windows.h"
 #include "model/drawing.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/file_ops.h"
 #include "store/store_compact.h"
 #include "store/store_directory.h"
@@ -239,12 +241,12 @@ int RenderDrawingData(HWND view, DocumentState* state, HGLOBAL* out, int format)
         BuildDocumentPalette(hidden, hiddenState.get());
         Locked<Drawing> drawing(hiddenState->drawing);
         if (format == RenderBitmap) {
-            HBITMAP bitmap = RenderDrawingBitmap(hidden, 1);
+            HBITMAP bitmap = RenderDrawingBitmap(hidden, TRUE);
             *out = reinterpret_cast<HGLOBAL>(bitmap);
             if (!bitmap) err = 1;
         } else if (format == RenderMetafilePicture) {
-            *out = GetPictureMetafilePict(drawing.get(), 0);
-            if (!*out) *out = GetDrawingMetafilePict(drawing.get(), hiddenState->palette, 0, 1, 1);
+            *out = GetPictureMetafilePict(hiddenState->drawing, FALSE);
+            if (!*out) *out = GetDrawingMetafilePict(hiddenState->drawing, hiddenState->palette, FALSE, TRUE, TRUE);
             if (!*out) err = 1;
         } else {
             drawing.Unlock();
@@ -330,16 +332,16 @@ int ReloadFromDrawingData(HWND window, HGLOBAL image, LPCSTR path)
 
 int ReloadDocumentFromStoreImage(HWND window, HGLOBAL image, LPCSTR path)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     int err = ReloadFromStoreImage(window, image, path);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     return err;
 }
 
 int ReloadDocumentFromDrawingData(HWND window, HGLOBAL image, LPCSTR path)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     int err = ReloadFromDrawingData(window, image, path);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     return err;
 }
