@@ -156,6 +156,10 @@ void DestroyDocumentFile(HWND documentWindow)
         GlobalFree(block);
         SetWindowLongA(documentWindow, kDocumentFileLong, 0);
     }
+    // The MDI client shows what lay under the document anew, wholly: activating the next
+    // document before the close may have restored this one with drawing switched off, and the
+    // client then invalidates only the restored rectangle, leaving the rest of the old picture.
+    if (g_mdiClient) RedrawWindow(g_mdiClient, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     bool another = false;
     for (HWND child = g_mdiClient ? GetWindow(g_mdiClient, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
         if (child != documentWindow && GetDocumentFileHandle(child)) another = true;

@@ -223,7 +223,9 @@ UINT_PTR CALLBACK SEExplorerHook(HWND child, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         if (g_frameWindow) CenterWindowOver(GetParent(child), g_frameWindow);
         HideNewButtonUnlessOffered(child);
-        return TRUE;
+        // FALSE leaves the focus to the common dialog, which puts it on the file name; TRUE
+        // would put it on this child's first control, the New button, hidden or not.
+        return FALSE;
     case WM_NOTIFY: {
         auto* notice = reinterpret_cast<OFNOTIFYA*>(lParam);
         switch (notice->hdr.code) {

@@ -197,14 +197,18 @@ void EndViewTracking(HWND view, DocumentState* state, POINT, WPARAM keys)
 
     if (dc) ReleaseDC(view, dc);
     SetCursorByIndex(CursorArrow);
-    drawing->drawingFlags &= ~static_cast<DWORD>(DrawHookTarget);
+    drawing.Unlock();
     {
-        Locked<ObjectList> objects(drawing->objectList);
+        // An operation of the commit that failed has rolled the store back itself, and the
+        // document then holds a drawing opened afresh: the rest is done to that one.
+        Locked<Drawing> current(state->drawing);
+        Locked<ObjectList> objects(current ? current->objectList : nullptr);
+        if (current) current->drawingFlags &= ~static_cast<DWORD>(DrawHookTarget);
         FreeObjectVector(&s.moveSet, objects.get());
         FreeObjectVector(&s.excludeSet, objects.get());
+        objects.Unlock();
+        if (!c.result && c.propagate) c.result = current ? PropagateLinks(current.get()) : ErrOutOfMemory;
     }
-    if (!c.result && c.propagate) c.result = PropagateLinks(drawing.get());
-    drawing.Unlock();
     if (c.result && !c.shown) {
         UndoLastChange(view, FALSE);
         ReportEditError(c.result);

@@ -182,11 +182,12 @@ void DrawInvertedFrame(HDC dc, const RECT& rect)
 {
     POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
     LPtoDP(dc, corners, 2);
-    const int oldMode = SetMapMode(dc, MM_TEXT);
-    POINT viewport, window;
-    SetViewportOrgEx(dc, 0, 0, &viewport);
-    SetWindowOrgEx(dc, 0, 0, &window);
-    // The corners moved to the device origin the mapping had.
+    // The frame is drawn in pixels. The view's own DC keeps its mapping between messages, and
+    // MM_TEXT drops the extents: the whole mapping is saved and put back, not the mode alone.
+    const int saved = SaveDC(dc);
+    SetMapMode(dc, MM_TEXT);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
     const int l = std::min(corners[0].x, corners[1].x), r = std::max(corners[0].x, corners[1].x);
     const int t = std::min(corners[0].y, corners[1].y), b = std::max(corners[0].y, corners[1].y);
     const int w = std::max(1, r - l), h = std::max(1, b - t);
@@ -194,9 +195,7 @@ void DrawInvertedFrame(HDC dc, const RECT& rect)
     PatBlt(dc, l, b, w, 1, PATINVERT);
     PatBlt(dc, l, t + 1, 1, std::max(0, h - 1), PATINVERT);
     PatBlt(dc, r, t + 1, 1, std::max(0, h - 1), PATINVERT);
-    SetMapMode(dc, oldMode);
-    SetWindowOrgEx(dc, window.x, window.y, nullptr);
-    SetViewportOrgEx(dc, viewport.x, viewport.y, nullptr);
+    RestoreDC(dc, saved);
 }
 
 namespace {

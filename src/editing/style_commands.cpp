@@ -164,7 +164,8 @@ int TurnGroup(HWND view, DocumentState* state, Drawing* drawing, int index, int 
             Locked<ObjectList> objects(drawing->objectList);
             FreeObjectVector(&set, objects.get());
         }
-        if (err) return *joined ? FinishEdit(view, err, FALSE) : err;
+        // MoveObjects has rolled back and shown its own error.
+        if (err) return err;
         *joined = TRUE;
         Locked<GroupTable> groups(drawing->groupTable);
         if (groups) group = (*groups)[index];

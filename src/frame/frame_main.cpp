@@ -62,6 +62,7 @@ constexpr int kLibraryMenuHelp = 127;
 // The File commands that need an open document.
 constexpr int kDocumentFileCommands[] = {CMD_CLOSE, CMD_SAVE, CMD_SAVE_AS, CMD_PRINTER_SETUP, CMD_PRINT, CMD_PRINT_PREVIEW,
                                          CMD_EXPORT, CMD_IMPORT};
+constexpr UINT kApplicationTitle = 533;
 enum TopMenu { MenuFile, MenuEdit, MenuView, MenuShapes, MenuLines, MenuText, MenuDraw, MenuLibraries, MenuWindow, MenuHelp };
 
 HWND ActiveView()
@@ -421,14 +422,39 @@ void SetDocumentMenusEnabled(int grey)
     DrawMenuBar(g_frameWindow);
 }
 
+namespace {
+
+// The frame's caption: the application title, and while the active document is maximised
+// " - [" its title "]" after it, as an MDI frame shows it.
+void ShowFrameCaption(HWND activeDocument)
+{
+    if (!g_frameWindow) return;
+    char caption[600];
+    if (LoadResString(kApplicationTitle, caption)) return;
+    if (activeDocument && IsZoomed(activeDocument)) {
+        char title[262] = "";
+        GetWindowTextA(activeDocument, title, sizeof(title));
+        lstrcatA(caption, " - [");
+        lstrcatA(caption, title);
+        lstrcatA(caption, "]");
+    }
+    // Past the MDI frame's own WM_SETTEXT, which would keep the composed text as the frame's
+    // title and compose the next document's name onto it.
+    DefWindowProcA(g_frameWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
+}
+
+}  // namespace
+
 void UpdateMenusOnActivate(HWND documentWindow, int flag)
 {
     if (!documentWindow) {
         SetDocumentMenusEnabled(1);
+        ShowFrameCaption(nullptr);
         return;
     }
     HMENU bar = g_frameWindow ? GetMenu(g_frameWindow) : nullptr;
     if (flag && bar && (GetMenuState(bar, MenuDraw, MF_BYPOSITION) & MF_GRAYED)) SetDocumentMenusEnabled(0);
+    if (flag) ShowFrameCaption(documentWindow);
     SendMessageA(documentWindow, WM_ACTIVATE, flag ? WA_ACTIVE : WA_INACTIVE, 0);
 }
 
@@ -824,6 +850,9 @@ int CreateMainFrame(BOOL visible)
         g_frameWindow = nullptr;
         return ErrWindowNotCreated;
     }
+    // The MDI frame keeps the title it is given through WM_SETTEXT as the one it shows the
+    // maximised document's name after.
+    SetWindowTextA(g_frameWindow, title);
     RECT client;
     GetClientRect(g_frameWindow, &client);
     LayoutFrameClient(MAKELPARAM(client.right, client.bottom));

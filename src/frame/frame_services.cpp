@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+#include "documents/options.h"
+#include "documents/settings.h"
+#include "frame/help_context.h"
+#include "frame/view_layout.h"
 #include "model/invalidate.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
@@ -33,28 +37,12 @@ int ShowRealMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return MessageBoxA(owner, text, caption, type);
 }
 
-// The shared procedure of the INFO_ and HINT_ dialogs: the first button (or id 7) confirms,
-// Cancel (id 2) declines.
-INT_PTR CALLBACK InfoDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message == WM_COMMAND) {
-        int id = LOWORD(wParam);
-        if (id == 1 || id == 2 || id == 7) {
-            EndDialog(dialog, id == 2 ? 0 : 1);
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
+constexpr int kShowHintsBox = 1036;
+constexpr int kHelpButton = 9;
+constexpr int kHelpCommand = 30001;
 
-int RunRealInfoDialog(LPCSTR dialogName, int helpContext)
-{
-    (void)helpContext;
-    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
-    if (!FindResourceA(instance, dialogName, MAKEINTRESOURCEA(5))) return 0;
-    return DialogBoxParamA(instance, dialogName, g_frameWindow, InfoDlgProc, 0) == 1 ? 1 : 0;
-}
+// The help context of the INFO_ or HINT_ dialog on the screen.
+int g_infoHelpContext = 0;
 
 bool FrameVisible()
 {
@@ -63,8 +51,54 @@ bool FrameVisible()
 
 }  // namespace
 
+INT_PTR CALLBACK InfoDlgHandler(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        SetDialogFont(dialog, 201, 203);
+        if (GetDlgItem(dialog, kShowHintsBox))
+            CheckDlgButton(dialog, kShowHintsBox, g_settings && (g_settings->flags & SetHints) ? BST_CHECKED : BST_UNCHECKED);
+        if (g_frameWindow) CenterWindowOver(dialog, g_frameWindow);
+        ShowWindow(dialog, SW_SHOW);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wParam);
+    const bool clicked = HIWORD(wParam) == BN_CLICKED;
+    if ((id == IDOK || id == 7) && clicked) {
+        if (id == IDOK && GetDlgItem(dialog, kShowHintsBox) && g_settings) {
+            if (IsDlgButtonChecked(dialog, kShowHintsBox) == BST_CHECKED)
+                g_settings->flags |= SetHints;
+            else
+                g_settings->flags &= ~static_cast<DWORD>(SetHints);
+        }
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    if (id == IDCANCEL && clicked && GetDlgItem(dialog, IDCANCEL)) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    if ((id == kHelpButton && clicked) || id == kHelpCommand) {
+        ShowHelpContext(g_infoHelpContext);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+int RunInfoDialogBox(LPCSTR dialogName, int helpContext)
+{
+    HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
+    if (!FindResourceA(instance, dialogName, MAKEINTRESOURCEA(5))) return 0;
+    g_infoHelpContext = helpContext;
+    // F1 in the dialog becomes its help command.
+    HHOOK filter = SetWindowsHookExA(WH_MSGFILTER, HelpFilter, nullptr, GetCurrentThreadId());
+    const INT_PTR result = DialogBoxParamA(instance, dialogName, g_frameWindow, InfoDlgHandler, 0);
+    if (filter) UnhookWindowsHookEx(filter);
+    return result == 1 ? 1 : 0;
+}
+
 MessageBoxPrompt g_messageBoxPrompt = ShowRealMessageBox;
-InfoDialogPrompt g_infoDialogPrompt = RunRealInfoDialog;
+InfoDialogPrompt g_infoDialogPrompt = RunInfoDialogBox;
 MessageBoxPrompt g_hiddenWarningNote = nullptr;
 
 int SetCursorByIndex(int index)

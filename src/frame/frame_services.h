@@ -45,6 +45,14 @@ void ShowWarningText(LPCSTR text);
 
 // Shows an INFO_ or HINT_ dialog modally: 1 confirmed, 0 cancelled or not shown (frame hidden).
 int RunInfoDialog(LPCSTR dialogName, int helpContext);
+// The real dialog behind RunInfoDialog (the default of g_infoDialogPrompt): the dialog
+// resource run modally over the frame with InfoDlgHandler, F1 as its help command. 0 without
+// the resource.
+int RunInfoDialogBox(LPCSTR dialogName, int helpContext);
+// The procedure of the INFO_ and HINT_ dialogs: "Show Hints" (1036) shows the hints option
+// and OK stores it; the dialog is centred over the frame; OK (or 7) answers 1, Cancel 0; Help
+// (9) and F1 show the dialog's help context.
+INT_PTR CALLBACK InfoDlgHandler(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ORs the halftone pattern over the rectangle inset by 2 pixels.
 void GrayOutRect(HDC dc, const RECT* rect);

@@ -125,9 +125,8 @@ int ComputeFitZoom(HWND view, ViewInfo* info, int availableWidth, int availableH
     int oldZoom = info->zoom;
     bool page = (info->flags & ViewFitPage) != 0;
     HDC dc = GetDC(view);
-    SIZE oldWindow, oldViewport;
-    GetWindowExtEx(dc, &oldWindow);
-    GetViewportExtEx(dc, &oldViewport);
+    // The view's own DC keeps its mapping: the measuring one at 100 % is undone whole.
+    const int saved = SaveDC(dc);
     SetLogicalUnits(dc, 0, kDrawingUnitsPerInch);
     info->zoom = 0;
     SIZE extent = {info->width, info->height};
@@ -143,8 +142,7 @@ int ComputeFitZoom(HWND view, ViewInfo* info, int availableWidth, int availableH
         }
     }
     LogicalToDeviceSize(dc, &extent);
-    SetWindowExtEx(dc, oldWindow.cx, oldWindow.cy, nullptr);
-    SetViewportExtEx(dc, oldViewport.cx, oldViewport.cy, nullptr);
+    RestoreDC(dc, saved);
     ReleaseDC(view, dc);
     int ratio = -1;
     // A zero extent fits at any zoom: no ratio, never a division by it.

@@ -238,8 +238,7 @@ int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL cal
     {
         HGLOBAL drawingBlock = DrawingBlockOf(stateBlock);
         Locked<Drawing> drawing(drawingBlock);
-        if (!drawing) return ErrOutOfMemory;
-        err = BeginChanges({drawingBlock, drawing->objectList, drawing->groupTable});
+        err = drawing ? BeginChanges({drawingBlock, drawing->objectList, drawing->groupTable}) : ErrOutOfMemory;
         if (!err) {
             // Consecutive moves of a duplicate teach the next Duplicate where to put its copy.
             if (afterDuplicate) {
@@ -248,12 +247,15 @@ int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL cal
             }
             Locked<ObjectList> objects(drawing->objectList);
             Locked<GroupTable> groups(drawing->groupTable);
-            if (!objects || !groups) return ErrOutOfMemory;
-            err = OffsetMoveSet(drawing.get(), objects.get(), groups.get(), moveSet, dx, dy);
+            err = objects && groups ? OffsetMoveSet(drawing.get(), objects.get(), groups.get(), moveSet, dx, dy)
+                                    : ErrOutOfMemory;
         }
-        if (!err && !callerHoldsCheckpoint) err = PropagateLinks(drawing.get());
+        // A move settles the links and finishes the edit itself, also inside a caller's
+        // checkpoint: whoever took the undo step, the objects hooked to a moved one follow it,
+        // and a failure is rolled back to that checkpoint and shown once, here.
+        if (!err) err = PropagateLinks(drawing.get());
     }
-    return callerHoldsCheckpoint ? err : FinishEdit(view, err, FALSE);
+    return FinishEdit(view, err, FALSE);
 }
 
 int KeepObjectOnPage(DocumentState* state, Drawing* drawing, ObjectList* objects, int row)

@@ -14,7 +14,7 @@
 //   6. Unless the caller holds the checkpoint: PropagateLinks, so that hooked objects follow.
 //   7. On success MarkDocumentChanged; on an error RollBackEdit (the whole store returns to the
 //      checkpoint), UndoLabel 0 and ReportEditError. When the caller holds the checkpoint,
-//      steps 6 and 7 are the caller's.
+//      steps 6 and 7 are the caller's, except in MoveObjects, which always runs them.
 // An error after step 2 therefore leaves no trace in the store.
 #pragma once
 
@@ -52,7 +52,9 @@ int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row);
 int OffsetObject(Drawing* drawing, ObjectList* objects, int row, int dx, int dy);
 
 // Moves the rows of a move set; each group's frames move once (label 30, or 36 right after a
-// duplicate, which also shifts the next duplicate's offset).
+// duplicate, which also shifts the next duplicate's offset). With or without the caller's
+// checkpoint it then settles the links (PropagateLinks) and finishes the edit: on an error the
+// store is rolled back to the checkpoint and the error shown here; the caller shows nothing again.
 int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL callerHoldsCheckpoint);
 
 // Pushes one object back inside the drawing area; 10009 when it is larger than the area. No

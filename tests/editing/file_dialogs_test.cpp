@@ -2,6 +2,8 @@
 // each kind) and the library list of the Libraries menu.
 #include <windows.h>
 
+#include <dlgs.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -237,12 +239,30 @@ protected:
             GetClassNameA(parent, theirs, sizeof(theirs));
             // The hook's child dialog inside the common dialog.
             if (parent && lstrcmpA(mine, "#32770") == 0 && lstrcmpA(theirs, "#32770") == 0) {
-                if (pressNew_)
+                if (inspect_)
+                    // Looked at once the dialog has finished setting itself up and waits.
+                    PostMessageA(parent, WM_NULL, kLookMarker, 0);
+                else if (pressNew_)
                     PostMessageA(message->hwnd, WM_COMMAND, MAKEWPARAM(1033, BN_CLICKED),
                                  reinterpret_cast<LPARAM>(GetDlgItem(message->hwnd, 1033)));
                 else
                     PostMessageA(parent, WM_COMMAND, IDCANCEL, 0);
             }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    // What the waiting dialog shows: the control with the focus and the folder; then Cancel.
+    static LRESULT CALLBACK LookAtDialog(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (code >= 0 && wParam == PM_REMOVE && msg->message == WM_NULL && msg->wParam == kLookMarker) {
+            HWND focus = GetFocus();
+            focusId_ = focus ? GetDlgCtrlID(focus) : 0;
+            focusParentId_ = focus && GetParent(focus) ? GetDlgCtrlID(GetParent(focus)) : 0;
+            char folder[MAX_PATH] = "";
+            SendMessageA(msg->hwnd, CDM_GETFOLDERPATH, sizeof(folder), reinterpret_cast<LPARAM>(folder));
+            shownFolder_ = folder;
+            PostMessageA(msg->hwnd, WM_COMMAND, IDCANCEL, 0);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
@@ -252,19 +272,28 @@ protected:
         g_windowsMajorVersion = static_cast<int>(LOBYTE(LOWORD(GetVersion())));
         folder_ = std::make_unique<TempFolder>();
         hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchDialogs, nullptr, GetCurrentThreadId());
+        lookHook_ = SetWindowsHookExA(WH_GETMESSAGE, LookAtDialog, nullptr, GetCurrentThreadId());
+        inspect_ = false;
     }
     void TearDown() override
     {
+        inspect_ = false;
+        UnhookWindowsHookEx(lookHook_);
         UnhookWindowsHookEx(hook_);
         folder_.reset();
         g_windowsMajorVersion = savedVersion_;
     }
-    static bool pressNew_;
+    static constexpr WPARAM kLookMarker = 0x5EE;
+    static inline bool pressNew_ = false;
+    static inline bool inspect_ = false;
+    static inline int focusId_ = 0;
+    static inline int focusParentId_ = 0;
+    static inline std::string shownFolder_;
     std::unique_ptr<TempFolder> folder_;
     HHOOK hook_ = nullptr;
+    HHOOK lookHook_ = nullptr;
     int savedVersion_ = 4;
 };
-bool RealFileDialog::pressNew_ = false;
 
 TEST_F(RealFileDialog, OpenEndsWithNewAndSaveWithCancel)
 {
@@ -276,6 +305,25 @@ TEST_F(RealFileDialog, OpenEndsWithNewAndSaveWithCancel)
     EXPECT_EQ(99, RunOpenFileDialog(nullptr, 1536, path, 1000, 0, TRUE, 30022, 1, 0, folder));
     pressNew_ = false;
     EXPECT_EQ(0, RunSaveFileDialog(nullptr, 1536, path, 1000, 1053, 30024, 1, 0, folder));
+}
+
+// The Open dialog opens in the folder it is given (the open-and-save folder of the options)
+// with the focus on the file name, so that typing names a file, not a file type.
+TEST_F(RealFileDialog, OpenStartsInItsFolderWithTheFocusOnTheName)
+{
+    ASSERT_GE(g_windowsMajorVersion, 4);
+    char folder[262];
+    lstrcpynA(folder, folder_->path().c_str(), sizeof(folder));
+    for (const BOOL offerNew : {FALSE, TRUE}) {
+        char path[262] = "";
+        inspect_ = true;
+        focusId_ = focusParentId_ = -1;
+        EXPECT_EQ(0, RunOpenFileDialog(nullptr, 1536, path, 1000, 0, offerNew, 30022, 1, 0, folder));
+        EXPECT_EQ(0, lstrcmpiA(folder_->path().c_str(), shownFolder_.c_str())) << shownFolder_;
+        // The name is the combo box cmb13 (its edit field has the focus) or the edit field edt1.
+        const bool onName = focusId_ == cmb13 || focusParentId_ == cmb13 || focusId_ == edt1;
+        EXPECT_TRUE(onName) << offerNew << ": focus on " << focusId_ << " in " << focusParentId_;
+    }
 }
 
 class LibraryMenu : public testing::Test {

@@ -17,6 +17,8 @@
 #include "editing/view_tracking.h"
 #include "exchange/drag_seam.h"
 #include "libraries/library_services.h"
+#include "lines/line_geometry.h"
+#include "model/groups.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
 #include "support/shown_view.h"
@@ -151,10 +153,41 @@ protected:
     // The colours of 16 pixels down from the drawing point (x, y).
     std::vector<COLORREF> Column(int x, int y) const
     {
-        ViewDrawingDC dc(view_);
         std::vector<COLORREF> pixels;
-        for (int i = 0; i < 16; ++i) pixels.push_back(GetPixel(dc.get(), x, y + 6 * i));
+        for (int i = 0; i < 16; ++i) pixels.push_back(PixelAt(x, y + 6 * i));
         return pixels;
+    }
+    // The colours of every fourth client pixel along a drawing rectangle's four edges.
+    std::vector<COLORREF> Outline(const RECT& r) const
+    {
+        const POINT a = ClientPoint(r.left, r.top), b = ClientPoint(r.right, r.bottom);
+        std::vector<COLORREF> pixels;
+        for (int x = a.x; x <= b.x; x += 4) {
+            pixels.push_back(ClientPixel(x, a.y));
+            pixels.push_back(ClientPixel(x, b.y));
+        }
+        for (int y = a.y; y <= b.y; y += 4) {
+            pixels.push_back(ClientPixel(a.x, y));
+            pixels.push_back(ClientPixel(b.x, y));
+        }
+        return pixels;
+    }
+    void HookEnd(int holder, int end, int target, POINT box)
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), holder, -1, target, end, box.x, box.y));
+    }
+    POINT End(int line, int end) const
+    {
+        const DrawObject o = Object(line);
+        return LineEndPosition(&o, end);
+    }
+    // Links left flagged as changed: a later edit would chase them.
+    int FlaggedLinks() const
+    {
+        int flagged = 0;
+        for (const LinkEntry& link : LinkEntries()) flagged += (link.flags & LinkChanged) != 0;
+        return flagged;
     }
     int ChangedPixels(int x, int y, const std::vector<COLORREF>& before) const
     {
@@ -471,6 +504,111 @@ TEST_F(ShownDrag, AClickPendingMoveNeverReachesTheOleDragOrALibrary)
     EXPECT_EQ(0, g_probe.oleDrags);
     EXPECT_EQ(0, g_probe.libraryTakeOvers);
     EXPECT_EQ(TrackMove, g_dragState.trackMode);
+}
+
+TEST_F(ShownDrag, HookedLinesFollowAShapeDraggedByItsBody)
+{
+    const int a = Shape(1200, 1200);
+    const int b = Shape(4200, 1200);
+    Shape(4200, 3000);   // c, under the dragged end
+    // Hooked at both ends, as the file holds it: a's right middle to b's left middle.
+    const int both = Line(1800, 1500, 4200, 1500);
+    HookEnd(both, 1, a, {600, 300});
+    HookEnd(both, 2, b, {0, 300});
+    // Hooked at a's bottom middle; its free end is dragged onto c's left border.
+    const int dragged = Line(1500, 1800, 3600, 3300);
+    HookEnd(dragged, 1, a, {300, 600});
+    Select({dragged});
+    Drag(3600, 3300, 4206, 3306);
+    ASSERT_EQ(2, static_cast<int>(Object(dragged).hookCount));
+    ASSERT_EQ((POINT{4200, 3300}), End(dragged, 2));
+    Select({});
+
+    Drag(1500, 1500, 2100, 1800);   // a by its body, 100 pixels right and 50 down
+    EXPECT_EQ((RECT{1800, 1500, 2400, 2100}), Object(a).frame);
+    EXPECT_EQ((POINT{2400, 1800}), End(both, 1));
+    EXPECT_EQ((POINT{4200, 1500}), End(both, 2));
+    EXPECT_EQ((POINT{2100, 2100}), End(dragged, 1));
+    EXPECT_EQ((POINT{4200, 3300}), End(dragged, 2));
+    EXPECT_EQ(0, FlaggedLinks());
+
+    Drag(4500, 3300, 4500, 3900);   // c down by 100 pixels
+    EXPECT_EQ((POINT{4200, 3900}), End(dragged, 2));
+    EXPECT_EQ((POINT{2100, 2100}), End(dragged, 1));
+    EXPECT_EQ(0, FlaggedLinks());
+    // One undo step takes the shape and its lines back together.
+    ASSERT_EQ(0, UndoLastChange(view_, FALSE));
+    EXPECT_EQ((POINT{4200, 3300}), End(dragged, 2));
+}
+
+TEST_F(ShownDrag, ARubberBandDrawnInStepsSelectsWhatItEnclosesAndLeavesTheMappingWhole)
+{
+    const int inside = Shape(2400, 2400);
+    const int outside = Shape(6000, 1200);
+    UpdateWindow(view_);
+    const RECT band = {1200, 1200, 3600, 3600};
+    const std::vector<COLORREF> before = Outline(band);
+    PressClock::Held();
+    Press(band.left, band.top);
+    ASSERT_EQ(TrackRubberBand, g_dragState.trackMode);
+    for (int step = 1; step <= 4; ++step)
+        Move(band.left + (band.right - band.left) * step / 4, band.top + (band.bottom - band.top) * step / 4);
+    EXPECT_EQ(band, g_dragState.trackRect);
+    Release(band.right, band.bottom);
+    EXPECT_TRUE(g_scrollLog.steps.empty());
+    EXPECT_EQ(std::vector<int>{inside}, SelectedRows());
+    UpdateWindow(view_);
+    // Every band drawn was erased where it was drawn.
+    EXPECT_TRUE(before == Outline(band));
+    // Clicks after the band still land on what is under them.
+    PressClock::now = PressClock::pressTime;
+    QueueRelease(6300, 1500);
+    Press(6300, 1500);
+    MSG msg;
+    while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_EQ(std::vector<int>{outside}, SelectedRows());
+    const POINT at = ClientPoint(6300, 1500);
+    POINT p = at;
+    HDC dc = GetDC(view_);
+    DPtoLP(dc, &p, 1);
+    ReleaseDC(view_, dc);
+    EXPECT_EQ(Landed(6300, 1500), p);
+}
+
+TEST_F(ShownDrag, AGroupDraggedByAMembersBodyTakesItsFrameAlongAndUndoOfUngroupKeepsIt)
+{
+    const int first = Shape(1200, 1200);
+    const int second = Shape(2400, 1800);
+    Select({first, second});
+    ASSERT_EQ(0, Run(EditGroup));
+    ASSERT_EQ(1u, Groups().size());
+    const RECT frame = Groups()[0].frame;
+    RECT moved = frame;
+    OffsetRect(&moved, -60, 60);
+    // The top-right corners, old and new, on plain paper while nothing is selected.
+    Select({});
+    SetGroupSelected(LockDrawing().get(), 0, FALSE, FALSE);
+    InvalidateRect(view_, nullptr, TRUE);
+    UpdateWindow(view_);
+    const COLORREF oldCorner = PixelAt(frame.right, frame.top), newCorner = PixelAt(moved.right, moved.top);
+
+    Drag(1500, 1500, 1440, 1560);
+    EXPECT_EQ((RECT{1140, 1260, 1740, 1860}), Object(first).frame);
+    EXPECT_EQ((RECT{2340, 1860, 2940, 2460}), Object(second).frame);
+    EXPECT_EQ(moved, Groups()[0].frame);
+    EXPECT_EQ(0u, Groups()[0].flags & GroupBoundsStale);
+    ASSERT_NE(0u, Groups()[0].flags & GroupSelected);
+    // After a full repaint the group's handle stands at the moved corner, none at the old one.
+    InvalidateRect(view_, nullptr, TRUE);
+    UpdateWindow(view_);
+    EXPECT_NE(newCorner, PixelAt(moved.right, moved.top));
+    EXPECT_EQ(oldCorner, PixelAt(frame.right, frame.top));
+    // Ungroup, then Undo: the group comes back with the moved frame.
+    ASSERT_EQ(0, Run(EditUngroup));
+    ASSERT_TRUE(Groups().empty());
+    ASSERT_EQ(0, UndoLastChange(view_, FALSE));
+    ASSERT_EQ(1u, Groups().size());
+    EXPECT_EQ(moved, Groups()[0].frame);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "libraries/library_services.h"
 #include "model/class_protocol.h"
 #include "model/drawing.h"
+#include "model/edit_ops.h"
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/undo.h"
@@ -201,6 +202,39 @@ TEST_F(ViewDrag, AMoveIsOneUndoStepLabelledThirtyOrThirtySixAfterADuplicate)
     }
     ASSERT_EQ(0, UndoLastChange(view_, FALSE));
     EXPECT_EQ(1900, Frame(Object(shape)).left);
+}
+
+// The links settled by the move itself fail: the set hooked to the dragged shape is as wide as
+// the page and cannot be pulled back onto it. The drawing goes back whole, the failure is shown
+// once, and no undo step is left.
+TEST_F(ViewDrag, AMoveWhoseHookedObjectsCannotStayOnThePageIsRolledBackAndShownOnce)
+{
+    const int width = LockDrawing()->pageWidth;
+    const int hub = Shape({width - 600, 600, width, 1200});
+    const int wide = Shape({0, 750, width - 600, 1050});
+    {
+        Locked<Drawing> d = LockDrawing();
+        ASSERT_EQ(0, AttachHook(d.get(), wide, -1, hub, 7, 0, 300));
+    }
+    MakeFrame();
+    const RECT hubFrame = Object(hub).frame, wideFrame = Object(wide).frame;
+    ArmDrag(TrackMove, hub, 0, {width - 300, 900}, {width - 330, 900});
+    g_dragState.moveSet = NewObjectVector(4);
+    g_dragState.moveSet->rows[g_dragState.moveSet->count++] = hub;
+    Release();
+    EXPECT_EQ(hubFrame, Object(hub).frame);
+    EXPECT_EQ(wideFrame, Object(wide).frame);
+    EXPECT_EQ(1u, HookedIds(wide).size());
+    EXPECT_EQ(1u, prompts_->shown().size() + prompts_->hiddenWarnings().size());
+    EXPECT_EQ(0, state_->undoLabel);
+    EXPECT_EQ(nullptr, g_dragState.moveSet);
+    // The drawing the document holds after the roll-back is whole and usable.
+    ObjectVector* set = NewObjectVector(4);
+    set->rows[set->count++] = hub;
+    EXPECT_EQ(0, MoveObjects(view_, 0, 600, set, FALSE));
+    FreeObjectVector(&set, nullptr);
+    EXPECT_EQ(1200, Object(hub).frame.top);
+    EXPECT_EQ(wideFrame.top + 600, Object(wide).frame.top);
 }
 
 TEST_F(ViewDrag, AClickOrAMoveBackSelectsChangesNothingAndOffersNoUndo)

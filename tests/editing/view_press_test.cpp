@@ -33,8 +33,6 @@ namespace {
 DWORD& g_pressTime = PressClock::pressTime;
 DWORD& g_now = PressClock::now;
 
-inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
-
 class ViewPress : public DrawingFixture {
 protected:
     void SetUp() override

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include "documents/document_state.h"
 #include "editing/edit_services.h"
 #include "lines/line_class.h"
@@ -16,12 +14,6 @@
 #include "model/drawing.h"
 #include "store/block_store.h"
 #include "support/drawing_fixture.h"
-
-inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
-inline std::ostream& operator<<(std::ostream& out, const POINT& p)
-{
-    return out << "(" << p.x << ", " << p.y << ")";
-}
 
 // Sets the view's drag mode for the lifetime of the guard.
 class TrackModeScope {

@@ -97,12 +97,19 @@ protected:
         Locked<Drawing> d(state_->drawing);
         return AttachHook(d.get(), holder, -1, target, code, ax, ay);
     }
-    // Moves one shape as a drag would, without propagation; the passes are counted apart.
+    // Moves one shape's records, flagging its links, without propagation; the passes are
+    // counted apart.
     int MoveAlone(int row, int dx, int dy)
     {
         ObjectVector* set = NewObjectVector(4);
         set->rows[set->count++] = row;
-        int err = MoveObjects(view_, dx, dy, set, TRUE);
+        int err = ErrOutOfMemory;
+        {
+            Locked<Drawing> d(state_->drawing);
+            Locked<ObjectList> objects(d->objectList);
+            Locked<GroupTable> groups(d->groupTable);
+            if (objects && groups) err = OffsetMoveSet(d.get(), objects.get(), groups.get(), set, dx, dy);
+        }
         FreeObjectVector(&set, nullptr);
         return err;
     }

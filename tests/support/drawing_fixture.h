@@ -26,6 +26,11 @@ inline std::ostream& operator<<(std::ostream& out, const RECT& r)
 {
     return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
 }
+inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+inline std::ostream& operator<<(std::ostream& out, const POINT& p)
+{
+    return out << "(" << p.x << ", " << p.y << ")";
+}
 
 class DrawingFixture : public testing::Test {
 protected:
