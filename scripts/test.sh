@@ -17,6 +17,10 @@ if ! flock -n 9; then
   flock 9
 fi
 
+# Everything below runs with descriptor 9 closed for the programs it starts (the shell keeps the
+# lock on a copy of its own that is closed on exec): a Wine service left over from a killed run
+# must not hold the lock and keep every later run waiting.
+main() {
 install_packages
 # The Windows tests need Wine, and Wine needs a kernel that runs 32-bit programs; without one
 # they run through qemu's user-mode emulator, unless VEXLOR_EMULATE=0 says not to (then they are
@@ -123,3 +127,5 @@ else
   echo "== Windows tests (Wine)"
   ctest --test-dir "$BUILD/win" -j"$JOBS" --output-on-failure --timeout $((300 * SLOW))
 fi
+}
+main "$@" 9>&-

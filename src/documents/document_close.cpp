@@ -16,16 +16,14 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
+#include "text/ten_messages.h"
 
 HWND g_printPreviewWindow = nullptr;
 
 namespace {
 
-constexpr UINT kSaveChangesString = 501;
-constexpr UINT kUpdateObjectString = 505;
-constexpr UINT kBeforeProceedingString = 506;
-constexpr UINT kApplicationTitle = 533;
 
 HWND OpenEditor(HWND view)
 {
@@ -84,26 +82,26 @@ int QuerySaveChanges(HWND documentWindow, BOOL answerYes)
         modified = state && (state->flags & DocModified);
     }
     HWND editor = OpenEditor(view);
-    if (!modified && editor) modified = SendMessageA(editor, WM_USER + 115, 0, 0) != 0;   // TenGetModified
+    if (!modified && editor) modified = SendMessageA(editor, TEN_GETMODIFIED, 0, 0) != 0;
     if (!modified) return IDNO;
 
     char title[262] = {}, question[800] = {}, part[262];
     GetWindowTextA(documentWindow, title, sizeof(title));
     if (GetOleObjectState(view) == 1) {
-        LoadResString(kUpdateObjectString, part);
+        LoadResString(IDS_UPDATE_OBJECT, part);
         std::strcat(question, part);
         std::strcat(question, title);
-        LoadResString(kBeforeProceedingString, part);
+        LoadResString(IDS_BEFORE_PROCEEDING, part);
         std::strcat(question, part);
     } else {
-        LoadResString(kSaveChangesString, part);
+        LoadResString(IDS_SAVE_CHANGES, part);
         std::strcat(question, part);
         std::strcat(question, title);
     }
     int answer = IDYES;
     if (!answerYes) {
         char caption[262];
-        LoadResString(kApplicationTitle, caption);
+        LoadResString(IDS_APP_TITLE, caption);
         answer = g_messageBoxPrompt(documentWindow, question, caption, MB_TASKMODAL | MB_ICONQUESTION | MB_YESNOCANCEL);
     }
     if (answer == IDYES && SaveDocument(documentWindow) != 0) answer = IDCANCEL;
@@ -215,11 +213,11 @@ BOOL HandleDeviceChange(UINT event, LPARAM data)
         if (GetParent(window) == g_mdiClient && IsOnVolume(window, unitMask)) {
             if (event == DBT_DEVICEREMOVECOMPLETE) {
                 SetForegroundWindow(window);
-                ShowWarningById(62);
+                ShowWarningById(IDS_DRIVE_REMOVED);
             } else {
                 if (event == DBT_DEVICEQUERYREMOVE && !asked) {
                     asked = true;
-                    answer = ShowMessageById(61, MB_YESNO | MB_ICONQUESTION);
+                    answer = ShowMessageById(IDS_ALLOW_DRIVE_REMOVAL, MB_YESNO | MB_ICONQUESTION);
                 }
                 if (answer == IDYES && QuerySaveChanges(window, event == DBT_DEVICEREMOVEPENDING) == IDCANCEL)
                     answer = IDNO;

@@ -10,6 +10,7 @@
 #include "documents/file_dialogs.h"
 #include "frame/frame_standins.h"
 #include "libraries/library_services.h"
+#include "resource.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int OpenDocumentCommand(char* path, BOOL showDialog, int mode)
     } else {
         choice = 99;
     }
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     if (choice == 1) {
         const char* extension = Extension(chosen);
         if (lstrcmpiA(extension, "VXL") == 0 && IsLibraryFile(chosen)) {
@@ -84,7 +85,7 @@ void NewDocument(int how)
         if (!RunTemplateDialog(folder, path)) return;
         if (path[0]) {
             if (OpenDocumentCommand(path, FALSE, DocModeFromTemplate) != 0) {
-                ShowWarningById(8);
+                ShowWarningById(IDS_OPEN_LOW_MEMORY);
                 return;
             }
             ShowHintOnce(&g_newTemplateHintShown, "HINT_NEWTEMP");

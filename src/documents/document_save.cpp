@@ -16,6 +16,7 @@
 #include "model/drawing.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 
 namespace {
@@ -26,8 +27,6 @@ BOOL ReplaceFileInOneStep(LPCSTR from, LPCSTR to, DWORD flags)
 }
 
 constexpr UINT kSaveDialogTemplate = 1536;
-constexpr UINT kSaveFilter = 1000;
-constexpr UINT kSaveTitle = 1053;
 constexpr int kSaveHelpContext = 30024;
 
 HANDLE ToHandle(INT32 file)
@@ -112,7 +111,7 @@ bool AskSavePath(HWND window, char* path, int* fileType)
     if (!untitled) lstrcpynA(path, file.path, 261);
     *fileType = 1;
     char* folder = untitled && g_settings ? g_settings->openFolder : nullptr;
-    *fileType = RunSaveFileDialog(g_frameWindow, kSaveDialogTemplate, path, kSaveFilter, kSaveTitle,
+    *fileType = RunSaveFileDialog(g_frameWindow, kSaveDialogTemplate, path, IDS_FILTER_DRAWINGS, IDS_TITLE_SAVE,
                                   kSaveHelpContext, 1, 0, folder);
     return *fileType != 0;
 }
@@ -194,7 +193,7 @@ int FlushDocumentState(HWND documentWindow, BOOL asTemplate)
 
 int WriteDocumentToFile(HWND documentWindow, LPCSTR path, int fileType)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL fileBlock = GetDocumentFileHandle(documentWindow);
     HWND view = GetDocumentView(documentWindow);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
@@ -268,11 +267,11 @@ int SaveDocumentInPlace(HWND documentWindow)
         file = *locked;
     }
     if (file.readOnly) {
-        ShowWarningById(63);
+        ShowWarningById(IDS_READ_ONLY_SAVE);
         return -1;
     }
     if (file.olderVersion) {
-        if (ShowMessageById(54, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) return -1;
+        if (ShowMessageById(IDS_CONVERT_OLDER_SAVE_AS, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) return -1;
         Locked<DocumentFile> locked(fileBlock);
         locked->olderVersion = FALSE;
     }
@@ -320,7 +319,7 @@ int SaveAsCommand()
         Locked<DocumentFile> file(GetDocumentFileHandle(window));
         samePath = file->untitledNumber == 0 && lstrcmpiA(path, file->path) == 0;
     }
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     // An embedded object is saved as a copy and stays bound to its container.
     int fileType = GetOleObjectState(view) == 1 ? SaveAsTemplate : ChooseFileType(path, dialogType);
     if (fileType == SaveAsDrawing) {
@@ -347,7 +346,7 @@ int SaveDocument(HWND documentWindow)
             older = file->olderVersion != 0;
         }
         if (older) {
-            if (ShowMessageById(53, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) return -1;
+            if (ShowMessageById(IDS_CONVERT_OLDER, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) return -1;
             Locked<DocumentFile> file(fileBlock);
             file->olderVersion = FALSE;
         }
@@ -368,7 +367,7 @@ int SaveDocument(HWND documentWindow)
         int err = SaveDocumentAs(window, path, FALSE, fileType);
         return err == 0 ? 0 : (err == -1 ? -1 : 1);
     }
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     int err = SaveDocumentInPlace(window);
     if (err == 0 || err == -1) return err;
     ShowSaveFailure(err);

@@ -24,6 +24,7 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "store/file_ops.h"
 #include "text/font_cache.h"
@@ -33,13 +34,6 @@ int UntitledCounter = 0;
 
 namespace {
 
-constexpr UINT kUntitledString = 500;
-// The warning for a drawing opened as far as it could be read, and its lines of what was lost.
-constexpr UINT kDamagedFileString = 65;
-constexpr UINT kLostObjectsString = 69;
-constexpr UINT kLostLinksString = 70;
-constexpr UINT kLostGroupsString = 71;
-constexpr UINT kLostTextsString = 72;
 constexpr int kRulerSize = 26;
 constexpr int kCopyChunk = 30000;
 constexpr int kStoreShift = 6;
@@ -180,16 +174,16 @@ void ShowReadDamage(const ReadDamage& damage)
 {
     char text[1024];
     char line[262];
-    if (LoadResString(kDamagedFileString, line)) return;
+    if (LoadResString(IDS_DAMAGED_FILE, line)) return;
     lstrcpynA(text, line, sizeof(text));
     const struct {
         UINT id;
         int count, of;
     } lost[] = {
-        {kLostObjectsString, damage.objectsLost, damage.objectsNamed},
-        {kLostLinksString, damage.linksLost, 0},
-        {kLostGroupsString, damage.groupsLost, 0},
-        {kLostTextsString, damage.textsLost, 0},
+        {IDS_LOST_OBJECTS, damage.objectsLost, damage.objectsNamed},
+        {IDS_LOST_LINKS, damage.linksLost, 0},
+        {IDS_LOST_GROUPS, damage.groupsLost, 0},
+        {IDS_LOST_TEXTS, damage.textsLost, 0},
     };
     for (const auto& l : lost) {
         if (l.count <= 0 || LoadResString(l.id, line)) continue;
@@ -351,7 +345,7 @@ BOOL CheckDocumentLimit(BOOL silent, int* count)
         ++n;
     if (count) *count = n;
     if (n < kDocumentLimit) return FALSE;
-    if (!silent) ShowWarningById(9);
+    if (!silent) ShowWarningById(IDS_TOO_MANY_DOCUMENTS);
     return TRUE;
 }
 
@@ -424,7 +418,7 @@ int CreateDocumentFile(HWND documentWindow, int untitledNumber, BOOL asTemplate,
             file.fileHandle = OpenShared(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
             if (file.fileHandle != HFILE_ERROR) {
                 file.readOnly = TRUE;
-                ShowWarningById(64);
+                ShowWarningById(IDS_READ_ONLY_OPEN);
             }
         }
         if (file.fileHandle == HFILE_ERROR) err = ErrFileIO;
@@ -481,7 +475,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     bool ole = IsOleMode(mode);
     if (!ole) g_embeddingStart = FALSE;
     if (!g_mdiClient || CheckDocumentLimit(ole, nullptr)) return nullptr;
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     ReplaceUntouchedDocument();
 
     bool untitled = mode == DocModeFromTemplate || mode == DocModeOleFromTemplate || mode == DocModeOleBlank ||
@@ -491,8 +485,8 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     char title[300];
     if (untitled) {
         char word[262];
-        if (LoadResString(kUntitledString, word)) {
-            if (showsErrors) ShowWarningById(8);
+        if (LoadResString(IDS_UNTITLED, word)) {
+            if (showsErrors) ShowWarningById(IDS_OPEN_LOW_MEMORY);
             return nullptr;
         }
         number = UntitledCounter + 1;
@@ -503,7 +497,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
 
     HWND window = MakeDocumentWindow(title);
     if (!window) {
-        if (showsErrors) ShowWarningById(8);
+        if (showsErrors) ShowWarningById(IDS_OPEN_LOW_MEMORY);
         return nullptr;
     }
     HWND view = nullptr;
@@ -530,7 +524,7 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
 
 int OpenOrActivateDocument(LPCSTR path, int mode)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     HWND window = FindDocumentWindow(path);
     if (window)
         SendMessageA(g_mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);

@@ -19,6 +19,7 @@
 #include "frame/frame_windows.h"
 #include "model/drawing.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/file_ops.h"
 #include "store/store_compact.h"
 #include "store/store_directory.h"
@@ -334,16 +335,16 @@ int ReloadFromDrawingData(HWND window, HGLOBAL image, LPCSTR path)
 
 int ReloadDocumentFromStoreImage(HWND window, HGLOBAL image, LPCSTR path)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     int err = ReloadFromStoreImage(window, image, path);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     return err;
 }
 
 int ReloadDocumentFromDrawingData(HWND window, HGLOBAL image, LPCSTR path)
 {
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     int err = ReloadFromDrawingData(window, image, path);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     return err;
 }

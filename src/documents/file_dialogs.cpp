@@ -9,6 +9,7 @@
 #include "frame/view_layout.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 
 FileDialogState g_fileDialogState = {0, 1, FALSE, FALSE, 0, ""};
 
@@ -242,7 +243,7 @@ UINT_PTR CALLBACK SEExplorerHook(HWND child, UINT message, WPARAM wParam, LPARAM
         if (GetDlgCtrlID(control) != kNewButton) return FALSE;
         static DWORD popupHelp[] = {kNewButton, 15006, 0, 0};
         char file[262];
-        if (LoadResString(517, file) == 0)
+        if (LoadResString(IDS_HELP_FILE, file) == 0)
             WinHelpA(control, file, message == WM_HELP ? HELP_WM_HELP : HELP_CONTEXTMENU,
                      reinterpret_cast<ULONG_PTR>(popupHelp));
         return TRUE;

@@ -320,7 +320,7 @@ void InitObjectDefaults(Drawing* drawing, DrawObject* object)
 {
     std::memset(object, 0, sizeof *object);
     object->lineWidth = 12;
-    object->lineStyle = 1;
+    object->lineStyle = LineStyleSolid;
     object->fillPattern = 1;
     object->fillColor = drawing->style.fillColor;
     object->lineColor = drawing->style.borderColor;

@@ -290,7 +290,7 @@ void WidenObject(const OldDrawObject& from, DrawObject& to)
     WidenRect16(&to.textInset, &from.textInset);
     WidenRect16(&to.textMargins, &from.textMargins);
     WidenValues(&to.textId, from.values);
-    if (to.objClass == ClassLine || to.objClass == ClassConnector) to.classFlags |= 0x20;
+    if (to.objClass == ClassLine || to.objClass == ClassConnector) to.classFlags |= ClassFlagLabelByAlignment;
     to.fillColor = static_cast<COLORREF>(from.fillColor);
     to.lineColor = static_cast<COLORREF>(from.lineColor);
     WidenValues(&to.dataType, from.data);

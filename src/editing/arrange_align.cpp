@@ -16,17 +16,11 @@
 #include "model/invalidate.h"
 #include "model/links.h"
 #include "model/move_set.h"
+#include "resource.h"
 #include "store/results.h"
 
 namespace {
 
-constexpr UINT kStrSelectTwo = 24;
-constexpr UINT kStrAlignOutside = 25;
-constexpr UINT kStrAlignHooked = 27;
-constexpr UINT kStrHookedTwice = 31;
-constexpr UINT kStrNoSize = 35;
-constexpr UINT kStrNothingToSize = 36;
-constexpr UINT kStrSpaceThree = 55;
 constexpr int kSpacingStep = 100;
 
 // The reference of Align and Make Same Size: its row, its group (-1 none) and its rectangle.
@@ -134,13 +128,13 @@ void InsertSorted(SpacingItem* items, int count, SpacingItem item)
 BOOL CheckAlign(DocumentState* state, Drawing* drawing, int mode)
 {
     if (TooFewSelected(drawing)) {
-        ShowWarningById(kStrSelectTwo);
+        ShowWarningById(IDS_SELECT_TWO);
         return FALSE;
     }
     Locked<ObjectList> objects(drawing->objectList);
     Reference ref;
     if (!objects || !TakeReference(drawing, objects.get(), FALSE, &ref)) {
-        ShowWarningById(kStrSelectTwo);
+        ShowWarningById(IDS_SELECT_TWO);
         return FALSE;
     }
     BOOL found = FALSE;
@@ -157,11 +151,11 @@ BOOL CheckAlign(DocumentState* state, Drawing* drawing, int mode)
         POINT d = AlignDelta(mode, ref.rect, bounds);
         OffsetRect(&bounds, d.x, d.y);
         if (!InsideArea(state, bounds)) {
-            ShowWarningById(kStrAlignOutside);
+            ShowWarningById(IDS_ALIGN_OUTSIDE);
             return FALSE;
         }
     }
-    if (!found) ShowWarningById(kStrAlignHooked);
+    if (!found) ShowWarningById(IDS_ALIGN_HOOKED);
     return found;
 }
 
@@ -206,13 +200,13 @@ int AlignSelection(DocumentState* state, Drawing* drawing, int mode)
 BOOL CheckSameSize(DocumentState*, Drawing* drawing, int mode)
 {
     if (TooFewSelected(drawing)) {
-        ShowWarningById(kStrSelectTwo);
+        ShowWarningById(IDS_SELECT_TWO);
         return FALSE;
     }
     Locked<ObjectList> objects(drawing->objectList);
     Reference ref;
     if (!objects || !TakeReference(drawing, objects.get(), FALSE, &ref)) {
-        ShowWarningById(kStrSelectTwo);
+        ShowWarningById(IDS_SELECT_TWO);
         return FALSE;
     }
     LONG refWidth = ref.rect.right - ref.rect.left, refHeight = ref.rect.bottom - ref.rect.top;
@@ -220,7 +214,7 @@ BOOL CheckSameSize(DocumentState*, Drawing* drawing, int mode)
     if (!(mode & 1)) refWidth = 0;
     if (!(mode & 2)) refHeight = 0;
     if (refWidth == 0 && refHeight == 0) {
-        ShowWarningById(kStrNoSize);
+        ShowWarningById(IDS_NO_SIZE);
         return FALSE;
     }
     BOOL found = FALSE;
@@ -239,11 +233,11 @@ BOOL CheckSameSize(DocumentState*, Drawing* drawing, int mode)
         if (refHeight == 0) h = 0;
         if (w != 0 || h != 0) found = TRUE;
         if (object.hookCount >= 2) {
-            ShowWarningById(kStrHookedTwice);
+            ShowWarningById(IDS_HOOKED_TWICE);
             return FALSE;
         }
     }
-    if (!found) ShowWarningById(kStrNothingToSize);
+    if (!found) ShowWarningById(IDS_NOTHING_TO_SIZE);
     return found;
 }
 
@@ -327,7 +321,7 @@ BOOL CollectSpacingItems(DocumentState*, Drawing* drawing, BOOL horizontal, HGLO
     *count = 0;
     *gap = 0;
     if (drawing->selectedCount < 3) {
-        ShowWarningById(kStrSpaceThree);
+        ShowWarningById(IDS_SPACE_THREE);
         return FALSE;
     }
     int capacity = kSpacingStep;
@@ -368,7 +362,7 @@ BOOL CollectSpacingItems(DocumentState*, Drawing* drawing, BOOL horizontal, HGLO
     }
     if (!ok || n < 3) {
         GlobalFree(block);
-        if (ok) ShowWarningById(kStrSpaceThree);
+        if (ok) ShowWarningById(IDS_SPACE_THREE);
         return FALSE;
     }
     {

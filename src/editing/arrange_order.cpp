@@ -17,11 +17,11 @@
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "store/results.h"
 
 namespace {
 
-constexpr UINT kStrHookedMove = 28;
 constexpr int kNudgeStep = 6;
 
 BOOL IsSelectedRow(ObjectList* objects, int row)
@@ -240,7 +240,7 @@ int NudgeSelection(DocumentState* state, Drawing* drawing, int key)
         }
         if (err) return err;
         if (!moved) {
-            ShowWarningById(kStrHookedMove);
+            ShowWarningById(IDS_HOOKED_MOVE);
             return 0;
         }
         if ((err = PropagateLinks(drawing))) return err;

@@ -14,12 +14,12 @@
 #include "model/invalidate.h"
 #include "model/links.h"
 #include "model/selection.h"
+#include "resource.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
 namespace {
 
-constexpr UINT kStrHookedFlip = 66;
 constexpr int kFlipRefusedHelp = 201;
 constexpr int kCornerHandle = 4;
 
@@ -76,7 +76,7 @@ BOOL CheckFlipAllowed(DocumentState* state)
         const DrawObject& object = (*objects)[row];
         if (!(object.state & StateSelected) || object.hookCount == 0 || object.groupId != 0) continue;
         if (HasSingleFixedHook(&object) || FindOwnerObject(objects.get(), row, TRUE) >= 0) continue;
-        ShowWarningById(kStrHookedFlip);
+        ShowWarningById(IDS_HOOKED_FLIP);
         return FALSE;
     }
     return TRUE;

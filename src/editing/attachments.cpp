@@ -24,6 +24,7 @@
 #include "model/resource_strings.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 
 BOOL g_attachHintShown = FALSE;
@@ -41,15 +42,11 @@ constexpr int kHelpButton = 9;
 constexpr int kHelpCommand = 30001;
 constexpr int kHintText = 201;
 constexpr int kDescription = 202;
-constexpr UINT kFirstHintString = 3600;
-constexpr UINT kStoreFailure = 17;
 constexpr UINT kNoAttachment = 48;
 constexpr UINT kAttachmentMissing = 49;
 constexpr UINT kClearQuestion = 50;
 constexpr UINT kBrowserFailed = 73;
 constexpr UINT kFileFailed = 74;
-constexpr UINT kRunProgramQuestion = 3604;
-constexpr UINT kApplicationTitle = 533;
 constexpr char kWebPrefix[] = "http://www.";
 
 HINSTANCE Instance()
@@ -181,7 +178,7 @@ bool Launched(HINSTANCE result)
 bool ConfirmProgram(const char* commandLine)
 {
     char format[512], text[1024], caption[262];
-    if (LoadResString(kRunProgramQuestion, format) || LoadResString(kApplicationTitle, caption)) return false;
+    if (LoadResString(IDS_RUN_PROGRAM, format) || LoadResString(IDS_APP_TITLE, caption)) return false;
     _snprintf(text, sizeof(text) - 1, format, commandLine);
     text[sizeof(text) - 1] = 0;
     return g_messageBoxPrompt(nullptr, text, caption, MB_TASKMODAL | MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -222,7 +219,7 @@ AttachDialogData* DialogData(HWND dialog)
 void ShowKindHint(HWND dialog, int kind)
 {
     char hint[262];
-    LoadResString(kFirstHintString + static_cast<UINT>(kind), hint);
+    LoadResString(IDS_ATTACH_HINT + static_cast<UINT>(kind), hint);
     SetDlgItemTextA(dialog, kHintText, hint);
 }
 
@@ -382,12 +379,12 @@ int EditAttachment(HWND view, DocumentState* state, HGLOBAL record, int objectId
 {
     // Record ids end at 32,767: a larger object id cannot carry an attachment.
     if (objectId < 1 || objectId > kMaxAttachmentId) {
-        ShowWarningById(kStoreFailure);
+        ShowWarningById(IDS_DISK_OR_MEMORY);
         return StoreNoRoom;
     }
     if (!RunAttachDialog(target, kind)) return 1;
     if (int err = SaveUndoState(view, kUndoAttach)) {
-        ShowWarningById(kStoreFailure);
+        ShowWarningById(IDS_DISK_OR_MEMORY);
         return err;
     }
     int err = 0;

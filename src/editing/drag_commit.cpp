@@ -19,6 +19,7 @@
 #include "model/move_set.h"
 #include "model/objects.h"
 #include "model/undo.h"
+#include "resource.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void NoChange(HWND view, Drawing* drawing)
     Locked<ObjectList> objects(drawing->objectList);
     if (!objects || s.target < 0 || s.target >= objects->count) return;
     const DrawObject& o = (*objects)[s.target];
-    if (o.state & 0x8) InvalidateLogicalRect(view, &o.updateRect);
+    if (o.state & StateHiddenWhileDragged) InvalidateLogicalRect(view, &o.updateRect);
 }
 
 // The dragged end or object hooked to the target found at the release, moved to it, or unhooked
@@ -195,7 +196,7 @@ void EndViewTracking(HWND view, DocumentState* state, POINT, WPARAM keys)
     }
 
     if (dc) ReleaseDC(view, dc);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     drawing->drawingFlags &= ~static_cast<DWORD>(DrawHookTarget);
     {
         Locked<ObjectList> objects(drawing->objectList);

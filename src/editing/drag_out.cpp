@@ -25,7 +25,7 @@ void SelectMoveSet(Drawing* drawing, const ObjectVector* set)
     Locked<ObjectList> objects(drawing->objectList);
     Locked<GroupTable> groups(drawing->groupTable);
     for (int r = 0; objects && r < objects->count; ++r) (*objects)[r].state &= ~static_cast<DWORD>(StateSelected);
-    for (int g = 0; groups && g < groups->count; ++g) (*groups)[g].flags &= ~static_cast<DWORD>(0x1);
+    for (int g = 0; groups && g < groups->count; ++g) (*groups)[g].flags &= ~static_cast<DWORD>(GroupSelected);
     drawing->selectedCount = 0;
     drawing->currentRow = -1;
     for (int i = 0; set && objects && i < set->count; ++i) {

@@ -18,6 +18,7 @@
 #include "model/invalidate.h"
 #include "model/links.h"
 #include "model/move_set.h"
+#include "resource.h"
 #include "shapes/shape_geometry.h"
 #include "shapes/shape_tracking.h"
 #include "store/store_records.h"
@@ -200,13 +201,13 @@ void DrawInvertedFrame(HDC dc, const RECT& rect)
 
 namespace {
 
-// The object vanishes under its first feedback when its state asks so (bit 0x4).
+// The object vanishes under its first feedback when its state asks so.
 void HideStep(Drawing* drawing, ObjectList* objects, int row)
 {
     if (row < 0 || row >= objects->count) return;
     DrawObject& o = (*objects)[row];
-    if (!(o.state & 0x4)) return;
-    o.state &= ~static_cast<DWORD>(0x4);
+    if (!(o.state & StateHideOnDrag)) return;
+    o.state &= ~static_cast<DWORD>(StateHideOnDrag);
     o.state |= StateTextEditing;
     RepaintObjectArea(drawing, objects, row);
     o.state &= ~static_cast<DWORD>(StateTextEditing);
@@ -514,7 +515,7 @@ int PrepareCreation(Drawing* drawing, RECT* trackRect, POINT* anchor, POINT* sec
         }
     }
     *secondPoint = *anchor;
-    SetCursorByIndex(14);
+    SetCursorByIndex(CursorPen);
     return 0;
 }
 
@@ -551,7 +552,8 @@ int PrepareDrag(Drawing* drawing, int hitCode, int target, RECT* trackRect, POIN
             const bool grouped = GroupOfObject(groups.get(), o) >= 0;
             *trackRect = o.frame;
             s.subtype = o.objType;
-            o.state = (o.state & ~static_cast<DWORD>(0x4)) | ((o.state & 0x8) ? 0x4u : 0u);
+            o.state = (o.state & ~static_cast<DWORD>(StateHideOnDrag)) |
+                      ((o.state & StateHiddenWhileDragged) ? static_cast<DWORD>(StateHideOnDrag) : 0u);
             bool setupDone = rotating;
             if (!setupDone) {
                 canLink = grouped ? 0 : (SendClassMessage(nullptr, drawing, objects.get(), target, OM_CANLINK) != 0);

@@ -25,6 +25,7 @@
 #include "model/class_protocol.h"
 #include "model/selection.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "shapes/make_shape.h"
 #include "shapes/picture_chunks.h"
 #include "shapes/picture_import.h"
@@ -236,7 +237,7 @@ void Validate(HWND view, DocumentState* state, Drawing* drawing, int arg, EditCa
         int firstRow, rows, firstColumn, columns;
         int allObjects = 0;
         call->valid = ComputePageTiles(state, &allObjects, &firstRow, &rows, &firstColumn, &columns, &call->extent) != FALSE;
-        if (!call->valid) ShowWarningById(68);
+        if (!call->valid) ShowWarningById(IDS_NOTHING_TO_CENTER);
         break;
     }
     default:
@@ -366,7 +367,7 @@ int DoEditOperation(HWND view, int op, int arg, void* ptr)
         if (!drawing) return ErrOutOfMemory;
         Validate(view, state.get(), drawing.get(), arg, &call);
         if (call.valid) {
-            SetCursorByIndex(1);
+            SetCursorByIndex(CursorBusy);
             bool ended = !state->textEditor || EndTextEditing(view, call.editorMode) == 0;
             if (ended) {
                 if (call.checkpoint) result = TakeCheckpoint(view, drawingBlock, drawing.get(), call.label);
@@ -383,7 +384,7 @@ int DoEditOperation(HWND view, int op, int arg, void* ptr)
     }
     if (result) UndoLastChange(view, FALSE);
     if (call.flagModified) MarkDocumentModified(state.get());
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
     if (result) {
         ReportEditError(result);
         return result;
@@ -411,20 +412,32 @@ struct DrawCommand {
 };
 
 constexpr DrawCommand kDrawCommands[] = {
-    {206, 206, EditDuplicate, 0, 0},    {501, 501, EditArrowheads, 0, 0},   {502, 502, EditJoinShape, 0, 0},
-    {608, 608, EditTextShadow, 0, 0},   {701, 701, EditBringToFront, 0, 0}, {702, 702, EditSendToBack, 0, 0},
-    {703, 703, EditLockObject, 0, 0},   {705, 705, EditUseSnaps, 0, 0},     {706, 706, EditLinesLink, 0, 0},
-    {707, 707, EditShapesLink, 0, 0},   {708, 708, EditHideShadow, 0, 0},   {709, 709, EditFlip, 8, 0},
-    {710, 710, EditFlip, 16, 0},        {711, 711, EditGroup, 0, 0},        {712, 712, EditUngroup, 0, 0},
-    {713, 713, EditCenterDrawing, 0, 0}, {720, 725, EditAlign, -1, 720},    {730, 732, EditSameSize, -1, 729},
-    {750, 752, EditSpaceEvenly, -1, 749},
+    {CMD_DUPLICATE, CMD_DUPLICATE, EditDuplicate, 0, 0},
+    {CMD_ARROWHEADS, CMD_ARROWHEADS, EditArrowheads, 0, 0},
+    {CMD_JOIN_LINES, CMD_JOIN_LINES, EditJoinShape, 0, 0},
+    {CMD_TEXT_SHADOW, CMD_TEXT_SHADOW, EditTextShadow, 0, 0},
+    {CMD_BRING_TO_FRONT, CMD_BRING_TO_FRONT, EditBringToFront, 0, 0},
+    {CMD_SEND_TO_BACK, CMD_SEND_TO_BACK, EditSendToBack, 0, 0},
+    {CMD_LOCK_OBJECT, CMD_LOCK_OBJECT, EditLockObject, 0, 0},
+    {CMD_USE_SNAPS, CMD_USE_SNAPS, EditUseSnaps, 0, 0},
+    {CMD_LINES_LINK, CMD_LINES_LINK, EditLinesLink, 0, 0},
+    {CMD_SHAPES_LINK, CMD_SHAPES_LINK, EditShapesLink, 0, 0},
+    {CMD_HIDE_SHADOW, CMD_HIDE_SHADOW, EditHideShadow, 0, 0},
+    {CMD_FLIP_HORIZONTAL, CMD_FLIP_HORIZONTAL, EditFlip, FlipHorizontal, 0},
+    {CMD_FLIP_VERTICAL, CMD_FLIP_VERTICAL, EditFlip, FlipVertical, 0},
+    {CMD_GROUP, CMD_GROUP, EditGroup, 0, 0},
+    {CMD_UNGROUP, CMD_UNGROUP, EditUngroup, 0, 0},
+    {CMD_CENTER_ON_PAGE, CMD_CENTER_ON_PAGE, EditCenterDrawing, 0, 0},
+    {CMD_ALIGN_LEFTS, CMD_ALIGN_BOTTOMS, EditAlign, -1, CMD_ALIGN_LEFTS},     // 0 lefts .. 5 bottoms
+    {CMD_SAME_WIDTH, CMD_SAME_SIZE, EditSameSize, -1, CMD_SAME_WIDTH - 1},    // 1 width, 2 height, 3 both
+    {CMD_SPACE_HORIZONTALLY, CMD_SPACE_BOTH, EditSpaceEvenly, -1, CMD_SPACE_HORIZONTALLY - 1},
 };
 
 }  // namespace
 
 BOOL DrawCommandOperation(int id, int value, int* op, int* arg)
 {
-    if (id == 503) {
+    if (id == CMD_SHOW_LENGTH) {
         *op = EditShowLength;
         *arg = value;
         return TRUE;
@@ -450,11 +463,11 @@ void DoDrawCommand(int id, int value)
 void ReportEditError(int code)
 {
     switch (code) {
-    case ErrOutsideDrawing: ShowWarningById(29); break;
-    case ErrTooManyObjects: ShowWarningById(30); break;
-    case ErrTooManyLinks: ShowWarningById(56); break;
+    case ErrOutsideDrawing: ShowWarningById(IDS_OUTSIDE_DRAWING); break;
+    case ErrTooManyObjects: ShowWarningById(IDS_TOO_MANY_OBJECTS); break;
+    case ErrTooManyLinks: ShowWarningById(IDS_TOO_MANY_LINKS); break;
     case ErrBadMetafile: RunInfoDialog("INFO_BADMETA", 30053); break;
-    default: ShowWarningById(17); break;
+    default: ShowWarningById(IDS_DISK_OR_MEMORY); break;
     }
 }
 

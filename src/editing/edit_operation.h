@@ -39,16 +39,6 @@ enum EditOperation {
     EditCenterDrawing = 55,
 };
 
-// Bits of GetSelectionMenuFlags by which each operation tests whether it applies.
-enum SelectionCapabilities : DWORD {
-    CapAnySelected = 0x1,
-    CapText = 0x4,        // an object with text, or able to take text
-    CapPicture = 0x100,
-    CapLine = 0x200,
-    CapShape = 0x400,
-    CapFlippable = 0x800, // anything but a bitmap picture
-};
-
 // The beginner's hints after a paste of pictures (shared with File Import) and after
 // Duplicate are shown once per run.
 extern BOOL g_importHintShown;

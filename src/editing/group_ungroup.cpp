@@ -15,6 +15,7 @@
 #include "model/invalidate.h"
 #include "model/links.h"
 #include "model/selection.h"
+#include "resource.h"
 #include "store/store_records.h"
 
 namespace {
@@ -166,7 +167,7 @@ int GroupSelection(DocumentState* state, Drawing* drawing)
             if (hooked) entry.flags |= GroupHooked;
         }
     }
-    if (leftOut) ShowWarningById(52);
+    if (leftOut) ShowWarningById(IDS_GROUP_LINKED);
     if (members < 2) UpdateGroupBounds(drawing, index, nullptr);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "model/drawing.h"
 #include "model/groups.h"
 #include "model/move_set.h"
+#include "resource.h"
 
 namespace {
 
@@ -204,7 +205,7 @@ int FindHookTarget(Drawing* drawing, POINT* point, BOOL arraysOnly)
     if (!found) s.hookTarget = -1;
     const int cursor = GetCurrentCursorIndex();
     if (found && cursor != 13 && s.trackMode != TrackMove)
-        SetCursorByIndex(13);
+        SetCursorByIndex(CursorAnchor);
     else if (!found && cursor == 13)
         SetCursorByIndex(s.savedCursor);
     return found ? 1 : 0;

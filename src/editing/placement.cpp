@@ -13,11 +13,11 @@
 #include "model/drawing.h"
 #include "model/move_set.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "text/text_editor.h"
 
 namespace {
 
-constexpr int kOpenAttachedFile = 740;
 
 HGLOBAL StateOf(HWND view)
 {
@@ -143,7 +143,7 @@ void OpenObjectAtPoint(HWND view, DocumentState* state, POINT point)
         }
     }
     if (code == HitAttachmentMark) {
-        PostMessageA(g_frameWindow, WM_COMMAND, kOpenAttachedFile, 0);
+        PostMessageA(g_frameWindow, WM_COMMAND, CMD_OPEN_ATTACHMENT, 0);
         return;
     }
     if (caps & 0x4) BeginObjectTextEdit(view, state, row, point.x, point.y, 0);

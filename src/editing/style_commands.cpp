@@ -25,6 +25,7 @@
 #include "model/links.h"
 #include "model/move_set.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "store/results.h"
 #include "store/store_records.h"
 #include "text/text_format.h"
@@ -32,7 +33,6 @@
 namespace {
 
 constexpr int kNoColorIndex = 48;
-constexpr UINT kStrDiskOrMemory = 17;
 constexpr int kStyleChangeLabel = 32;
 constexpr int kRotateRefusedHelp = 30052;
 constexpr int kCornerHandle = 4;
@@ -252,7 +252,7 @@ void DoColorsAndShadows()
             const COLORREF background = drawing->style.backgroundColor;
             drawing->style = values.style;
             drawing->style.backgroundColor = background;
-            SetCursorByIndex(1);
+            SetCursorByIndex(CursorBusy);
             Locked<ObjectList> held(drawing->objectList);
             if (!held) err = ErrOutOfMemory;
             // A group resized after a member's change may give a length label to a line, which
@@ -271,13 +271,13 @@ void DoColorsAndShadows()
             CollectDocumentColors(state.get(), 0);
             BuildDocumentPalette(view, state.get());
             MarkDocumentModified(state.get());
-            SetCursorByIndex(0);
+            SetCursorByIndex(CursorArrow);
         }
     }
     if (!err) return;
-    ShowWarningById(kStrDiskOrMemory);
+    ShowWarningById(IDS_DISK_OR_MEMORY);
     UndoLastChange(view, FALSE);
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
 }
 
 void RotateSelectionCommand(int angle)

@@ -8,14 +8,13 @@
 #include "model/class_protocol.h"
 #include "model/drawing.h"
 #include "model/window_utils.h"
+#include "resource.h"
+#include "text/ten_messages.h"
 #include "text/text_editor.h"
 
 namespace {
 
-constexpr int kZoomCursorFit = 10;
-constexpr int kZoomCursor = 11;
 constexpr DWORD kTakesText = 0x4;
-constexpr UINT kSelectAllText = WM_USER + 120;
 constexpr LPARAM kWholeText = 0x7D000000;
 
 // Set while the view hands characters to its editor: a character the editor sends back to the
@@ -34,7 +33,7 @@ void ShowZoomCursor(HWND view)
 {
     int fit = 0;
     GetViewZoom(view, &fit);
-    SetCursorByIndex(fit ? kZoomCursorFit : kZoomCursor);
+    SetCursorByIndex(fit ? CursorZoomIn : CursorZoomOut);
 }
 
 void ForwardChar(HWND editor, WPARAM code, LPARAM keyData)
@@ -99,7 +98,7 @@ void OnViewKeyUp(HWND view, int key)
 {
     if (key != VK_SHIFT && key != VK_CONTROL) return;
     const int cursor = GetCurrentCursorIndex();
-    if ((cursor == kZoomCursorFit || cursor == kZoomCursor) && ViewHasDrawing(view)) SetCursorByIndex(0);
+    if ((cursor == CursorZoomIn || cursor == CursorZoomOut) && ViewHasDrawing(view)) SetCursorByIndex(CursorArrow);
 }
 
 void OnViewChar(HWND view, int code, LPARAM keyData)
@@ -133,7 +132,7 @@ void OnViewChar(HWND view, int code, LPARAM keyData)
     }
     if (!editor || !IsWindow(editor)) return;
     SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    SendMessageA(editor, kSelectAllText, 2, kWholeText);
+    SendMessageA(editor, TEN_SETSELECTION, 2, kWholeText);
     if (ch == VK_RETURN) return;
     ForwardChar(editor, ch, keyData);
     // Characters typed meanwhile belong to the editor too, in their order.

@@ -19,6 +19,7 @@
 #include "model/groups.h"
 #include "model/move_set.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "text/text_editor.h"
 
 DragState g_dragState = IdleDragState();
@@ -208,7 +209,7 @@ void BeginViewTracking(HWND view, DocumentState* state, int mode, int toolSlot, 
     const int refused = PrepareDrag(drawing.get(), code, s.target, &s.trackRect, &s.anchor, &s.secondPoint,
                                     &s.axisLock, defaultSize, shift, &local, &unsnapped);
     s.savedCursor = GetCurrentCursorIndex();
-    if (s.hookTarget >= 0 && s.hitCode < HitBody) SetCursorByIndex(13);
+    if (s.hookTarget >= 0 && s.hitCode < HitBody) SetCursorByIndex(CursorAnchor);
     if (s.hitCode > HitRotating) s.hitCode = HitRotating;
     if (refused) {
         if (s.trackMode != TrackNone) s.trackMode = pressMode;
@@ -222,7 +223,7 @@ void BeginViewTracking(HWND view, DocumentState* state, int mode, int toolSlot, 
         DrawDragFeedback(dc.get(), drawing.get(), s.target, s.hitCode, s.subtype, &s.trackRect, s.secondPoint);
         s.feedbackShown = 1;
         s.clickPending = 0;
-        SetCursorByIndex(9);
+        SetCursorByIndex(CursorMove);
     } else {
         s.clickPending = 1;
     }
@@ -264,8 +265,8 @@ void OnViewButtonDown(HWND view, WPARAM keys, POINT point, BOOL right)
             }
         }
     } else if (g_paletteTool == ToolVexlet) {
-        if (g_currentLibrarySlot >= 0 && g_currentLibraryItem >= 0 &&
-            FindLibraryItemIndex(g_currentLibrarySlot, g_currentLibraryItem) >= 0) {
+        if (CurrentVexlet.slot >= 0 && CurrentVexlet.item >= 0 &&
+            FindLibraryItemIndex(CurrentVexlet.slot, CurrentVexlet.item) >= 0) {
             mode = 0;
             subtype = 1;
         }

@@ -19,6 +19,7 @@
 #include "model/drawing.h"
 #include "model/move_set.h"
 #include "model/window_utils.h"
+#include "resource.h"
 
 int g_shapeSnapOption = 1;
 
@@ -206,7 +207,7 @@ bool NewFeedback(HWND view, HDC dc, Drawing* drawing, const DocumentState* state
         if (s.clickPending) {
             if (static_cast<LONG>(g_pressTimeSource() - s.clickDeadline) <= 0) return false;
             s.clickPending = 0;
-            SetCursorByIndex(9);
+            SetCursorByIndex(CursorMove);
         }
         if (TrackDragOverLibraries(view, TRUE)) return false;
         OffsetRect(&s.trackRect, p.x - s.lastPoint.x, p.y - s.lastPoint.y);
@@ -253,7 +254,7 @@ void ScrollStep(HWND view, Drawing* drawing, int* dx, int* dy)
     DrawObject* hidden = nullptr;
     Locked<ObjectList> objects(drawing->objectList);
     if ((s.trackMode == TrackResize || s.trackMode == TrackAdjust) && s.hitClass != -1 && objects &&
-        s.target >= 0 && s.target < objects->count && ((*objects)[s.target].state & 0x8)) {
+        s.target >= 0 && s.target < objects->count && ((*objects)[s.target].state & StateHiddenWhileDragged)) {
         hidden = &(*objects)[s.target];
         hidden->state |= StateTextEditing;
     }

@@ -11,6 +11,7 @@
 #include "model/invalidate.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int kBackgroundLabel = 44;
 constexpr int kStandardColorCount = 48;
-constexpr UINT kStrDiskOrMemory = 17;
 constexpr COLORREF kNone = static_cast<COLORREF>(-1);
 constexpr COLORREF kWhite = 0xFFFFFF;
 
@@ -75,7 +75,7 @@ int SetBackgroundColor(int index, COLORREF color, BOOL quiet)
         InvalidateRect(view, nullptr, FALSE);
         MarkDocumentModified(state.get());
     } else if (!quiet) {
-        ShowWarningById(kStrDiskOrMemory);
+        ShowWarningById(IDS_DISK_OR_MEMORY);
     }
     return err;
 }

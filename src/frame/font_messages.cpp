@@ -2,6 +2,7 @@
 #include "frame/font_messages.h"
 
 #include "frame/frame_services.h"
+#include "resource.h"
 #include "text/font_cache.h"
 #include "text/ten_messages.h"
 
@@ -57,10 +58,10 @@ void FlushFontCache(HWND frame)
 BOOL HandleFontCacheMessage(HWND frame, UINT message)
 {
     switch (message) {
-    case WM_FLUSHFONTCACHE:
+    case VXM_FLUSHFONTS:
         FlushFontCache(frame);
         return TRUE;
-    case WM_TOOMANYFONTS:
+    case VXM_TOOMANYFONTS:
         ShowWarningById(IDS_TOO_MANY_FONTS);
         return TRUE;
     default:

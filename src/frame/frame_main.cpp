@@ -32,6 +32,7 @@
 #include "frame/frame_windows.h"
 #include "frame/view_layout.h"
 #include "libraries/library_services.h"
+#include "model/class_protocol.h"
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/resource_strings.h"
@@ -40,7 +41,9 @@
 #include "model/window_utils.h"
 #include "store/results.h"
 #include "text/object_text.h"
+#include "text/ten_messages.h"
 #include "text/text_commands.h"
+#include "resource.h"
 
 HMENU g_topMenus[10] = {};
 HMENU g_pendingHintMenu = nullptr;
@@ -53,9 +56,12 @@ BOOL g_oleStarted = FALSE;
 namespace {
 
 constexpr int kMdiClientId = 0x7D00;
-constexpr int kFirstDocumentId = 820;
 constexpr int kPathChars = 262;
 constexpr int kIconMissing = 10001;
+constexpr int kLibraryMenuHelp = 127;
+// The File commands that need an open document.
+constexpr int kDocumentFileCommands[] = {CMD_CLOSE, CMD_SAVE, CMD_SAVE_AS, CMD_PRINTER_SETUP, CMD_PRINT, CMD_PRINT_PREVIEW,
+                                         CMD_EXPORT, CMD_IMPORT};
 enum TopMenu { MenuFile, MenuEdit, MenuView, MenuShapes, MenuLines, MenuText, MenuDraw, MenuLibraries, MenuWindow, MenuHelp };
 
 HWND ActiveView()
@@ -68,26 +74,26 @@ void FileMenuCommand(int id)
 {
     char path[kPathChars];
     switch (id) {
-    case 101: NewDocument(1); return;
-    case 102: OpenDocumentCommand(nullptr, TRUE, DocModeOpen); return;
-    case 103: CloseActiveDocument(); return;
-    case 104:
+    case CMD_NEW: NewDocument(1); return;
+    case CMD_OPEN: OpenDocumentCommand(nullptr, TRUE, DocModeOpen); return;
+    case CMD_CLOSE: CloseActiveDocument(); return;
+    case CMD_SAVE:
         if (HWND document = GetActiveDocument(nullptr)) SaveDocument(document);
         return;
-    case 105: SaveAsCommand(); return;
-    case 106: PrinterSetupCommand(); return;
-    case 107: PrintCommand(TRUE); return;
-    case 108: ExportDrawingCommand(); return;
-    case 109: ImportPictureCommand(); return;
-    case 110: SendMessageA(g_frameWindow, WM_CLOSE, 0, 0); return;
-    case 112: SendMailCommand(0); return;
-    case 113: SendMailCommand(1); return;
-    case 114: PrintPreviewCommand(); return;
-    case 150: NewDocument(-1); return;
-    case 151: PrintCommand(FALSE); return;
+    case CMD_SAVE_AS: SaveAsCommand(); return;
+    case CMD_PRINTER_SETUP: PrinterSetupCommand(); return;
+    case CMD_PRINT: PrintCommand(TRUE); return;
+    case CMD_EXPORT: ExportDrawingCommand(); return;
+    case CMD_IMPORT: ImportPictureCommand(); return;
+    case CMD_EXIT: SendMessageA(g_frameWindow, WM_CLOSE, 0, 0); return;
+    case CMD_SEND_ONE: SendMailCommand(0); return;
+    case CMD_SEND_ALL: SendMailCommand(1); return;
+    case CMD_PRINT_PREVIEW: PrintPreviewCommand(); return;
+    case CMD_PALETTE_NEW: NewDocument(-1); return;
+    case CMD_PALETTE_PRINT: PrintCommand(FALSE); return;
     default: break;
     }
-    if (id < 120) return;
+    if (id < CMD_RECENT_FILE_FIRST) return;
     GetRecentFilePath(id, path);
     // A recent-file id beyond the list does nothing.
     if (!path[0]) return;
@@ -97,14 +103,14 @@ void FileMenuCommand(int id)
 void EditMenuCommand(int id)
 {
     switch (id) {
-    case 201: CmdEditOrTextStyle(1); break;
-    case 202: CmdEditOrTextStyle(2); break;
-    case 203: CmdEditOrTextStyle(3); break;
-    case 204: CmdEditOrTextStyle(4); break;
-    case 205: CmdEditOrTextStyle(5); break;
-    case 218: CmdEditOrTextStyle(12); break;
-    case 206: DoDrawCommand(206, 0); break;
-    case 207: DoColorsAndShadows(); break;
+    case CMD_UNDO: CmdEditOrTextStyle(1); break;
+    case CMD_CUT: CmdEditOrTextStyle(2); break;
+    case CMD_COPY: CmdEditOrTextStyle(3); break;
+    case CMD_PASTE: CmdEditOrTextStyle(4); break;
+    case CMD_CLEAR: CmdEditOrTextStyle(5); break;
+    case CMD_SELECT_ALL: CmdEditOrTextStyle(12); break;
+    case CMD_DUPLICATE: DoDrawCommand(CMD_DUPLICATE, 0); break;
+    case CMD_COLORS_AND_SHADOWS: DoColorsAndShadows(); break;
     default: break;
     }
 }
@@ -112,49 +118,49 @@ void EditMenuCommand(int id)
 void ViewMenuCommand(int id)
 {
     switch (id) {
-    case 301: SetViewZoom(0, ZoomFitWindow); break;
-    case 307: SetViewZoom(0, ZoomFitPage); break;
-    case 302: SetViewZoom(500, ZoomPlain); break;
-    case 303: SetViewZoom(750, ZoomPlain); break;
-    case 304: SetViewZoom(0, ZoomPlain); break;
-    case 305: SetViewZoom(1500, ZoomPlain); break;
-    case 306: SetViewZoom(2000, ZoomPlain); break;
-    case 308: SetViewZoom(5000, ZoomPlain); break;
-    case 325: SetViewZoom(1, ZoomPlain); break;
-    case 326: SetViewZoom(-1, ZoomPlain); break;
-    case 314: ToggleToolbar(); break;
-    case 315: DoRulerGridCommand(); break;
-    case 316: ToggleShowGrid(); break;
+    case CMD_FIT_TO_WINDOW: SetViewZoom(0, ZoomFitWindow); break;
+    case CMD_FIT_TO_PAGE: SetViewZoom(0, ZoomFitPage); break;
+    case CMD_ZOOM50: SetViewZoom(500, ZoomPlain); break;
+    case CMD_ZOOM75: SetViewZoom(750, ZoomPlain); break;
+    case CMD_ZOOM100: SetViewZoom(0, ZoomPlain); break;
+    case CMD_ZOOM150: SetViewZoom(1500, ZoomPlain); break;
+    case CMD_ZOOM200: SetViewZoom(2000, ZoomPlain); break;
+    case CMD_ZOOM_CUSTOM: SetViewZoom(5000, ZoomPlain); break;
+    case CMD_ZOOM_IN: SetViewZoom(1, ZoomPlain); break;
+    case CMD_ZOOM_OUT: SetViewZoom(-1, ZoomPlain); break;
+    case CMD_SHOW_TOOLBAR: ToggleToolbar(); break;
+    case CMD_RULERS_AND_GRID: DoRulerGridCommand(); break;
+    case CMD_SHOW_GRID: ToggleShowGrid(); break;
     default: break;
     }
 }
 
 void ShapesMenuCommand(int id)
 {
-    if (id == 401) CmdEditOrTextStyle(30);
-    else if (id == 402) CmdEditOrTextStyle(47);
-    else if (id == 403) CmdEditOrTextStyle(53);
+    if (id == CMD_TEXT_SIZING) CmdEditOrTextStyle(30);
+    else if (id == CMD_SHAPE_SIZING) CmdEditOrTextStyle(47);
+    else if (id == CMD_EDIT_SHAPE_OUTLINE) CmdEditOrTextStyle(53);
 }
 
 void LinesMenuCommand(int id)
 {
-    if (id == 501 || id == 502) {
+    if (id == CMD_ARROWHEADS || id == CMD_JOIN_LINES) {
         DoDrawCommand(id, 0);
-    } else if (id == 503) {
-        UINT state = g_topMenus[MenuLines] ? GetMenuState(g_topMenus[MenuLines], 503, MF_BYCOMMAND) : 0;
-        DoDrawCommand(503, state != static_cast<UINT>(-1) && (state & MF_CHECKED) ? 1 : 0);
+    } else if (id == CMD_SHOW_LENGTH) {
+        UINT state = g_topMenus[MenuLines] ? GetMenuState(g_topMenus[MenuLines], CMD_SHOW_LENGTH, MF_BYCOMMAND) : 0;
+        DoDrawCommand(CMD_SHOW_LENGTH, state != static_cast<UINT>(-1) && (state & MF_CHECKED) ? 1 : 0);
     }
 }
 
 void TextMenuCommand(int id)
 {
     switch (id) {
-    case 602: CmdEditOrTextStyle(9); break;
-    case 603: CmdEditOrTextStyle(10); break;
-    case 604: CmdEditOrTextStyle(8); break;
-    case 606: CmdEditOrTextStyle(6); break;
-    case 607: CmdEditOrTextStyle(7); break;
-    case 608: DoDrawCommand(608, 0); break;
+    case CMD_SUPERSCRIPT: CmdEditOrTextStyle(9); break;
+    case CMD_SUBSCRIPT: CmdEditOrTextStyle(10); break;
+    case CMD_UNDERLINE: CmdEditOrTextStyle(8); break;
+    case CMD_BOLD: CmdEditOrTextStyle(6); break;
+    case CMD_ITALIC: CmdEditOrTextStyle(7); break;
+    case CMD_TEXT_SHADOW: DoDrawCommand(CMD_TEXT_SHADOW, 0); break;
     default: DispatchTextCommand(id); break;
     }
 }
@@ -162,13 +168,13 @@ void TextMenuCommand(int id)
 void DrawMenuCommand(int id)
 {
     switch (id) {
-    case 760: RotateSelectionCommand(0); return;
-    case 761: RotateSelectionCommand(900); return;
-    case 763: RotateSelectionCommand(2700); return;
-    case 764: RotateSelectionCommand(-1); return;
-    case 740: OpenAttachmentCommand(); return;
-    case 741: AttachFileCommand(); return;
-    case 745: ClearAttachmentsCommand(); return;
+    case CMD_ROTATE_HORIZONTAL: RotateSelectionCommand(0); return;
+    case CMD_ROTATE_UP: RotateSelectionCommand(900); return;
+    case CMD_ROTATE_DOWN: RotateSelectionCommand(2700); return;
+    case CMD_ROTATE_ANGLE: RotateSelectionCommand(-1); return;
+    case CMD_OPEN_ATTACHMENT: OpenAttachmentCommand(); return;
+    case CMD_ATTACH_FILE: AttachFileCommand(); return;
+    case CMD_CLEAR_ATTACHMENT: ClearAttachmentsCommand(); return;
     default: DoDrawCommand(id, 0); return;
     }
 }
@@ -176,20 +182,20 @@ void DrawMenuCommand(int id)
 LRESULT WindowMenuCommand(int id)
 {
     if (!g_mdiClient) return 0;
-    if (id == 807) return SendMessageA(g_mdiClient, WM_MDICASCADE, 0, 0);
-    if (id == 808) return SendMessageA(g_mdiClient, WM_MDITILE, 0, 0);
+    if (id == CMD_CASCADE) return SendMessageA(g_mdiClient, WM_MDICASCADE, 0, 0);
+    if (id == CMD_TILE) return SendMessageA(g_mdiClient, WM_MDITILE, 0, 0);
     return 0;
 }
 
 void LibrariesMenuCommand(int id)
 {
-    if (id == 1001 || id == 1050) {
+    if (id == CMD_OPEN_LIBRARY || id == CMD_LIBRARY_LIST) {
         OpenLibraryWindow(1, -1, nullptr, nullptr);
-    } else if (id > 1050 && id <= 1050 + 16) {
-        OpenLibraryWindow(1, id - 1051, nullptr, nullptr);
-    } else if (id >= 1003 && id <= 1011) {
+    } else if (id >= CMD_LIBRARY_SLOT_FIRST && id <= CMD_LIBRARY_SLOT_LAST) {
+        OpenLibraryWindow(1, id - CMD_LIBRARY_SLOT_FIRST, nullptr, nullptr);
+    } else if (id >= CMD_CLOSE_LIBRARY && id <= CMD_DETACH_TOOLBAR) {
         // No library window is open yet to take the command.
-        if (RunInfoDialog("INFO_LIBMENU", 127) == 1) OpenLibraryWindow(1, -1, nullptr, nullptr);
+        if (RunInfoDialog("INFO_LIBMENU", kLibraryMenuHelp) == 1) OpenLibraryWindow(1, -1, nullptr, nullptr);
     }
 }
 
@@ -236,7 +242,7 @@ void OnMenuSelect(HWND window, WPARAM wParam, LPARAM lParam)
     if (flags != 0xFFFF) RememberMenuItem(static_cast<int>(item));
     if (!g_settings || !(g_settings->flags & SetHints)) return;
     if (flags == 0xFFFF && !menu) {
-        if (g_pendingHintMenu) PostMessageA(window, WM_COMMAND, 997, 0);
+        if (g_pendingHintMenu) PostMessageA(window, WM_COMMAND, CMD_MENU_HINT, 0);
         return;
     }
     if (!(flags & MF_POPUP) || !menu) return;
@@ -266,13 +272,13 @@ void OnInitMenuPopup(HMENU popup)
     else if (popup == g_topMenus[MenuLibraries]) UpdateLibrariesMenu(popup);
 }
 
-bool IsShadingItem(UINT id) { return id >= 1100 && id <= 1199; }
+bool IsShadingItem(UINT id) { return id >= CMD_SHADING_FIRST && id <= CMD_SHADING_LAST; }
 
 void OnMeasureItem(MEASUREITEMSTRUCT* item)
 {
     if (item->CtlType != ODT_MENU) return;
     if (IsShadingItem(item->itemID)) MeasureMenuShadingItem(item);
-    else if (item->itemID < 3000) MeasureMenuPictureItem(item);
+    else if (item->itemID < CMD_LINE_COLOR_FIRST) MeasureMenuPictureItem(item);
     else MeasureMenuColorItem(item);
 }
 
@@ -280,12 +286,13 @@ void OnDrawItem(const DRAWITEMSTRUCT* item)
 {
     if (item->CtlType != ODT_MENU) return;
     UINT id = item->itemID;
-    if (id < 3000 && !IsShadingItem(id)) {
+    if (id < CMD_LINE_COLOR_FIRST && !IsShadingItem(id)) {
         DrawMenuPictureItem(item);
         return;
     }
     // Fill and background swatches map their colour as a fill, the others as a pen.
-    g_swatchIsFill = (id > 3100 && id < 3200) || (id > 3300 && id < 3400);
+    g_swatchIsFill = (id >= CMD_FILL_COLOR_FIRST && id <= CMD_FILL_COLOR_LAST) ||
+                     (id >= CMD_BACKGROUND_COLOR_FIRST && id <= CMD_BACKGROUND_COLOR_LAST);
     DrawMenuSwatchItem(item, GetActiveDocumentPalette());
     g_swatchIsFill = TRUE;
 }
@@ -301,14 +308,29 @@ CommandRoute RouteCommand(int id)
         int base;   // value = id - base
     };
     static const Range kRanges[] = {
-        {101, 199, OwnerFile, 0, 0},        {201, 299, OwnerEdit, 0, 0},       {301, 399, OwnerView, 0, 0},
-        {401, 499, OwnerShapes, 0, 0},      {501, 599, OwnerLines, 0, 0},      {601, 699, OwnerText, 0, 0},
-        {701, 799, OwnerDraw, 0, 0},        {801, 899, OwnerWindow, 0, 0},     {901, 999, OwnerHelp, 0, 0},
-        {1001, 1099, OwnerLibraries, 0, 0}, {1100, 1199, OwnerStyle, 9, 1100}, {1200, 1299, OwnerStyle, 7, 1200},
-        {1300, 1399, OwnerStyle, 8, 1300},  {1400, 1499, OwnerStyle, 50, 1399}, {2401, 2499, OwnerStyle, 61, 2400},
-        {1601, 1699, OwnerStyle, 83, 1601}, {1800, 1899, OwnerStyle, 36, 1800}, {1901, 1999, OwnerStyle, 37, 1900},
-        {3001, 3099, OwnerStyle, 35, 3001}, {3101, 3199, OwnerStyle, 21, 3101}, {3201, 3299, OwnerTextColor, 0, 3201},
-        {3301, 3399, OwnerBackground, 0, 3301}, {3401, 3499, OwnerStyle, 17, 3401},
+        {CMD_FILE_FIRST, CMD_FILE_LAST, OwnerFile, 0, 0},
+        {CMD_EDIT_FIRST, CMD_EDIT_LAST, OwnerEdit, 0, 0},
+        {CMD_VIEW_FIRST, CMD_VIEW_LAST, OwnerView, 0, 0},
+        {CMD_SHAPES_FIRST, CMD_SHAPES_LAST, OwnerShapes, 0, 0},
+        {CMD_LINES_FIRST, CMD_LINES_LAST, OwnerLines, 0, 0},
+        {CMD_TEXT_FIRST, CMD_TEXT_LAST, OwnerText, 0, 0},
+        {CMD_DRAW_FIRST, CMD_DRAW_LAST, OwnerDraw, 0, 0},
+        {CMD_WINDOW_FIRST, CMD_WINDOW_LAST, OwnerWindow, 0, 0},
+        {CMD_HELP_FIRST, CMD_HELP_LAST, OwnerHelp, 0, 0},
+        {CMD_LIBRARIES_FIRST, CMD_LIBRARIES_LAST, OwnerLibraries, 0, 0},
+        {CMD_SHADING_FIRST, CMD_SHADING_LAST, OwnerStyle, OM_SETFILLPATTERN, CMD_SHADING_FIRST},
+        {CMD_BORDER_WIDTH_FIRST, CMD_BORDER_WIDTH_LAST, OwnerStyle, OM_SETBORDERWIDTH, CMD_BORDER_WIDTH_FIRST},
+        {CMD_BORDER_STYLE_FIRST, CMD_BORDER_STYLE_LAST, OwnerStyle, OM_SETBORDERSTYLE, CMD_BORDER_STYLE_FIRST},
+        {CMD_SHAPE_KIND_FIRST, CMD_SHAPE_KIND_LAST, OwnerStyle, OM_SETSHAPETYPE, CMD_SHAPE_KIND_BASE},
+        {CMD_LINE_SHAPE_FIRST, CMD_LINE_SHAPE_LAST, OwnerStyle, OM_SETLINETYPE, CMD_LINE_SHAPE_SLOT},
+        {CMD_CONNECTOR_LAYOUT_FIRST, CMD_CONNECTOR_LAYOUT_LAST, OwnerStyle, OM_SETARRAYSTYLE, CMD_CONNECTOR_LAYOUT_FIRST},
+        {CMD_LINE_WIDTH_FIRST, CMD_LINE_WIDTH_LAST, OwnerStyle, OM_SETLINEWIDTH, CMD_LINE_WIDTH_FIRST},
+        {CMD_LINE_STYLE_FIRST, CMD_LINE_STYLE_LAST, OwnerStyle, OM_SETLINESTYLE, CMD_LINE_STYLE_BASE},
+        {CMD_LINE_COLOR_FIRST, CMD_LINE_COLOR_LAST, OwnerStyle, OM_SETLINECOLOR, CMD_LINE_COLOR_FIRST},
+        {CMD_FILL_COLOR_FIRST, CMD_FILL_COLOR_LAST, OwnerStyle, OM_SETFILLCOLOR, CMD_FILL_COLOR_FIRST},
+        {CMD_TEXT_COLOR_FIRST, CMD_TEXT_COLOR_LAST, OwnerTextColor, 0, CMD_TEXT_COLOR_FIRST},
+        {CMD_BACKGROUND_COLOR_FIRST, CMD_BACKGROUND_COLOR_LAST, OwnerBackground, 0, CMD_BACKGROUND_COLOR_FIRST},
+        {CMD_BORDER_COLOR_FIRST, CMD_BORDER_COLOR_LAST, OwnerStyle, OM_SETBORDERCOLOR, CMD_BORDER_COLOR_FIRST},
     };
     for (const Range& r : kRanges)
         if (id >= r.first && id <= r.last) return {r.owner, r.message, id - r.base};
@@ -335,8 +357,8 @@ void DispatchCommand(int id)
     case OwnerBackground: SetBackgroundColor(route.value, 0, FALSE); break;
     case OwnerNone: break;
     }
-    SetCursorByIndex(0);
-    if (g_cursorTable[0]) SetCursor(g_cursorTable[0]);
+    SetCursorByIndex(CursorArrow);
+    if (g_cursorTable[CursorArrow]) SetCursor(g_cursorTable[CursorArrow]);
 }
 
 void OpenHandedPath(char* path, BOOL print)
@@ -388,9 +410,9 @@ void SetDocumentMenusEnabled(int grey)
         EnableMenuItem(bar, position + shift, MF_BYPOSITION | (grey ? MF_GRAYED : MF_ENABLED));
     HMENU file = g_topMenus[MenuFile];
     if (file) {
-        EnableMenuItem(file, 101, MF_BYCOMMAND | MF_ENABLED);
-        EnableMenuItem(file, 102, MF_BYCOMMAND | MF_ENABLED);
-        for (int id : {103, 104, 105, 106, 107, 114, 108, 109}) EnableMenuItem(file, id, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(file, CMD_NEW, MF_BYCOMMAND | MF_ENABLED);
+        EnableMenuItem(file, CMD_OPEN, MF_BYCOMMAND | MF_ENABLED);
+        for (int id : kDocumentFileCommands) EnableMenuItem(file, id, MF_BYCOMMAND | MF_GRAYED);
         if (g_mailAvailable)
             if (int send = SendSubmenuPosition(file); send >= 0) EnableMenuItem(file, send, MF_BYPOSITION | MF_GRAYED);
     }
@@ -424,21 +446,24 @@ void UpdateFileMenu()
     bool embedded = GetOleObjectState(view) == 1;
     char container[262] = {};
     if (embedded) GetOleContainerName(container, view, sizeof(container));
-    const Item kFile[] = {{103, 508, false}, {104, 512, false}, {105, 510, false}};
-    const Item kEmbedded[] = {{103, 507, true}, {104, 511, true}, {105, 509, false}};
+    const Item kFile[] = {{CMD_CLOSE, IDS_CLOSE, false}, {CMD_SAVE, IDS_SAVE, false}, {CMD_SAVE_AS, IDS_SAVE_AS, false}};
+    const Item kEmbedded[] = {
+        {CMD_CLOSE, IDS_CLOSE_AND_RETURN, true}, {CMD_SAVE, IDS_UPDATE, true}, {CMD_SAVE_AS, IDS_SAVE_COPY_AS, false}};
     for (const Item& item : embedded ? kEmbedded : kFile) {
         char text[262 * 2];
         if (LoadResString(item.stringId, text)) continue;
         if (item.named) lstrcatA(text, container);
         ModifyMenuA(file, item.id, MF_BYCOMMAND | MF_STRING, item.id, text);
     }
-    for (int id : {101, 102, 103, 104, 105, 106, 107, 114, 108, 109}) EnableMenuItem(file, id, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(file, CMD_NEW, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(file, CMD_OPEN, MF_BYCOMMAND | MF_ENABLED);
+    for (int id : kDocumentFileCommands) EnableMenuItem(file, id, MF_BYCOMMAND | MF_ENABLED);
     if (g_mailAvailable) {
         if (int send = SendSubmenuPosition(file); send >= 0) {
             EnableMenuItem(file, send, MF_BYPOSITION | MF_ENABLED);
             char title[262] = {};
             GetWindowTextA(GetActiveDocument(nullptr), title, sizeof(title));
-            ModifyMenuA(GetSubMenu(file, send), 112, MF_BYCOMMAND | MF_STRING, 112, title);
+            ModifyMenuA(GetSubMenu(file, send), CMD_SEND_ONE, MF_BYCOMMAND | MF_STRING, CMD_SEND_ONE, title);
         }
     }
     UpdateRecentFilesMenu(file);
@@ -461,7 +486,7 @@ void OnViewActivate(HWND view, int state)
     HWND child = GetWindow(view, GW_CHILD);
     char name[32];
     if (child && IsWindowVisible(child) && GetClassNameA(child, name, sizeof(name)) && lstrcmpA(name, "TENClass") == 0) {
-        SendMessageA(child, WM_USER + 160, 0, 0);
+        SendMessageA(child, TEN_GETEDITORKIND, 0, 0);
         SendMessageA(child, WM_ACTIVATE, static_cast<WPARAM>(state), 0);
     } else if (state) {
         SetFocus(view);
@@ -475,8 +500,8 @@ void OnViewActivate(HWND view, int state)
 void ShowTextTooLongWarning()
 {
     char text[262], caption[262];
-    LoadResString(14, text);
-    LoadResString(533, caption);
+    LoadResString(IDS_TEXT_TOO_LONG, text);
+    LoadResString(IDS_APP_TITLE, caption);
     g_messageBoxPrompt(g_frameWindow, text, caption, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
 }
 
@@ -526,8 +551,8 @@ LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         ForwardActivateToActiveDocument(0, nullptr);
         return 0;
     case WM_SETCURSOR:
-        if (IsHelpMode() && g_cursorTable[2]) {
-            SetCursor(g_cursorTable[2]);
+        if (IsHelpMode() && g_cursorTable[CursorHelp]) {
+            SetCursor(g_cursorTable[CursorHelp]);
             return TRUE;
         }
         return byDefault();
@@ -569,14 +594,14 @@ LRESULT CALLBACK SEMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return byDefault();
     case WM_DEVICECHANGE:
         return HandleDeviceChange(static_cast<UINT>(wParam), lParam) ? TRUE : BROADCAST_QUERY_DENY;
-    case WM_USER + 201:
-        ShowWarningById(11);
+    case VXM_LOWMEMORY:
+        ShowWarningById(IDS_LOW_MEMORY);
         return byDefault();
-    case WM_USER + 202:
-    case WM_USER + 203:
+    case VXM_FLUSHFONTS:
+    case VXM_TOOMANYFONTS:
         HandleFontCacheMessage(window, message);
         return byDefault();
-    case WM_USER + 204:
+    case VXM_HANDOVER:
         OnHandOver(wParam, static_cast<ATOM>(lParam));
         return 0;
     default:
@@ -605,7 +630,7 @@ LRESULT CALLBACK SEDocument(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_CLOSE:
         if (QuerySaveChanges(window, FALSE) == IDCANCEL) return 0;
-        SetCursorByIndex(1);
+        SetCursorByIndex(CursorBusy);
         PrepareDocumentClose(window);
         break;
     case WM_SETCURSOR:
@@ -701,24 +726,24 @@ LRESULT CALLBACK SEScroll(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
         OnViewChar(view, static_cast<int>(wParam), lParam);
         return 0;
-    case WM_USER + 163:
+    case VXM_EDITORDRAGOUT:
         // A drag left the text editor: the view takes it over as a Shift press at that point.
         ReleaseCapture();
         SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, lParam);
         return 1;
-    case WM_USER + 156:
+    case VXM_TEXTTOOLONG:
         ShowTextTooLongWarning();
         ReleaseCapture();
         return 0;
-    case WM_USER + 109:
+    case VXM_EDITORSIZE:
         return OnEditorSizeRequest(view, lParam);
-    case WM_USER + 161:
+    case VXM_EDITORVIEWRECT:
         GetTextEditorViewRect(view, reinterpret_cast<RECT*>(lParam));
         return 0;
-    case WM_USER + 164:
+    case VXM_EDITORUNDOSAVED:
         ClearUndoState(view);
         return 0;
-    case WM_USER + 171:
+    case VXM_PAGETEXTDEFAULT:
         SetPageTextDefault(view, static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
     default:
@@ -738,17 +763,17 @@ int RegisterWindowClasses(HINSTANCE instance)
         HBRUSH background;
         const char* menu;
     };
-    HICON frameIcon = LoadIconA(instance, MAKEINTRESOURCEA(1001));
-    HICON documentIcon = LoadIconA(instance, MAKEINTRESOURCEA(1002));
+    HICON frameIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VEXLOR));
+    HICON documentIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_DRAWING));
     if (!frameIcon || !documentIcon) return kIconMissing;
     auto sys = [](int color) { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(color + 1)); };
     const ClassSpec kClasses[] = {
-        {"MDMainClass", SEMain, CS_BYTEALIGNCLIENT, 0, 1001, sys(COLOR_APPWORKSPACE), "MDMenu"},
-        {"MDDocumentClass", SEDocument, CS_BYTEALIGNCLIENT, 4, 1002, sys(COLOR_WINDOW), nullptr},
-        {"MDScrollClass", SEScroll, CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 8, 1001, sys(COLOR_WINDOW), nullptr},
-        {"MDHRulerClass", SEHRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
-        {"MDVRulerClass", SEVRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
-        {"MDXRulerClass", SEXRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, 1001, sys(COLOR_BTNFACE), nullptr},
+        {"MDMainClass", SEMain, CS_BYTEALIGNCLIENT, 0, IDI_VEXLOR, sys(COLOR_APPWORKSPACE), "MDMenu"},
+        {"MDDocumentClass", SEDocument, CS_BYTEALIGNCLIENT, 4, IDI_DRAWING, sys(COLOR_WINDOW), nullptr},
+        {"MDScrollClass", SEScroll, CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 8, IDI_VEXLOR, sys(COLOR_WINDOW), nullptr},
+        {"MDHRulerClass", SEHRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, IDI_VEXLOR, sys(COLOR_BTNFACE), nullptr},
+        {"MDVRulerClass", SEVRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, IDI_VEXLOR, sys(COLOR_BTNFACE), nullptr},
+        {"MDXRulerClass", SEXRuler, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, 0, IDI_VEXLOR, sys(COLOR_BTNFACE), nullptr},
         {"SEIconButtonClass", SEIcnBtn, CS_DBLCLKS, 12, 0, sys(COLOR_BTNFACE), nullptr},
         {"SESAMPLEWIN", SampleWindowProc, CS_DBLCLKS, 16, 0, sys(COLOR_BTNFACE), nullptr},
         {"SEBMWWIN", BitmapWindowProc, 0, 0, 0, sys(COLOR_BTNFACE), nullptr},
@@ -760,8 +785,8 @@ int RegisterWindowClasses(HINSTANCE instance)
         wc.lpfnWndProc = c.procedure;
         wc.cbWndExtra = c.extra;
         wc.hInstance = instance;
-        wc.hIcon = c.icon == 1002 ? documentIcon : (c.icon ? frameIcon : nullptr);
-        wc.hCursor = g_cursorTable[0] ? g_cursorTable[0] : LoadCursorA(nullptr, IDC_ARROW);
+        wc.hIcon = c.icon == IDI_DRAWING ? documentIcon : (c.icon ? frameIcon : nullptr);
+        wc.hCursor = g_cursorTable[CursorArrow] ? g_cursorTable[CursorArrow] : LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = c.background;
         wc.lpszMenuName = c.menu;
         wc.lpszClassName = c.name;
@@ -782,7 +807,7 @@ int CreateMainFrame(BOOL visible)
 {
     if (int err = RegisterFrameClasses()) return err;
     char title[262];
-    LoadResString(533, title);
+    LoadResString(IDS_APP_TITLE, title);
     g_frameWindow = CreateWindowA("MDMainClass", title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, 0,
                                   CW_USEDEFAULT, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!g_frameWindow) return ErrWindowNotCreated;
@@ -790,7 +815,7 @@ int CreateMainFrame(BOOL visible)
     for (int i = 0; i < 10; ++i) g_topMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
     CLIENTCREATESTRUCT ccs = {};
     ccs.hWindowMenu = g_topMenus[MenuWindow];
-    ccs.idFirstChild = kFirstDocumentId;
+    ccs.idFirstChild = CMD_FIRST_DOCUMENT_WINDOW;
     g_mdiClient = CreateWindowA("MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 0, 0,
                                 g_frameWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)),
                                 GetModuleHandleA(nullptr), &ccs);

@@ -7,6 +7,7 @@
 #include "model/invalidate.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 
 HWND g_frameWindow = nullptr;
 HWND g_mdiClient = nullptr;
@@ -24,7 +25,6 @@ POINT PendingPastePoint = {-1, 0};
 
 namespace {
 
-constexpr UINT kApplicationTitle = 533;
 constexpr int kCursorCount = 18;
 int g_currentCursor = 0;
 
@@ -99,7 +99,7 @@ void ShowWarningText(LPCSTR text)
     FlushInvalidations();
     if (g_warningsSuppressed) return;
     char caption[262];
-    LoadResString(kApplicationTitle, caption);
+    LoadResString(IDS_APP_TITLE, caption);
     if (!FrameVisible()) {
         // A hidden frame (an OLE start) shows no warning; a watcher may still take note.
         if (g_frameWindow && g_hiddenWarningNote) g_hiddenWarningNote(nullptr, text, caption, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);

@@ -21,9 +21,6 @@ extern HBRUSH g_handlePatternBrush; // the pattern brush of locked objects' hand
 extern HDC g_backBufferDC;          // the off-screen memory DC shared by all views, or none
 extern POINT PendingPastePoint;    // screen point of a context-menu paste; x above 0 means set
 
-// Frame commands that show a hint dialog.
-enum HintCommand { CmdHintConn = 994, CmdHintShapeLink = 995, CmdHintLineLink = 996 };
-
 // Every message box and hint dialog of the program is shown through these two pointers, so
 // that a test can answer in place of a person. The defaults show the real box and dialog.
 typedef int (*MessageBoxPrompt)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

@@ -23,6 +23,7 @@
 #include "libraries/library_services.h"
 #include "model/class_protocol.h"
 #include "model/resource_strings.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "store/results.h"
 #include "store/store_compact.h"
@@ -176,10 +177,12 @@ void ParseCommandLine(LPCSTR commandLine, char* file, char* optionsPath, char* p
 
 int LoadCursorTable(HINSTANCE instance)
 {
-    static const int kResource[18] = {1000, 0, 1002, 0, 0, 0, 0, 0, 0, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017};
-    static LPCSTR const kSystem[18] = {nullptr, IDC_WAIT, nullptr, IDC_IBEAM, IDC_CROSS, IDC_SIZENESW, IDC_SIZENWSE,
+    static const int kResource[CursorCount] = {IDCUR_ARROW, 0, IDCUR_HELP, 0, 0, 0, 0, 0, 0, IDCUR_MOVE,
+                                               IDCUR_ZOOMIN, IDCUR_ZOOMOUT, IDCUR_ARROWMOVE, IDCUR_ANCHOR,
+                                               IDCUR_PEN, IDCUR_DRAGPAGE, IDCUR_ATTACHMENT, IDCUR_ROTATE};
+    static LPCSTR const kSystem[CursorCount] = {nullptr, IDC_WAIT, nullptr, IDC_IBEAM, IDC_CROSS, IDC_SIZENESW, IDC_SIZENWSE,
                                        IDC_SIZENS, IDC_SIZEWE};
-    for (int i = 0; i < 18; ++i) {
+    for (int i = 0; i < CursorCount; ++i) {
         g_cursorTable[i] = kResource[i] ? LoadCursorA(instance, MAKEINTRESOURCEA(kResource[i]))
                                         : LoadCursorA(nullptr, kSystem[i]);
         if (!g_cursorTable[i]) return ErrWindowNotCreated;
@@ -240,7 +243,7 @@ int CreateSharedGdiObjects()
     HINSTANCE instance = g_hInstance ? g_hInstance : GetModuleHandleA(nullptr);
     for (int i = 0; i < 6; ++i) {
         int index;
-        HBITMAP bitmap = LoadMenuBitmap(instance, 10001 + i, &index);
+        HBITMAP bitmap = LoadMenuBitmap(instance, IDB_PATTERN_DIAGONAL + i, &index);
         g_patternBrushes[i] = bitmap ? CreatePatternBrush(bitmap) : nullptr;
         if (!g_patternBrushes[i]) return ErrOutOfMemory;
     }
@@ -263,7 +266,7 @@ int RegisterClipboardFormats()
     }
     char name[262];
     UINT length = GetWindowsDirectoryA(g_clipStorePath, sizeof(g_clipStorePath));
-    if (!length || length >= sizeof(g_clipStorePath) - 16 || LoadResString(519, name)) return 1;
+    if (!length || length >= sizeof(g_clipStorePath) - 16 || LoadResString(IDS_CLIP_FILE, name)) return 1;
     if (g_clipStorePath[length - 1] != '\\') lstrcatA(g_clipStorePath, "\\");
     lstrcatA(g_clipStorePath, name);
 
@@ -300,7 +303,7 @@ int RegisterClipboardFormats()
 void CloseClipboardStore()
 {
     if (g_clipboardStoreSlot < 0) return;
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     CompactStore(g_clipboardStoreSlot);
     CloseStore(g_clipboardStoreSlot);
     g_clipboardStoreSlot = -1;
@@ -344,7 +347,7 @@ int InitInstance(HINSTANCE instance, int show, LPCSTR optionsPath)
     DWORD n = GetModuleFileNameA(nullptr, g_helpPath, sizeof(g_helpPath));
     if (n && n < sizeof(g_helpPath)) {
         *const_cast<char*>(FileNamePart(g_helpPath)) = 0;
-        if (!LoadResString(517, name) && std::strlen(g_helpPath) + std::strlen(name) < sizeof(g_helpPath))
+        if (!LoadResString(IDS_HELP_FILE, name) && std::strlen(g_helpPath) + std::strlen(name) < sizeof(g_helpPath))
             lstrcatA(g_helpPath, name);
     }
     int err = CheckRegistryEntries();
@@ -397,7 +400,7 @@ int InitApplication(HINSTANCE instance, HINSTANCE previous, int show, LPCSTR opt
     if (!err) Register3dControls(instance);
     if (!err) err = InitInstance(instance, show, optionsPath);
     if (!err) err = RegisterToolTipClass();
-    if (err) ShowMessageById(0, MB_ICONEXCLAMATION | MB_OK);
+    if (err) ShowMessageById(IDS_LOAD_FAILED, MB_ICONEXCLAMATION | MB_OK);
     return err;
 }
 
@@ -466,7 +469,7 @@ int StartProgram(HINSTANCE instance, LPCSTR commandLine, int show, BOOL* runLoop
         if (file[0]) {
             ATOM atom = GlobalAddAtomA(file);
             if (!atom) return 2;
-            LRESULT answer = SendMessageA(running, WM_USER + 204, static_cast<WPARAM>(print), atom);
+            LRESULT answer = SendMessageA(running, VXM_HANDOVER, static_cast<WPARAM>(print), atom);
             GlobalDeleteAtom(atom);
             if (answer) return 2;
         }

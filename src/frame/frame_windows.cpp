@@ -13,12 +13,12 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "text/text_records.h"
 
 namespace {
 
-constexpr UINT kApplicationTitle = 533;
 
 bool AddColor(BYTE* list, COLORREF color)
 {
@@ -98,7 +98,7 @@ int ShowMessageById(UINT stringId, UINT flags)
 {
     char text[1024], caption[262];
     if (!LoadStringA(g_hInstance ? g_hInstance : GetModuleHandleA(nullptr), stringId, text, sizeof(text))) return 0;
-    LoadResString(kApplicationTitle, caption);
+    LoadResString(IDS_APP_TITLE, caption);
     return g_messageBoxPrompt(nullptr, text, caption, MB_TASKMODAL | flags);
 }
 

@@ -29,7 +29,7 @@ constexpr int kScrollByDistance = 98;
 int RelayoutDocumentWindow(HWND documentWindow);
 // With a window and 1 enables the document menus for it; with none and 0 greys them.
 void UpdateMenusOnActivate(HWND documentWindow, int flag);
-// After a zoom change tells the open text editor (WM_USER+103) and sizes it to match.
+// After a zoom change tells the open text editor (TEN_SETZOOM) and sizes it to match.
 void ApplyViewZoom(HWND view, int zoom);
 // Rebuilds (firstRow 0) or extends the colour list (100, 106) of the state's store from the
 // drawing's style colours and each object's line, fill and text colours; at most 256.

@@ -3,15 +3,15 @@
 
 #include "frame/frame_services.h"
 #include "model/resource_strings.h"
+#include "resource.h"
 
 namespace {
 
-constexpr UINT kHelpFileName = 517;
 
 void OpenHelpViewer(int context)
 {
     char file[262];
-    if (LoadResString(kHelpFileName, file)) return;
+    if (LoadResString(IDS_HELP_FILE, file)) return;
     if (context == -1) WinHelpA(g_frameWindow, file, HELP_PARTIALKEY, reinterpret_cast<ULONG_PTR>(""));
     else WinHelpA(g_frameWindow, file, HELP_CONTEXT, static_cast<ULONG_PTR>(context));
 }

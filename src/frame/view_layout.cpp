@@ -11,7 +11,9 @@
 #include "frame/frame_services.h"
 #include "model/device_units.h"
 #include "model/drawing.h"
+#include "resource.h"
 #include "store/results.h"
+#include "text/ten_messages.h"
 
 int g_verticalScrollWidth = 0;
 int g_horizontalScrollHeight = 0;
@@ -89,7 +91,7 @@ void ApplyViewZoom(HWND view, int zoom, int fit)
     }
     if (editor) {
         (void)fit;
-        SendMessageA(editor, WM_USER + 103, static_cast<WPARAM>(zoom), 0);
+        SendMessageA(editor, TEN_SETZOOM, static_cast<WPARAM>(zoom), 0);
         SendMessageA(editor, WM_ACTIVATE, 1, 0);
     }
 }
@@ -363,7 +365,7 @@ int LayoutDocumentChildren(HWND documentWindow, HWND view)
         if (!EqualRect(&afterScreen, &beforeScreen)) InvalidateRect(documentWindow, nullptr, FALSE);
         if (editor) InvalidateRect(editor, nullptr, TRUE);
     }
-    if (IsShown(editor)) SendMessageA(editor, WM_USER + 105, 0, 0);
+    if (IsShown(editor)) SendMessageA(editor, TEN_UPDATEPOSITION2, 0, 0);
     return 0;
 }
 
@@ -447,7 +449,7 @@ LRESULT CALLBACK HelpFilter(int code, WPARAM wParam, LPARAM lParam)
     if (code < 0) return CallNextHookEx(g_helpHook, code, wParam, lParam);
     auto* msg = reinterpret_cast<MSG*>(lParam);
     if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && msg->wParam == VK_F1) {
-        PostMessageA(GetParent(msg->hwnd), WM_COMMAND, 30001, 0);
+        PostMessageA(GetParent(msg->hwnd), WM_COMMAND, CMD_DIALOG_HELP, 0);
         return 1;
     }
     return 0;
@@ -458,7 +460,7 @@ LRESULT CALLBACK MenuHelpFilter(int code, WPARAM wParam, LPARAM lParam)
     if (code < 0) return CallNextHookEx(g_menuHelpHook, code, wParam, lParam);
     auto* msg = reinterpret_cast<MSG*>(lParam);
     if (code == MSGF_MENU && msg->message == WM_KEYDOWN && msg->wParam == VK_F1) {
-        PostMessageA(g_frameWindow, WM_COMMAND, 30001, 0);
+        PostMessageA(g_frameWindow, WM_COMMAND, CMD_DIALOG_HELP, 0);
         return 1;
     }
     return 0;

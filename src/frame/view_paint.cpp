@@ -10,6 +10,7 @@
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/render.h"
+#include "resource.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ void PaintView(HWND view, HDC dc, const RECT* update)
             fill = drawing->style.backgroundColor & 0x00FFFFFF;
     }
     fill = MapColorForDevice(dc, fill, FALSE);
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     HDC target = dc;
     int saved = 0;
     if (throughBuffer) {
@@ -187,7 +188,7 @@ void PaintView(HWND view, HDC dc, const RECT* update)
         state->flags &= ~static_cast<DWORD>(DocRedraw);
         RestoreDC(target, saved);
     }
-    SetCursorByIndex(0);
+    SetCursorByIndex(CursorArrow);
 }
 
 void PaintDocumentSurround(HWND documentWindow, HDC dc, const RECT* update)

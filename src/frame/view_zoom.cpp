@@ -9,6 +9,7 @@
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/selection.h"
+#include "text/ten_messages.h"
 
 bool g_fitHintShown = false;
 
@@ -109,7 +110,7 @@ void ScrollViewBy(HWND view, HDC dc, int zoom, int dx, int dy, HWND editor)
         GetWindowRect(editor, &r);
         MapWindowPoints(nullptr, view, reinterpret_cast<POINT*>(&r), 2);
         SetWindowPos(editor, nullptr, r.left - dx, r.top - dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        SendMessageA(editor, WM_USER + 100, 0, 0);
+        SendMessageA(editor, TEN_UPDATEPOSITION, 0, 0);
     }
 }
 
@@ -368,6 +369,6 @@ void ScrollDocument(HWND view, int code, int bar, int position)
             Locked<DocumentState> state(stateBlock);
             editor = state ? state->textEditor : nullptr;
         }
-        if (editor && IsWindow(editor)) SendMessageA(editor, WM_USER + 100, 0, 0);
+        if (editor && IsWindow(editor)) SendMessageA(editor, TEN_UPDATEPOSITION, 0, 0);
     }
 }

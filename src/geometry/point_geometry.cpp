@@ -54,12 +54,16 @@ int RotatePointsAboutRect(const RECT* rect, int angle, POINT* points, int n)
     return RotatePoints(rect, angle, points, n);
 }
 
+// The mirror bits of an object's options word.
+constexpr int kMirrorHorizontally = 0x8;
+constexpr int kMirrorVertically = 0x10;
+
 void FlipPoints(const RECT& rect, int options, POINT* points, int n)
 {
     for (int i = 0; i < n; ++i) {
-        if (options & 0x8)
+        if (options & kMirrorHorizontally)
             points[i].x = rect.right + rect.left - points[i].x;
-        if (options & 0x10)
+        if (options & kMirrorVertically)
             points[i].y = rect.bottom + rect.top - points[i].y;
     }
 }

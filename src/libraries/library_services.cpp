@@ -1,21 +1,12 @@
 // The symbol libraries as the documents use them. No library window is made yet: none is marked
-// open, the slots hold what their windows would, and opening one fails without a word.
+// open and opening one fails without a word.
 #include "libraries/library_services.h"
 
-LibrarySlot g_librarySlots[kLibrarySlots] = {};
 ATOM g_lastLibraryAtom = 0;
 
 BOOL IsAnyLibraryMarkedOpen()
 {
     return FALSE;
-}
-
-int FirstOpenLibrarySlot()
-{
-    for (int slot = 0; slot < kLibrarySlots; ++slot) {
-        if (g_librarySlots[slot].window) return slot;
-    }
-    return -1;
 }
 
 int OpenLibraryWindow(int, int, LPCSTR, HWND)
@@ -27,21 +18,20 @@ void DestroyLibraryWindows()
 {
 }
 
-BOOL IsLibraryFile(LPCSTR)
-{
-    return FALSE;
-}
-
 void OpenLibraryFile(LPCSTR)
 {
 }
 
-int g_currentLibrarySlot = -1;
-int g_currentLibraryItem = -1;
-
-int FindLibraryItemIndex(int, int)
+int FindLibraryItemIndex(int slot, int recordNumber)
 {
-    return -1;
+    if (slot < 0 || slot >= kLibrarySlots || recordNumber < 0) return -1;
+    const LibraryItemTable* table = g_librarySlots[slot].items;
+    if (!table) return -1;
+    int index = -1;
+    for (int i = 0; i < table->count && i < kLibraryMaxItems; ++i) {
+        if (table->items[i].recordNumber == recordNumber) index = i;
+    }
+    return index;
 }
 
 namespace {

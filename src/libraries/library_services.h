@@ -3,36 +3,25 @@
 
 #include <windows.h>
 
-// What the documents read of one of the 16 library slots.
-struct LibrarySlot {
-    HWND window;   // 0 when the slot has no library window
-    BOOL docked;   // the window is docked in a document window
-};
-constexpr int kLibrarySlots = 16;
-extern LibrarySlot g_librarySlots[kLibrarySlots];
+#include "libraries/current_vexlet.h"
+#include "libraries/library_file.h"
+#include "libraries/library_slots.h"
 
 // Global atom of the path of the most recently opened library; 0 when none.
 extern ATOM g_lastLibraryAtom;
 
 // True when the options mark any library to be reopened.
 BOOL IsAnyLibraryMarkedOpen();
-// Index of the first library slot that has a window, or -1.
-int FirstOpenLibrarySlot();
 // Opens library windows (see the callers); 0 or non-zero on failure.
 int OpenLibraryWindow(int flag, int slot, LPCSTR path, HWND documentWindow);
 // Destroys the windows of all 16 library slots.
 void DestroyLibraryWindows();
-// True when the file is a symbol library; no library file is recognised yet.
-BOOL IsLibraryFile(LPCSTR path);
 // Opens the library for the active document; not built yet, does nothing.
 void OpenLibraryFile(LPCSTR path);
 
-// The current library item (the palette's library tool places it): a library slot and the
-// item's record number, -1 when none is current.
-extern int g_currentLibrarySlot;
-extern int g_currentLibraryItem;
-// Index of the item in the slot's item table, -1 when absent; no library holds items yet.
-int FindLibraryItemIndex(int slot, int item);
+// Index of the header of the item with that record number in the slot's item table; -1 when
+// the slot has no table, the number is negative or no header has it (of several, the last).
+int FindLibraryItemIndex(int slot, int recordNumber);
 
 // The drag of a move or a placement over the library windows: 1 when the cursor is over a library
 // window that takes it (with `takeOver`, that window then holds the capture). No library window

@@ -191,7 +191,7 @@ void SetArrayWidth(Drawing* drawing, DrawObject* array, BOOL makeSolid, int widt
     if (drawing)
         drawing->defaults.defaultLineWidth = array->lineWidth;
     if (makeSolid)
-        array->lineStyle = 1;
+        array->lineStyle = LineStyleSolid;
     RecalcArrayRects(drawing, array);
 }
 
@@ -306,7 +306,7 @@ int InitArray(Drawing* drawing, ObjectList* objects, int row, int corner)
 
     const RECT f = array->frame;
     array->lineWidth = std::max(drawing->defaults.defaultLineWidth, 1);
-    array->lineStyle = 1;
+    array->lineStyle = LineStyleSolid;
     array->lineColor = drawing->style.lineColor;
     array->dataType = kArrayRecordType;
     array->dataId = id;

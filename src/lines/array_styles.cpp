@@ -15,8 +15,6 @@ namespace {
 constexpr int kFirstStyleCommand = 1600;   // the command id less this is the menu's number k
 constexpr DWORD kChainStyleWord = ArrayChain;   // exactly the chain, nothing else
 constexpr int kChainBranchLength = 150;
-constexpr int kFlipLeftRight = 0x8;
-constexpr int kFlipTopBottom = 0x10;
 
 struct StyleChoice {
     int orientation;
@@ -194,8 +192,8 @@ int FlipArray(Drawing* drawing, ObjectList* objects, int row, int flags)
         return 0;
     DrawObject* array = AddressedObject(objects, row);
     const bool vertical = array->objType == LineVertical;
-    const bool across = (flags & (vertical ? kFlipLeftRight : kFlipTopBottom)) != 0;
-    const bool along = (flags & (vertical ? kFlipTopBottom : kFlipLeftRight)) != 0 && data->branchAngle != 0;
+    const bool across = (flags & (vertical ? FlipHorizontal : FlipVertical)) != 0;
+    const bool along = (flags & (vertical ? FlipVertical : FlipHorizontal)) != 0 && data->branchAngle != 0;
     if (!across && !along)
         return 0;
     if (int err = BeginRecordChange(data.block()))

@@ -267,7 +267,7 @@ extern "C" LONG CALLBACK SED_SegLHandler(HDC dc, Drawing* drawing, void* objects
         return p ? CommitSegmentMove(drawing, objects, row, a, *static_cast<const POINT*>(p)) : 0;
     case OM_FLIP:
         return FlipConnector(drawing, objects, row, a);
-    case OM_REROUTE:
+    case OM_SETLINETYPE:
         return values ? ApplyConnectorLineType(drawing, objects, row, values[1], 0) : 0;
     case OM_ENDSIDE:
         return b && p ? ConnectorSideAtPoint(drawing, objects, row, PointerArg<const POINT>(b),

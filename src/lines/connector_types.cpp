@@ -29,8 +29,6 @@ constexpr int kSideMiddleCode = 300;   // link point code 300 + side: the exact 
 constexpr int kTypeKind = LineTypeKindMask;
 constexpr int kTypeSquare = LineTypeSquare;
 constexpr int kTypeCurved = LineTypeCurved;
-constexpr int kFlipHorizontal = 0x8;
-constexpr int kFlipVertical = 0x10;
 
 struct ChosenEnd {
     int side;
@@ -96,9 +94,9 @@ int IntoStraightLine(Drawing* drawing, void* objects, int row, DrawObject* c, in
         c->axisCoord = inner.top + f.y;
     } else {
         if (f.y > 0)
-            c->state |= kLineRising;
+            c->state |= StateRising;
         else
-            c->state &= ~kLineRising;
+            c->state &= ~StateRising;
         c->objType = LineSlanted;
         c->frame = RECT{inner.left + std::min(f.x, g.x), inner.top + std::min(f.y, g.y),
                         inner.left + std::max(f.x, g.x), inner.top + std::max(f.y, g.y)};
@@ -115,7 +113,7 @@ int IntoStraightLine(Drawing* drawing, void* objects, int row, DrawObject* c, in
 // The LineTypeCode bits of a side before a flip, or after it (`after`).
 int StartSideBits(int side, int flags, bool after)
 {
-    const bool h = after && (flags & kFlipHorizontal), v = after && (flags & kFlipVertical);
+    const bool h = after && (flags & FlipHorizontal), v = after && (flags & FlipVertical);
     switch (side) {
     case SideTop: return v ? 12 : 4;
     case SideBottom: return v ? 4 : 12;
@@ -127,7 +125,7 @@ int StartSideBits(int side, int flags, bool after)
 
 int EndSideBits(int side, int flags, bool after)
 {
-    const bool h = after && (flags & kFlipHorizontal), v = after && (flags & kFlipVertical);
+    const bool h = after && (flags & FlipHorizontal), v = after && (flags & FlipVertical);
     switch (side) {
     case SideTop: return v ? 3 : 1;
     case SideBottom: return v ? 1 : 3;
@@ -139,12 +137,12 @@ int EndSideBits(int side, int flags, bool after)
 
 int MirrorCorner(int corner, int flags)
 {
-    if (flags & kFlipHorizontal) {
+    if (flags & FlipHorizontal) {
         static const int h[] = {0, 2, 1, 4, 3};
         if (corner >= 1 && corner <= 4)
             corner = h[corner];
     }
-    if (flags & kFlipVertical) {
+    if (flags & FlipVertical) {
         static const int v[] = {0, 3, 4, 1, 2};
         if (corner >= 1 && corner <= 4)
             corner = v[corner];
@@ -252,7 +250,7 @@ int FlipConnector(Drawing* drawing, void* objects, int row, int flags)
     const int beforeEnd = EndSideBits(path.endSide, flags, false);
     int afterStart = StartSideBits(path.startSide, flags, true);
     int afterEnd = EndSideBits(path.endSide, flags, true);
-    const bool horizontal = (flags & kFlipHorizontal) != 0;
+    const bool horizontal = (flags & FlipHorizontal) != 0;
     const auto leftOrRight = [](int side) { return side == SideLeft || side == SideRight; };
     bool exchange = false;
     if (horizontal && leftOrRight(path.startSide))
@@ -272,7 +270,7 @@ int FlipConnector(Drawing* drawing, void* objects, int row, int flags)
         // The geometry itself is mirrored inside the inner rectangle.
         POINT points[kConnectorMaxSegments + 1];
         const int n = SquareConnectorPoints(&path, POINT{c->innerRect.left, c->innerRect.top}, points);
-        FlipPoints(c->innerRect, flags & (kFlipHorizontal | kFlipVertical), points, n);
+        FlipPoints(c->innerRect, flags & (FlipHorizontal | FlipVertical), points, n);
         const bool reverse = horizontal || points[0].x == points[n - 1].x;
         if (reverse)
             std::reverse(points, points + n);
@@ -340,7 +338,7 @@ void SetConnectorLineWidth(Drawing* drawing, void* objects, int row, int setStyl
     if (drawing)
         drawing->defaults.defaultLineWidth = w;
     if (setStyle)
-        c->lineStyle = 1;
+        c->lineStyle = LineStyleSolid;
     RecalcConnectorRects(drawing, c);
 }
 

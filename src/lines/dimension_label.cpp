@@ -14,6 +14,7 @@
 #include "model/drawing.h"
 #include "model/resource_strings.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "store/results.h"
 #include "text/object_text.h"
 #include "text/text_editor.h"
@@ -21,14 +22,13 @@
 namespace {
 
 constexpr int kShowsLength = 0x40;          // classFlags: the object carries its length label
-constexpr UINT kUnitSuffixBase = 620;       // + unit: the suffix of a label in that unit
 constexpr int kFeetAndInches = 2;
 
 // String 620 + `unit`; missing strings leave it empty.
 void LoadSuffix(int unit, char* text)
 {
     char buffer[kDimensionTextSize] = {};
-    LoadResString(kUnitSuffixBase + unit, buffer);
+    LoadResString(IDS_UNIT_SUFFIX + unit, buffer);
     std::snprintf(text, kDimensionTextSize, "%s", buffer);
 }
 

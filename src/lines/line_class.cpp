@@ -97,7 +97,7 @@ int InitStraightLine(Drawing* drawing, DrawObject* line, int corner, int singleH
     if (f.bottom < f.top) std::swap(f.top, f.bottom);
     line->state |= kLineCreated;
     line->lineWidth = std::max(drawing->defaults.defaultLineWidth, 1);
-    line->lineStyle = 1;
+    line->lineStyle = LineStyleSolid;
     const int mode = LineDirectionMode(drawing);
     const int orientation = ClassifyLineDirection(f.left, f.top, f.right, f.bottom, mode);
     if (g_dragState.trackMode == TrackPlaceDragged) {
@@ -133,7 +133,7 @@ int InitStraightLine(Drawing* drawing, DrawObject* line, int corner, int singleH
     if (singleHead != 0)
         line->arrowEnds = corner == 1 || corner == 3 ? kArrowEnd2 : kArrowEnd1;
     if (corner == 2 || corner == 3)
-        line->state |= kLineRising;
+        line->state |= StateRising;
     line->objType = orientation;
     if (orientation == LineHorizontal)
         line->axisCoord = corner == 3 || corner == 4 ? f.bottom : f.top;
@@ -316,7 +316,7 @@ extern "C" LONG CALLBACK SED_LineDHandler(HDC dc, Drawing* drawing, void* object
     case OM_FLIP:
         FlipStraightLine(drawing, objects, row, a);
         return 0;
-    case OM_REROUTE:
+    case OM_SETLINETYPE:
         return values ? ApplyLineType(drawing, objects, row, values[1]) : 0;
     case OM_ENDSIDE:
         return b && p ? LineEndSide(line, PointerArg<const POINT>(b), static_cast<const POINT*>(p))

@@ -19,7 +19,6 @@
 
 enum LineOrientation { LineHorizontal = 0, LineSlanted = 1, LineVertical = 2 };
 
-constexpr DWORD kLineRising = 0x4000;  // state: a slanted line runs bottom-left to top-right
 constexpr DWORD kLineCreated = 0x8;    // state: set on every new line, read by the view's drag
 constexpr DWORD kLineHorizontalHook = 0x4;  // hookMask while horizontal
 constexpr DWORD kLineVerticalHook = 0x8;    // hookMask while vertical
@@ -28,7 +27,7 @@ constexpr int kLineClassFlags = 0x13;       // answer of OM_GETCLASSFLAGS
 
 // The orientation of a record: objType 0 or 2 as it stands, anything else slanted.
 int LineOrientationOf(const DrawObject* line);
-inline bool IsLineRising(const DrawObject* line) { return (line->state & kLineRising) != 0; }
+inline bool IsLineRising(const DrawObject* line) { return (line->state & StateRising) != 0; }
 
 // The mode argument of ClassifyLineDirection: the direction tolerance is on unless the
 // drawing's flag 0x4 is set.

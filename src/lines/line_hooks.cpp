@@ -344,7 +344,7 @@ int LineGroupHandleDrag(Drawing* drawing, const DrawObject* line, int dx, int dy
     rect->bottom += dy;
     // The ends as the line ran when it was grouped.
     POINT ends[2];
-    if (line->savedState & kLineRising) {
+    if (line->savedState & StateRising) {
         ends[0] = POINT{rect->left, rect->bottom};
         ends[1] = POINT{rect->right, rect->top};
     } else {
@@ -417,7 +417,7 @@ void ExpandOutlineSegment(const INT32* segment, const OutlinePointBlock* block, 
         piece.objType = LineSlanted;
         const int leftY = x0 < x1 ? y0 : y1;
         if (leftY == piece.frame.bottom)
-            piece.state |= kLineRising;
+            piece.state |= StateRising;
     }
     piece.lineShape = v.lineShape;
     piece.param = v.param;

@@ -316,15 +316,15 @@ HPEN CreateLinePen(HDC dc, COLORREF color, int width, int style)
 {
     const COLORREF mapped = MapColorForDevice(dc, color, TRUE);
     switch (style) {
-    case 0:
+    case LineStyleNone:
         return nullptr;
-    case 2:
+    case LineStyleDotted:
         return CreatePen(PS_DOT, 0, mapped);
-    case 3:
+    case LineStyleDashed:
         return CreatePen(PS_DASH, 0, mapped);
-    case 4:
+    case LineStyleDashDot:
         return CreatePen(PS_DASHDOT, 0, mapped);
-    case 5:
+    case LineStyleDashDotDot:
         return CreatePen(PS_DASHDOTDOT, 0, mapped);
     default:
         return CreatePen(PS_SOLID, width, mapped);

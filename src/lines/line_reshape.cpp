@@ -229,9 +229,9 @@ void ReshapeStraightLine(Drawing* drawing, void* objects, int row, int corner, c
     DeriveArrowEnds(line);
     if (drag) {
         if (n == LineSlanted && (f == 2 || f == 3))
-            line->state |= kLineRising;
+            line->state |= StateRising;
         else
-            line->state &= ~kLineRising;
+            line->state &= ~StateRising;
     }
     RecalcLineBounds(drawing, line);
     FollowLabelPartner(drawing, list, line, partner, exchange);
@@ -249,7 +249,7 @@ void FlipStraightLine(Drawing* drawing, void* objects, int row, int flags)
     const bool arc = line->lineShape == LineArc;
     const int orientation = LineOrientationOf(line);
     // A flip along the line only turns an arc's bulge over.
-    const int alongFlip = orientation == LineHorizontal ? 0x10 : orientation == LineVertical ? 8 : 0;
+    const int alongFlip = orientation == LineHorizontal ? FlipVertical : orientation == LineVertical ? FlipHorizontal : 0;
     if (alongFlip && (flags & alongFlip)) {
         if (arc) {
             line->param = -line->param;
@@ -259,9 +259,9 @@ void FlipStraightLine(Drawing* drawing, void* objects, int row, int flags)
     }
     bool exchange = true;
     if (orientation == LineSlanted) {
-        line->state ^= kLineRising;
-        line->savedState ^= kLineRising;
-        if (flags & 0x10) {
+        line->state ^= StateRising;
+        line->savedState ^= StateRising;
+        if (flags & FlipVertical) {
             if (arc)
                 line->param = -line->param;
             exchange = false;
@@ -282,7 +282,7 @@ void SetLineWidth(Drawing* drawing, DrawObject* line, BOOL makeSolid, int width)
     if (drawing)
         drawing->defaults.defaultLineWidth = w;
     if (makeSolid)
-        line->lineStyle = 1;
+        line->lineStyle = LineStyleSolid;
     RecalcLineBounds(drawing, line);
 }
 

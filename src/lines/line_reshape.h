@@ -42,7 +42,7 @@ void TrackLineShapeParam(HDC dc, Drawing* drawing, const DrawObject* line, int c
 // Commits the drag (OM_SETPARAM).
 void SetLineShapeParam(Drawing* drawing, DrawObject* line, int code, POINT point);
 
-// OM_REROUTE: a line shape (codes 1-4) or the conversion into an elbow connector; 0 or the
+// OM_SETLINETYPE: a line shape (codes 1-4) or the conversion into an elbow connector; 0 or the
 // conversion's store error.
 int ApplyLineType(Drawing* drawing, void* objects, int row, int typeCode);
 

@@ -133,16 +133,16 @@ DrawObject TurnedLine(const DrawObject* line, int delta, int mode, POINT ends[2]
     out.objType = ClassifyLineDirection(f.left, f.top, f.right, f.bottom, mode);
     if (out.objType == LineHorizontal) {
         out.axisCoord = oldCentre.y;
-        out.state &= ~kLineRising;
+        out.state &= ~StateRising;
     } else if (out.objType == LineVertical) {
         out.axisCoord = oldCentre.x;
-        out.state &= ~kLineRising;
+        out.state &= ~StateRising;
     } else {
         const int top = HandleCodeAtPoint(&f, ends[0].x, ends[0].y);
         if (top == HandleLeftTop || top == HandleRightBottom)
-            out.state &= ~kLineRising;
+            out.state &= ~StateRising;
         else
-            out.state |= kLineRising;
+            out.state |= StateRising;
     }
 
     // The old end 2 (the bottom end of a falling line, the top end of a rising one) on the start
@@ -362,9 +362,9 @@ void TrackLineEnd(HDC dc, Drawing* drawing, void* objects, int row, int message,
             copy.objType = orientation;
             copy.axisCoord = orientation == LineHorizontal ? p.top : p.left;
             if (anchorCode == HandleLeftTop || anchorCode == HandleRightBottom)
-                copy.state &= ~kLineRising;
+                copy.state &= ~StateRising;
             else
-                copy.state |= kLineRising;
+                copy.state |= StateRising;
             if (ArcBulgeFlips(line, anchor, CursorOf(p, anchor)))
                 copy.param = -copy.param;
             POINT points[kLinePathPoints];

@@ -66,7 +66,7 @@ enum ObjectClassProtocol {
     OM_FLIP = 58,
     OM_SETOPTIONS = 59,
     OM_SETFRAMEON = 60,
-    OM_REROUTE = 61,
+    OM_SETLINETYPE = 61,
     OM_ENDSIDE = 62,
     OM_SETARROWHEADS = 63,
     OM_RECALC = 64,
@@ -93,6 +93,26 @@ enum ObjectClassProtocol {
     OM_TEXTINDENT = 85,
     OM_GETEXTENT = 86,
     OM_GETUPDATERECT = 87,
+};
+
+// The argument a of OM_FLIP.
+enum FlipDirection : int {
+    FlipHorizontal = 0x8,
+    FlipVertical = 0x10,
+};
+
+// Capability bits: the answers of OM_GETCAPS, which GetSelectionMenuFlags ORs over the selection
+// with bits of its own; each edit operation tests them to see whether it applies.
+enum SelectionCapabilities : DWORD {
+    CapAnySelected = 0x1,
+    CapText = 0x4,         // an object with text, or able to take text
+    CapLocked = 0x8,       // a selected object is locked
+    CapPicture = 0x100,
+    CapLine = 0x200,
+    CapShape = 0x400,
+    CapFlippable = 0x800,  // anything but a bitmap picture
+    CapSeveralUnits = 0x1000,   // more than one group or ungrouped object
+    CapGroup = 0x2000,          // a group is selected
 };
 
 // One class handler. `objects` is the locked ObjectList, or, with row -1, one standalone

@@ -23,14 +23,29 @@ constexpr int kTableHeaderSize = 20;   // block header and i32 count in front of
 enum ObjectState : DWORD {
     StateSelected = 0x1,
     StateTextEditing = 0x2,
+    StateHideOnDrag = 0x4,          // vanishes under the first feedback of the current drag
+    StateHiddenWhileDragged = 0x8,  // hidden while its handles are dragged; new lines carry it
     StateLocked = 0x10,
     StateCustomHooks = 0x40,
     StatePushedOff = 0x80,
     StatePicture = 0x100,
     StateTextOnly = 0x200,
+    StateRingBorder = 0x400,        // a shape whose wide solid border is painted as a ring
     StateShowHooks = 0x800,
     StateInMoveSet = 0x1000,
     StateAttachedLabel = 0x2000,
+    StateRising = 0x4000,           // a slanted line runs from bottom-left to top-right
+    StateLayoutPending = 0x4000,    // a line array waits for a layout
+};
+
+// Bits of DrawObject::classFlags that more than one class or another subsystem reads.
+enum ObjectClassFlags : INT32 {
+    ClassFlagLabelBelow = 0x4,          // the text lives on a label below the object
+    ClassFlagLabelAbove = 0x8,          // ... on a label above it
+    ClassFlagNoTextTool = 0x10,         // a shape: no text capability, the text tool misses its interior
+    ClassFlagLabelByAlignment = 0x20,   // ... on a label placed by the text alignment
+    ClassFlagShowsLength = 0x40,        // a line or connector shows its length on its label
+    ClassFlagsTextOnLabel = ClassFlagLabelBelow | ClassFlagLabelAbove | ClassFlagLabelByAlignment,
 };
 
 // Option bits of DrawObject::options.
@@ -42,6 +57,19 @@ enum ObjectOptions : DWORD {
     OptMirrorV = 0x10,
     OptFixed = 0x20,     // never rotated, flipped or resized
     OptStdHooks = 0x40,
+    OptOwnText = 0x80,   // keeps its own text rather than a label's
+    OptMirrored = OptMirrorH | OptMirrorV,
+};
+
+// DrawObject::lineStyle: a shape's border or a line's stroke. Shapes know the first four; any
+// other value draws solid.
+enum LineStyle : INT32 {
+    LineStyleNone = 0,
+    LineStyleSolid = 1,
+    LineStyleDotted = 2,
+    LineStyleDashed = 3,
+    LineStyleDashDot = 4,
+    LineStyleDashDotDot = 5,
 };
 
 // Object classes, which are also the slots of the class handler table.

@@ -20,12 +20,12 @@
 #include "model/selection.h"
 #include "model/undo.h"
 #include "geometry/real_math.h"
+#include "resource.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
 namespace {
 
-constexpr int kBusyCursor = 1;
 constexpr LONG kCoordinateLimit = 0x7FFF;
 constexpr int kGroupCornerHandle = 4;   // the right-bottom handle: the group grows from its top-left
 
@@ -155,7 +155,7 @@ int FinishEdit(HWND view, int err, BOOL whole)
 int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rotated, BOOL callerHoldsCheckpoint)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
     RECT frame = *rect;
@@ -169,7 +169,7 @@ int ReshapeObject(HWND view, int row, const RECT* rect, int handleCode, BOOL rot
 int SendObjectMessage(int message, DocumentState* state, int row, int a, POINT* point)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HWND view = ViewOfState(state);
     if (!view) return ErrOutOfMemory;
     if (int err = SaveUndoState(view, UndoChangeShape)) return err;
@@ -193,7 +193,7 @@ int TurnAttachedLabel(Drawing* drawing, ObjectList* objects, int row)
 int RotateObjectAndLabel(DocumentState* state, int row, int handleCode, POINT* point)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HWND view = ViewOfState(state);
     if (!view) return ErrOutOfMemory;
     if (int err = SaveUndoState(view, UndoRotate)) return err;
@@ -222,7 +222,7 @@ int MoveObjects(HWND view, int dx, int dy, const ObjectVector* moveSet, BOOL cal
 {
     if ((dx == 0 && dy == 0) || !moveSet) return 0;
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
     bool afterDuplicate;
@@ -296,7 +296,7 @@ int KeepObjectOnViewPage(Drawing* drawing, ObjectList* objects, int row)
 int ApplyToSelection(HWND view, int message, int a, void* value, BOOL callerHoldsCheckpoint)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
     if (!DrawingBlockOf(stateBlock)) return 0;

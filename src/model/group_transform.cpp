@@ -18,6 +18,7 @@
 #include "model/undo.h"
 #include "geometry/point_geometry.h"
 #include "geometry/real_math.h"
+#include "resource.h"
 #include "store/results.h"
 #include "store/store_records.h"
 
@@ -25,7 +26,6 @@ BOOL groupResizeRunning = FALSE;
 
 namespace {
 
-constexpr int kBusyCursor = 1;
 constexpr int kMinGroupSide = 54;
 constexpr LONG kFrameLimit = 32000;
 constexpr int kBoundsMargin = 30;
@@ -282,7 +282,7 @@ int UnlinkGroupMembers(Drawing* drawing, ObjectList* objects, int groupId)
 int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int y, BOOL callerHoldsCheckpoint)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     if (!state || !state->drawing) return ErrOutOfMemory;
     HGLOBAL drawingBlock = state->drawing;
     HWND view;
@@ -341,7 +341,7 @@ int RotateGroup(DocumentState* state, int groupIndex, int handleCode, int x, int
 int ResizeGroup(HWND view, int groupIndex, const RECT* rect, int handleCode, BOOL callerHoldsCheckpoint)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     RECT r = *rect;
     if (r.right - r.left < kMinGroupSide) r.right = r.left + kMinGroupSide;
     if (r.bottom - r.top < kMinGroupSide) r.bottom = r.top + kMinGroupSide;

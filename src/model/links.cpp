@@ -1,4 +1,5 @@
 // The link graph: hooks in their holders, the LinkIndex beside them, and their upkeep.
+#include "commands.h"
 #include "model/links.h"
 
 #include <algorithm>
@@ -54,7 +55,7 @@ void PostHookHint(int holderClass)
     BOOL& posted = holderClass == ClassShape ? g_shapeHookHintPosted : g_lineHookHintPosted;
     if (posted) return;
     posted = TRUE;
-    PostMessageA(g_frameWindow, WM_COMMAND, holderClass == ClassShape ? CmdHintShapeLink : CmdHintLineLink, 0);
+    PostMessageA(g_frameWindow, WM_COMMAND, holderClass == ClassShape ? CMD_HINT_SHAPE_LINK : CMD_HINT_LINE_LINK, 0);
 }
 
 }  // namespace

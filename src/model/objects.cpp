@@ -17,6 +17,7 @@
 #include "model/links.h"
 #include "model/selection.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "store/results.h"
 
@@ -38,7 +39,7 @@ void FillNewObject(const Drawing& d, DrawObject& o, int objClass, const RECT& re
     o.objId = id;
     o.frame = rect;
     o.objType = objType;
-    o.lineStyle = 1;
+    o.lineStyle = LineStyleSolid;
     o.fillPattern = d.defaultFillPattern;
     o.arrowSize = 1;
     o.dataType = o.dataId = o.textId = -1;
@@ -153,10 +154,10 @@ int AddObject(HWND view, int objClass, const RECT* rect, int objType, int a, int
               BOOL callerHoldsCheckpoint, void* p, BOOL select)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(1);
+    SetCursorByIndex(CursorBusy);
     if (objClass == ClassArray && g_settings && (g_settings->flags & SetHints) && !g_arrayHintPosted) {
         g_arrayHintPosted = TRUE;
-        if (g_frameWindow) PostMessageA(g_frameWindow, WM_COMMAND, CmdHintConn, 0);
+        if (g_frameWindow) PostMessageA(g_frameWindow, WM_COMMAND, CMD_HINT_CONN, 0);
     }
     // A flat or thin rect is accepted; only one small both ways is a click, not a creation.
     if (rect->right - rect->left < 24 && rect->bottom - rect->top < 24) return 0;
@@ -277,7 +278,7 @@ int DeleteObjects(Drawing* drawing, BOOL deleteSelected, int row)
             SendClassMessage(nullptr, drawing, objects.get(), r, OM_DELETE);
             if ((object.state & StateAttachedLabel) && object.labelId != kNoLabel) {
                 int host = FindObjectById(objects.get(), object.labelId, object.labelRow);
-                if (host >= 0) (*objects)[host].classFlags &= ~0x40;
+                if (host >= 0) (*objects)[host].classFlags &= ~ClassFlagShowsLength;
             }
             if (object.dataId >= 0) {
                 for (int k = 0; k < object.dataCount && object.dataId + k <= 0x7FFF; ++k)

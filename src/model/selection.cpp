@@ -15,6 +15,7 @@
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "text/object_text.h"
 
@@ -235,8 +236,8 @@ DWORD GetSelectionMenuFlags(Drawing* drawing)
         if (!(object.state & StateSelected)) continue;
         any = true;
         flags |= static_cast<DWORD>(SendClassMessage(nullptr, drawing, objects.get(), row, OM_GETCAPS));
-        if (object.state & StateLocked) flags |= 0x8;
-        if (object.textId >= 0) flags |= 0x4;
+        if (object.state & StateLocked) flags |= CapLocked;
+        if (object.textId >= 0) flags |= CapText;
         // Attached labels and members fixed to an array are no units of their own.
         if ((object.state & StateAttachedLabel) || HasSingleFixedHook(&object)) continue;
         if (GroupIndexOfObject(drawing, object) >= 0)
@@ -248,10 +249,10 @@ DWORD GetSelectionMenuFlags(Drawing* drawing)
     Locked<GroupTable> table(drawing->groupTable);
     if (table) {
         for (int i = 0; i < table->count; ++i) {
-            if ((*table)[i].flags & GroupSelected) flags |= 0x2800;
+            if ((*table)[i].flags & GroupSelected) flags |= CapGroup | CapFlippable;
         }
     }
-    if (static_cast<int>(groups.size()) + loose > 1) flags |= 0x1000;
+    if (static_cast<int>(groups.size()) + loose > 1) flags |= CapSeveralUnits;
     return flags;
 }
 
@@ -355,8 +356,8 @@ int UpdateTextStyleControls(HWND view, int firstRow)
     else if (lowered == 1)
         code = -1;
     if (g_paletteWindow) {
-        SendMessageA(g_paletteWindow, WM_USER + 129, 0, static_cast<LPARAM>(differ * 256 + bits));
-        SendMessageA(g_paletteWindow, WM_USER + 138, 0, static_cast<LPARAM>(static_cast<DWORD>(code) << 24));
+        SendMessageA(g_paletteWindow, VXM_TEXTSTYLEFLAGS, 0, static_cast<LPARAM>(differ * 256 + bits));
+        SendMessageA(g_paletteWindow, VXM_TEXTSCRIPT, 0, static_cast<LPARAM>(static_cast<DWORD>(code) << 24));
     }
     return any;
 }

@@ -11,13 +11,13 @@
 #include "model/drawing.h"
 #include "model/selection.h"
 #include "model/window_utils.h"
+#include "resource.h"
 #include "store/block_store.h"
 #include "store/results.h"
 #include "text/object_text.h"
 
 namespace {
 
-constexpr UINT kUnableToUndo = 16;
 
 // Copies the stored state image over the live state, keeping the fields bound to this window
 // and this run: the editor, printer context, palettes, font tables, DEVMODE, OLE records, the
@@ -123,7 +123,7 @@ int UndoLastChange(HWND view, BOOL keepRedo)
     state->flags |= DocRedraw;
     if (!err) NotifyOleDataChanged(state.get());
     state.Unlock();
-    if (err) ShowWarningById(kUnableToUndo);
+    if (err) ShowWarningById(IDS_UNABLE_TO_UNDO);
     if (!keepRedo || err) ClearUndoState(view);
     return err;
 }

@@ -1,5 +1,6 @@
 // Make Shape and Shape to Line: lines joined into a custom-outline shape and a shape broken back
 // into lines, each a single undoable edit.
+#include "resource.h"
 #include "shapes/make_shape.h"
 
 #include <algorithm>
@@ -35,7 +36,6 @@ constexpr LONG kMinObjectSize = 24;   // AddObject creates nothing smaller both 
 constexpr DWORD kCapShape = 0x400;
 constexpr DWORD kCapPicture = 0x100;
 constexpr int kHintHelpTopic = 206;
-constexpr int kBusyCursor = 1;
 
 struct Piece {
     int row;
@@ -222,7 +222,7 @@ template <typename Run>
 int RunEdit(HWND view, int label, Run run)
 {
     InvalidationBatch batch;
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL stateBlock = GetDocumentStateHandle(view);
     if (!stateBlock) return ErrOutOfMemory;
     if (int err = SaveUndoState(view, label)) return err;

@@ -1,4 +1,5 @@
 // Metafile playback through the program's own transform, and arc tessellation.
+#include "model/drawing_records.h"
 #include "shapes/metafile_playback.h"
 
 #include <cmath>
@@ -130,7 +131,7 @@ void PlayArcRecord(HDC dc, PictureDrawState* s, WORD function, const WORD* param
     POINT start = {MapPictureX(s, S(params, 3)), MapPictureY(s, S(params, 2))};
     POINT end = {MapPictureX(s, S(params, 1)), MapPictureY(s, S(params, 0))};
     // A mirror reverses the direction of travel; exchanging the ends keeps the arc's shape.
-    const bool mirrorH = (s->options & 0x08) != 0, mirrorV = (s->options & 0x10) != 0;
+    const bool mirrorH = (s->options & OptMirrorH) != 0, mirrorV = (s->options & OptMirrorV) != 0;
     if (mirrorH != mirrorV) {
         POINT t = start;
         start = end;
@@ -320,13 +321,13 @@ bool PopState(PictureDrawState* s)
 int MapPictureX(const PictureDrawState* s, int x)
 {
     const double d = (x - s->frame.left) * s->scaleX;
-    return Limit((s->options & 0x08) ? s->dest.right - d : s->dest.left + d);
+    return Limit((s->options & OptMirrorH) ? s->dest.right - d : s->dest.left + d);
 }
 
 int MapPictureY(const PictureDrawState* s, int y)
 {
     const double d = (y - s->frame.top) * s->scaleY;
-    return Limit((s->options & 0x10) ? s->dest.bottom - d : s->dest.top + d);
+    return Limit((s->options & OptMirrorV) ? s->dest.bottom - d : s->dest.top + d);
 }
 
 int ScalePictureX(const PictureDrawState* s, int v)

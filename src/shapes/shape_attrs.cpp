@@ -64,7 +64,7 @@ int SetShapeBorderWidth(Drawing* drawing, void* objects, int row, BOOL forceSoli
         drawing->defaults.defaultBorderWidth = width;
     shape->lineWidth = width;
     if (forceSolid)
-        shape->lineStyle = 1;
+        shape->lineStyle = LineStyleSolid;
     return UpdateShapeRects(drawing, shape, TRUE);
 }
 

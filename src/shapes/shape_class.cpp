@@ -226,6 +226,10 @@ void ChangeShapeKind(Drawing* drawing, ObjectList* objects, int row, int kind)
 
 namespace {
 
+// The class flags that the attribute summary takes from the first shape that has any.
+constexpr INT32 kMergedClassFlags = ClassFlagLabelBelow | ClassFlagLabelAbove | ClassFlagNoTextTool | ClassFlagLabelByAlignment;
+
+
 // -2 unset, -1 mixed.
 template <typename T>
 void Merge(T* summary, T value)
@@ -252,8 +256,8 @@ void MergeShapeAttributes(const DrawObject* shape, DrawObject* summary)
         summary->fillColor = static_cast<COLORREF>(-1);
     summary->textFit = shape->textFit;
     summary->handleLayout = shape->handleLayout;
-    if (!(summary->classFlags & 0x3C))
-        summary->classFlags |= shape->classFlags & 0x3C;
+    if (!(summary->classFlags & kMergedClassFlags))
+        summary->classFlags |= shape->classFlags & kMergedClassFlags;
     if (!(shape->state & StatePicture))
         summary->state = 0;
     if ((shape->state & StatePicture) && !(shape->options & OptFramed))
@@ -268,8 +272,8 @@ DWORD GetShapeCapabilities(const DrawObject* shape)
     const bool bitmap = (shape->state & StatePicture) && hasData && shape->dataType == 112;
     if (!bitmap)
         caps |= 0x2;
-    if (!(shape->classFlags & 0x10))
-        caps |= 0x4;
+    if (!(shape->classFlags & ClassFlagNoTextTool))
+        caps |= CapText;
     if (hasData && shape->dataType != RecOutlinePoints) {
         caps |= 0x100;
         if (shape->dataType == kMetafileChunkType)

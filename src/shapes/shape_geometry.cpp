@@ -1,4 +1,5 @@
 // A shape's real outline turned and mirrored in place, and where its rotation handle sits.
+#include "model/drawing_records.h"
 #include "shapes/shape_geometry.h"
 
 #include "geometry/point_geometry.h"
@@ -8,7 +9,7 @@ void GetShapeOutlinePoints(const RECT& frame, const RECT* centre, double param, 
                            int angle, HGLOBAL custom, POINT* points, int* count, int options)
 {
     BuildShapeOutline(frame, frame, param, kind, 0, custom, points, count);
-    if (options & 0x18)
+    if (options & OptMirrored)
         FlipPoints(frame, options, points, *count);
     RotatePoints(centre, angle, points, *count);
 }
@@ -17,7 +18,7 @@ int PlaceRotationHandle(const RECT& frame, int angle, int flags, POINT* point, R
 {
     const LONG w = frame.right - frame.left;
     const LONG h = frame.bottom - frame.top;
-    if (!(flags & 0x2) && w < kRotateHandleMinSide && h < kRotateHandleMinSide)
+    if (!(flags & RotationHandleAlways) && w < kRotateHandleMinSide && h < kRotateHandleMinSide)
         return 0;
     const POINT c = RotationCentre(&frame);
     int code;
@@ -28,7 +29,7 @@ int PlaceRotationHandle(const RECT& frame, int angle, int flags, POINT* point, R
         *point = POINT{frame.right - kRotateHandleInset, c.y};
         code = HandleRotateRight;
     }
-    if (angle != 0 && (flags & 0x1))
+    if (angle != 0 && (flags & RotationHandleTurned))
         RotatePoints(&frame, angle, point, 1);
     *rect = RECT{point->x - kRotateHandleHalf, point->y - kRotateHandleHalf,
                  point->x + kRotateHandleHalf, point->y + kRotateHandleHalf};

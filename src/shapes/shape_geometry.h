@@ -17,7 +17,13 @@ constexpr int kRotateHandleMinSide = 270;
 void GetShapeOutlinePoints(const RECT& frame, const RECT* centre, double param, int kind,
                            int angle, HGLOBAL custom, POINT* points, int* count, int options);
 
+// Flags of OM_EXTRAHANDLE and PlaceRotationHandle.
+enum RotationHandleFlags : int {
+    RotationHandleTurned = 0x1,   // the point turns with the shape's angle
+    RotationHandleAlways = 0x2,   // also on small or hooked shapes
+};
+
 // Where the rotation handle of a frame sits: `HandleRotateRight` on the right side, `HandleRotateBottom` on the bottom side,
-// 0 none (both sides below 270 units, unless `flags` has 0x2). With `flags` 0x1 the point
-// turns with the shape's `angle`. The rectangle is the point +/- 24.
+// 0 none (both sides below 270 units, unless `flags` has RotationHandleAlways). With
+// RotationHandleTurned the point turns with the shape's `angle`. The rectangle is the point +/- 24.
 int PlaceRotationHandle(const RECT& frame, int angle, int flags, POINT* point, RECT* rect);

@@ -121,7 +121,7 @@ int HitRectangleBody(const DrawObject* shape, int mode, POINT q)
     if (!PtInRect(&shape->innerRect, q))
         return kHitBorder;
     if (mode == kHitModeTextProbe)
-        return (shape->classFlags & 0x10) ? kHitNothing : kHitInterior;
+        return (shape->classFlags & ClassFlagNoTextTool) ? kHitNothing : kHitInterior;
     RECT core = shape->frame;
     InflateRect(&core, -kBandInside, -kBandInside);
     return PtInRect(&core, q) ? kHitInterior : kHitBorder;

@@ -1,4 +1,5 @@
 // The shape kind table, parameter ranges, border insets and text-area fractions.
+#include "model/drawing_records.h"
 #include "shapes/shape_kinds.h"
 
 #include <algorithm>
@@ -194,8 +195,8 @@ void ComputeBorderInsets(const RECT& frame, int width, double param, int kind, R
 void ComputeShapeTextFractions(int kind, double param, int options, double f[4])
 {
     const double p = param;
-    const bool mirrorH = (options & 0x8) != 0;
-    const bool mirrorV = (options & 0x10) != 0;
+    const bool mirrorH = (options & OptMirrorH) != 0;
+    const bool mirrorV = (options & OptMirrorV) != 0;
     switch (kind) {
     case ShapeRoundedRect:
         SetAll(f, kC1 * p);

@@ -140,7 +140,7 @@ void DrawAttachmentIfDue(HDC dc, Drawing* drawing, const DrawObject* shape, int 
 LONG DrawBody(HDC dc, Drawing* drawing, void* objects, int row, int a, int b, void* p,
               DrawObject* shape)
 {
-    const BOOL ring = (shape->state & 0x400) && shape->angle == 0;
+    const BOOL ring = (shape->state & StateRingBorder) && shape->angle == 0;
     HGLOBAL custom = drawing ? LoadCustomOutline(StoreSlot(drawing), shape) : nullptr;
     if (!HasPictureData(shape) || !(shape->state & StatePicture)) {
         DrawStyledShape(dc, shape->objType, shape->angle, shape->lineColor, shape->lineWidth,
@@ -183,7 +183,7 @@ LONG DrawShadowCopy(HDC dc, int message, Drawing* drawing, void* objects, int ro
     if (message == OM_DRAWSHADOWOFFSET && !ObjectHasShadow(drawing, shape) &&
         !(shadow->dx == 0 && shadow->dy == 0))
         return 0;
-    const BOOL ring = (shape->state & 0x400) && shape->angle == 0;
+    const BOOL ring = (shape->state & StateRingBorder) && shape->angle == 0;
     if ((shape->state & StatePicture) && ColourTakingMetafile(shape)) {
         PictureDrawState state = EmptyDrawState(shape);
         const COLORREF fill = message == OM_DRAWSHADOW ? shadow->color : kNoColor;
@@ -221,7 +221,7 @@ LONG DrawShadowBase(HDC dc, Drawing* drawing, void* objects, int row, int a, int
         DeletePictureDrawObjects(&state);
     } else {
         HGLOBAL custom = drawing ? LoadCustomOutline(StoreSlot(drawing), shape) : nullptr;
-        const BOOL ring = (shape->state & 0x400) && shape->angle == 0;
+        const BOOL ring = (shape->state & StateRingBorder) && shape->angle == 0;
         DrawStyledShape(dc, shape->objType, shape->angle, shape->lineColor, shape->lineWidth, 0,
                         shape->fillColor, shape->fillPattern, shape->param, custom, ring,
                         &shape->frame, shape->options);
@@ -265,16 +265,16 @@ void DrawStyledShape(HDC dc, int kind, int angle, COLORREF borderColor, int bord
     const COLORREF fill = transparent ? fillColor : MapColorForDevice(dc, fillColor, FALSE);
     const COLORREF border = MapColorForDevice(dc, borderColor, TRUE);
     if (borderWidth == 0)
-        borderStyle = 0;
+        borderStyle = LineStyleNone;
     HPEN pen = nullptr;
     HBRUSH ringBrush = nullptr;
     BOOL noPen = FALSE;
     int outlineWidth = 0;
-    if (borderStyle == 0) {
+    if (borderStyle == LineStyleNone) {
         noPen = TRUE;
         ring = FALSE;
-    } else if (borderStyle == 2 || borderStyle == 3) {
-        pen = CreatePen(borderStyle == 2 ? PS_DOT : PS_DASH, 0, border);
+    } else if (borderStyle == LineStyleDotted || borderStyle == LineStyleDashed) {
+        pen = CreatePen(borderStyle == LineStyleDotted ? PS_DOT : PS_DASH, 0, border);
         ring = FALSE;
     } else if (ring) {
         pen = CreatePen(PS_INSIDEFRAME, 0, border);
@@ -444,15 +444,15 @@ void PickPictureFramePenAndBrush(HDC dc, PictureDrawState* state, COLORREF fillC
     state->brush = fillColor == kNoColor
                        ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                        : CreateSolidBrush(MapColorForDevice(dc, fillColor, FALSE));
-    const int style = borderWidth == 0 ? 0 : shape->lineStyle;
+    const int style = borderWidth == 0 ? static_cast<int>(LineStyleNone) : shape->lineStyle;
     const COLORREF border = MapColorForDevice(dc, borderColor, TRUE);
-    if (style == 0) {
+    if (style == LineStyleNone) {
         state->pen = static_cast<HPEN>(GetStockObject(NULL_PEN));
         state->blackBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         return;
     }
-    if (style == 2 || style == 3)
-        state->pen = CreatePen(style == 2 ? PS_DOT : PS_DASH, 0, border);
+    if (style == LineStyleDotted || style == LineStyleDashed)
+        state->pen = CreatePen(style == LineStyleDotted ? PS_DOT : PS_DASH, 0, border);
     else
         state->pen = CreateDevicePen(dc, PS_INSIDEFRAME, borderWidth == 1 ? 0 : borderWidth, border);
     state->blackBrush = CreateSolidBrush(border);

@@ -72,7 +72,7 @@ int GetRotationHandle(Drawing*, void* objects, int row, int flags, POINT* point,
     const DrawObject* shape = AddressedObject(objects, row);
     if (shape->options & OptFixed)
         return 0;
-    if (row >= 0 && HookSlotsInUse(*shape) > 0 && !HasSingleFixedHook(shape) && !(flags & 0x2))
+    if (row >= 0 && HookSlotsInUse(*shape) > 0 && !HasSingleFixedHook(shape) && !(flags & RotationHandleAlways))
         return 0;
     POINT p;
     RECT r;

@@ -102,16 +102,16 @@ void ApplyFontBudget()
 {
     if (g_createdFontCount > kFontBudget && g_fontFlushCount < kMaxFontFlushes && g_frameWindow) {
         MSG waiting;
-        if (!PeekMessageA(&waiting, g_frameWindow, WM_FLUSHFONTCACHE, WM_FLUSHFONTCACHE,
+        if (!PeekMessageA(&waiting, g_frameWindow, VXM_FLUSHFONTS, VXM_FLUSHFONTS,
                           PM_NOREMOVE | PM_NOYIELD))
-            PostToFrame(WM_FLUSHFONTCACHE);
+            PostToFrame(VXM_FLUSHFONTS);
     }
     if (g_createdFontCount == kFontBudget) {
         ++g_fontFlushCount;
         if (g_fontFlushCount < kMaxFontFlushes) {
-            PostToFrame(WM_FLUSHFONTCACHE);
+            PostToFrame(VXM_FLUSHFONTS);
         } else if (!g_fontWarned && g_frameWindow) {
-            PostToFrame(WM_TOOMANYFONTS);
+            PostToFrame(VXM_TOOMANYFONTS);
             g_fontWarned = TRUE;
         }
     }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "commands.h"
+
 #pragma pack(push, 1)
 
 // One face of the cache: its size list and its LOGFONT (height, width, escapement, weight and
@@ -30,8 +32,6 @@ static_assert(sizeof(CachedSize) == 20);
 constexpr int kFaceTableLimit = 65000;
 constexpr int kFontBudget = 80;
 constexpr int kMaxFontFlushes = 5;
-constexpr UINT WM_FLUSHFONTCACHE = 0x4CA;
-constexpr UINT WM_TOOMANYFONTS = 0x4CB;
 
 // Same face name (without regard to case), character set, precisions, quality and pitch.
 BOOL SameLogFontFace(const LOGFONTA* a, const LOGFONTA* b);

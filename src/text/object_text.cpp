@@ -92,7 +92,7 @@ void ComputeObjectTextRect(DrawObject* object)
 int ResolveTextHolderIndex(ObjectList* objects, int row)
 {
     DrawObject& holder = (*objects)[row];
-    if (!(holder.classFlags & 0x2c) || (holder.options & 0x80)) return row;
+    if (!(holder.classFlags & ClassFlagsTextOnLabel) || (holder.options & OptOwnText)) return row;
     // Without a partner the stored row is the answer (-1 as written); a damaged one names no row.
     if (holder.labelId == kNoLabel)
         return holder.labelRow >= 0 && holder.labelRow < objects->count ? holder.labelRow : -1;

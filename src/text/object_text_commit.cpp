@@ -165,10 +165,10 @@ int AttachNewLabel(Drawing* drawing, ObjectList* objects, int row, int labelLink
     label.state |= StateAttachedLabel;
     int code = 206;
     POINT box = {300, 0};
-    if (owner.classFlags & 0x4) {
+    if (owner.classFlags & ClassFlagLabelBelow) {
         code = 205;
         box = POINT{300, 600};
-    } else if (owner.classFlags & 0x20) {
+    } else if (owner.classFlags & ClassFlagLabelByAlignment) {
         TextAlignToAnchorCode(firstAlignment, label.textAlignV, &code, &box);
         if (label.textAlignV == 6) {
             // A label on the line hides the line behind its text.

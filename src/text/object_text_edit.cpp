@@ -1,5 +1,6 @@
 // In-place editing of object text: opening the editor over an object or a new text, taking the
 // text back into the object (or a new free text or label) and ending an unchanged edit.
+#include "resource.h"
 #include "text/object_text.h"
 
 #include <algorithm>
@@ -39,7 +40,6 @@
 
 namespace {
 
-constexpr int kPlaceholderString = 514;
 // The slot of the drawing's default face in the document's map: by name and character set, by
 // name, or the list's default.
 int DefaultFaceSlot(const Drawing* drawing, const DocumentState* state)
@@ -79,11 +79,11 @@ int LabelStartPoint(ObjectList* objects, Drawing* drawing, const DocumentState* 
     at->x = (frame.left + frame.right) / 2 - 30;
     int height = 0, ascent = 0;
     if (int err = MeasureTypingFont(state, typing.face, typing.size, typing.style, &height, &ascent)) return err;
-    if (holder.classFlags & 0x4) {
+    if (holder.classFlags & ClassFlagLabelBelow) {
         at->y = frame.bottom;
         *alignH = kTextAlignCentre;
         *alignV = 0;
-    } else if (holder.classFlags & 0x20) {
+    } else if (holder.classFlags & ClassFlagLabelByAlignment) {
         *alignH = holder.textAlignH;
         *alignV = holder.textAlignV;
         int code = 0;
@@ -99,11 +99,11 @@ int LabelStartPoint(ObjectList* objects, Drawing* drawing, const DocumentState* 
         *alignV = 8;
     }
     if (holder.angle != 0) RotatePoints(&frame, holder.angle, at, 1);
-    if (holder.classFlags & 0x20) {
+    if (holder.classFlags & ClassFlagLabelByAlignment) {
         if (*alignV == 0) at->y -= height - ascent;
         else if (*alignV == 8) at->y += ascent;
         else if (*alignV == 6) at->y += ascent - height / 2;
-    } else if (holder.classFlags & 0x4) {
+    } else if (holder.classFlags & ClassFlagLabelBelow) {
         at->y += ascent;
     } else {
         at->y -= height - ascent;
@@ -134,7 +134,7 @@ int LoadTextCopy(int slot, int textId, std::vector<BYTE>* copy)
 bool IsPlaceholder(const TextBlock* block)
 {
     char placeholder[261];
-    if (LoadResString(kPlaceholderString, placeholder) != 0) return false;
+    if (LoadResString(IDS_TEXT_PLACEHOLDER, placeholder) != 0) return false;
     const int length = static_cast<int>(std::strlen(placeholder));
     if (block->textLength != length) return false;
     const char* text = reinterpret_cast<const char*>(block) + TextBlockSize(block) - block->textLength;
@@ -182,7 +182,7 @@ int BeginObjectTextEdit(HWND view, DocumentState* state, int row, int x, int y, 
         if (clicked.state & StateLocked) return 0;
         p.effect = TextEffectForObject(drawing.get(), &clicked);
         invalidateAfter = clicked.fillPattern > 1 || clicked.angle != 0;
-        if ((clicked.classFlags & 0x2c) && !(clicked.options & 0x80)) {
+        if ((clicked.classFlags & ClassFlagsTextOnLabel) && !(clicked.options & OptOwnText)) {
             p.labelLink = (row << 16) | (clicked.objId & 0xFFFF);
             const int holder = row;
             row = ResolveTextHolderIndex(objects.get(), holder);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "commands.h"
+
 enum TenMessage : UINT {
     TEN_UPDATEPOSITION = WM_USER + 100,     // lParam dx, dy packed
     TEN_SETCHARFORMAT = WM_USER + 101,
@@ -70,22 +72,23 @@ constexpr WPARAM TenEditUndo = 0x800;
 constexpr WPARAM TenSelectNearEnd = 0x4000;   // TEN_SETSELECTION: the fourth line from the end
 constexpr LPARAM TenSelectAll = 0x7D000000;
 
+// The notices the view takes are the program's own messages (commands.h).
 enum TenNotification : UINT {
     TenNoticePress = WM_USER + 104,           // posted: key flags, press point
-    TenNoticeResize = WM_USER + 109,          // sent: editor, pointer to width and height
+    TenNoticeResize = VXM_EDITORSIZE,         // sent: editor, pointer to width and height
     TenNoticeEmptied = WM_USER + 125,         // sent
-    TenNoticeFaceStyle = WM_USER + 129,       // posted: mask, style summary and face
-    TenNoticeSizeFormat = WM_USER + 138,      // posted: mask, packed size and format summary
+    TenNoticeFaceStyle = VXM_TEXTSTYLEFLAGS,  // posted: mask, style summary and face
+    TenNoticeSizeFormat = VXM_TEXTSCRIPT,     // posted: mask, packed size and format summary
     TenNoticeFarBelowBands = WM_USER + 141,   // posted
     TenNoticeWordDrag = WM_USER + 148,        // sent
     TenNoticeCursor = WM_USER + 149,          // posted
     TenNoticeOverflow = WM_USER + 150,        // sent, wParam 1 overflowing or 0
     TenNoticeSelection = WM_USER + 154,       // posted, wParam 1 non-empty, 0 empty
-    TenNoticeBlockTooLarge = WM_USER + 156,   // posted
-    TenNoticeViewRect = WM_USER + 161,        // sent: pointer to a rectangle the parent fills
-    TenNoticeDragOut = WM_USER + 163,         // sent
-    TenNoticeUndoSnapshot = WM_USER + 164,    // sent
-    TenNoticeWholeTextFormat = WM_USER + 171, // sent
+    TenNoticeBlockTooLarge = VXM_TEXTTOOLONG, // posted
+    TenNoticeViewRect = VXM_EDITORVIEWRECT,   // sent: pointer to a rectangle the parent fills
+    TenNoticeDragOut = VXM_EDITORDRAGOUT,     // sent
+    TenNoticeUndoSnapshot = VXM_EDITORUNDOSAVED,     // sent
+    TenNoticeWholeTextFormat = VXM_PAGETEXTDEFAULT, // sent
 };
 
 // The private scroll code of WM_HSCROLL and WM_VSCROLL: scroll by the distance in the high word.

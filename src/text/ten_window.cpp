@@ -297,7 +297,7 @@ struct TableEntry {
     LRESULT noState;
 };
 
-// WM_USER+101 to WM_USER+170.
+// TEN_SETCHARFORMAT to TEN_FRAMERECT.
 constexpr TableEntry kTable[70] = {
     /*101*/ {OnSetCharFormat, 0},
     /*102*/ {OnGetCharFormat, 0},

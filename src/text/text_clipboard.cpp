@@ -1,5 +1,6 @@
 // Copy, Cut, Clear and Paste of the text editor. Clipboard data may come from any program, so a
 // "TENClipClass" block is checked as a loaded block is before it is pasted.
+#include "resource.h"
 #include "text/text_clipboard.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kBusyCursor = 1;
 
 // CF_TEXT of a block's characters: every paragraph end as CR LF, a closing NUL.
 HGLOBAL PlainTextOf(HGLOBAL blockHandle, int selectionLines)
@@ -87,7 +87,7 @@ int EditorFormatCount(HWND editor)
 
 int TenCopy(HWND owner, HWND editor)
 {
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     HGLOBAL block = nullptr, plain = nullptr;
     int result = 0;
     {
@@ -138,7 +138,7 @@ int TenCut(HWND owner, HWND editor, BOOL copyFirst)
 
 int TenPaste(HWND owner, HWND editor)
 {
-    SetCursorByIndex(kBusyCursor);
+    SetCursorByIndex(CursorBusy);
     bool plainOnly = false;
     {
         Locked<TenState> state(TenStateHandle(editor));

@@ -1,4 +1,5 @@
 // The Text menu's commands: routed to the open text editor or to the selected objects' text.
+#include "resource.h"
 #include "text/text_commands.h"
 
 #include <initializer_list>
@@ -331,10 +332,12 @@ void CmdTextBullets(int kind)
 
 BOOL DispatchTextCommand(int id)
 {
-    if (id == 601) CmdTextTypeface();
-    else if (id == 609) CmdInsertSymbol();
-    else if (id >= 620 && id <= 643 && id % 10 <= 3) CmdTextAlignment(20 + id % 10, 18 + (id - 600) / 10);
-    else if (id >= 650 && id <= 654) CmdTextBullets(id - 650);
+    // The alignment grid: the last digit is the horizontal alignment, the tens the vertical.
+    if (id == CMD_TYPEFACE) CmdTextTypeface();
+    else if (id == CMD_INSERT_SYMBOL) CmdInsertSymbol();
+    else if (id >= CMD_ALIGN_TOP_LEFT && id <= CMD_ALIGN_MIDDLE_FLUSH && id % 10 <= 3)
+        CmdTextAlignment(20 + id % 10, 18 + (id - 600) / 10);
+    else if (id >= CMD_BULLETS_NONE && id <= CMD_BULLETS_LAST) CmdTextBullets(id - CMD_BULLETS_NONE);
     else return FALSE;
     return TRUE;
 }

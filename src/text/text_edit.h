@@ -24,20 +24,20 @@ constexpr WPARAM TenEditString = 0x1000;
 // 0, 5001 or 10004. `leaveSymbol` is a typed key's lParam, 1 for pasted or replaced text.
 int TenInsertPlainText(TenState* state, const char* chars, int n, BOOL* paragraphEndDeleted, BOOL* refused,
                        LPARAM leaveSymbol);
-// WM_USER+123: length not 0 (or edit flag 0x1000): `data` is a string of that length; else a
+// TEN_REPLACESELECTION: length not 0 (or edit flag 0x1000): `data` is a string of that length; else a
 // TextBlock.
 int TenReplaceSelection(HWND editor, const void* data, int length, WPARAM flags);
 int TenInsertTextBlock(TenState* state, const TextBlock* block, WPARAM flags);
 // 1 when a paragraph end was among the deleted characters, else 0.
 int DeleteTextRange(TenState* state, int from, int to);
-// Key 8 Backspace, 46 Delete, 0 deletes the selection (WM_USER+122).
+// Key 8 Backspace, 46 Delete, 0 deletes the selection (TEN_EDITCHAR).
 int EditTextChar(HWND editor, int key, WPARAM flags);
-// WM_USER+124.
+// TEN_SETWHOLETEXTMODE.
 int TenSetWholeTextMode(HWND editor, WPARAM flags, BOOL on);
 
 BOOL GetDbcsMode();
 BOOL SameParagraphFormat(const ParagraphFormat* a, const ParagraphFormat* b);
-// WM_USER+166: the index of an equal format, appended when new; -1 when the table is full (500)
+// TEN_FINDORADDPARAGRAPHFORMAT: the index of an equal format, appended when new; -1 when the table is full (500)
 // or cannot grow.
 int FindOrAddParagraphFormat(TenState* state, const ParagraphFormat* format);
 

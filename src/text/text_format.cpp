@@ -53,7 +53,7 @@ void SetDefaultFace(Drawing* drawing, int slot)
 void RehookLabel(Drawing* drawing, ObjectList* objects, int row, const TextFormatRequest& request)
 {
     const int owner = FindOwnerObject(objects, row, FALSE);
-    if (owner < 0 || !((*objects)[owner].classFlags & 0x20)) return;
+    if (owner < 0 || !((*objects)[owner].classFlags & ClassFlagLabelByAlignment)) return;
     int code = 0;
     POINT box = {};
     TextAlignToAnchorCode(request.alignment, request.verticalAlign, &code, &box);

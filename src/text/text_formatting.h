@@ -16,7 +16,7 @@ constexpr int kUndoKindSpacing = 14;
 constexpr int kUndoKindParagraph = 18;
 constexpr int kUndoKindSymbol = 22;
 
-// Selectors of WM_USER+101 and WM_USER+102 (wParam AND kCharFormatSelectors).
+// Selectors of TEN_SETCHARFORMAT and TEN_GETCHARFORMAT (wParam AND kCharFormatSelectors).
 constexpr WPARAM kCharFormatSelectors = 0x73FC;
 constexpr WPARAM FormatFace = 0x4;
 constexpr WPARAM FormatSize = 0x8;
@@ -34,7 +34,7 @@ constexpr WPARAM TenEditKeepSymbolFace = 0x400;
 // The style word of a selection whose bold, italic or underline differ between runs.
 constexpr int kMixedStyle = 0x4000;
 
-// WM_USER+171 codes to the parent: a format reached the whole text.
+// TenNoticeWholeTextFormat codes to the parent: a format reached the whole text.
 constexpr WPARAM WholeTextFace = 0;
 constexpr WPARAM WholeTextSize = 1;
 constexpr WPARAM WholeTextStyle = 2;
@@ -42,17 +42,17 @@ constexpr WPARAM WholeTextColor = 3;
 constexpr WPARAM WholeTextBitsSet = 4;
 constexpr WPARAM WholeTextBitsCleared = 5;
 
-// WM_USER+101: 0 or an error; a failed change puts the snapshot it took back.
+// TEN_SETCHARFORMAT: 0 or an error; a failed change puts the snapshot it took back.
 int TenSetCharFormat(HWND editor, LPARAM value, WPARAM flags);
 // Sets the attribute for the runs of the non-empty selection: 0 or 10004.
 int ApplyCharFormatToSelection(TenState* state, LPARAM value, WPARAM flags);
-// WM_USER+102: the value; -1 when the runs differ (kMixedStyle for the style word).
+// TEN_GETCHARFORMAT: the value; -1 when the runs differ (kMixedStyle for the style word).
 int TenGetCharFormat(HWND editor, WPARAM selector);
 // what: 1 bold, 2 italic, 4 underline, 16 superscript, 32 subscript. 0 or an error.
 int TenToggleStyle(HWND editor, int what);
-// WM_USER+159: 1.
+// TEN_FONTDIALOG: 1.
 int TenFontDialog(HWND editor);
-// WM_USER+165: 1.
+// TEN_GETPARAGRAPHFORMAT: 1.
 int TenGetParagraphFormat(HWND editor, ParagraphFormat* format);
 int TenSetAlignment(HWND editor, WPARAM flags, int alignment);
 int TenGetAlignment(HWND editor);
@@ -60,7 +60,7 @@ int TenSetVerticalAlign(HWND editor, WPARAM flags, int verticalAlign);
 int TenSetWrap(HWND editor, WPARAM flags, BOOL on);
 int TenAdjustParagraphSpacing(HWND editor, WPARAM flags, int delta);
 int TenGetFormatValue(HWND editor);
-// WM_USER+137: the new selection, end in the high word, start in the low word.
+// TEN_SELECTPARAGRAPHS: the new selection, end in the high word, start in the low word.
 DWORD TenSelectParagraphs(HWND editor, WPARAM flags);
 
 // Whether the editor's selection spans its whole text.

@@ -18,9 +18,9 @@ int TenMouseUp(HWND editor, WPARAM keyFlags, POINT point);
 int NearestInLine(TenState* state, int line, int x, int* outX, int* outRun);
 // The character index at a logical point, with its line, run and caret x.
 int HitTestText(TenState* state, int x, int y, int* outLine, int* outRun, int* outCaretX);
-// WM_USER+131 (+1) and +132 (-1): selects the next or the previous word. 0.
+// TEN_WORDSTEPFORWARD (+1) and TEN_WORDSTEPBACKWARD (-1): selects the next or the previous word. 0.
 int TenWordStep(HWND editor, int direction);
-// WM_USER+153: the caret into the first visible line.
+// TEN_PLACECARET: the caret into the first visible line.
 int TenPlaceCaret(HWND editor);
 // Moves the active end of the selection to `position`, inverting only what changes.
 void InvertSelectionChange(TenState* state, const TextPos* position, BOOL highlight, BOOL replace);

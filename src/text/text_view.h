@@ -14,7 +14,7 @@ extern int g_reportedScriptSummary;  // -9 until the first report
 // Grows or shrinks the editor to its text within its limits: high word the width change, low
 // word the height change, each with 1 ORed in after a refit; 0 when nothing changed.
 DWORD AutoSizeTextWindow(HWND editor, TenState* state);
-// Asks the parent (WM_USER+109) and resizes the window: the new height, 0 when refused.
+// Asks the parent (TenNoticeResize) and resizes the window: the new height, 0 when refused.
 int ResizeTextWindow(HWND editor, TenState* state, int width, int height);
 // Draws the editor's lines first up to end on `dc`, measured on the reference device, with
 // inverse text on light grey.

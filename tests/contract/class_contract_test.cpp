@@ -545,7 +545,7 @@ int MakeLine(ClassContract& t, int type, RECT frame)
         INT32 request[2] = {0, type + 1};
         Locked<Drawing> d = t.LockDrawing();
         Locked<ObjectList> objects(d->objectList);
-        EXPECT_EQ(0, SendClassMessage(nullptr, d.get(), objects.get(), row, OM_REROUTE, 0, 0, request));
+        EXPECT_EQ(0, SendClassMessage(nullptr, d.get(), objects.get(), row, OM_SETLINETYPE, 0, 0, request));
     }
     return row;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "documents/document_life.h"
 #include "documents/document_state.h"
 #include "documents/document_window.h"
@@ -439,9 +440,9 @@ TEST_F(AttachmentsInFrame, CommandOpenOfAWebAttachmentReachesTheShell)
     settings_.flags &= ~static_cast<DWORD>(SetHints);
     Select({Shape(1000, 1000)});
     prompts_->QueueAttachDialog("www.example.net", AttachWebPage);
-    SendMessageA(g_frameWindow, WM_COMMAND, 741, 0);
+    SendMessageA(g_frameWindow, WM_COMMAND, CMD_ATTACH_FILE, 0);
     prompts_->Clear();
-    SendMessageA(g_frameWindow, WM_COMMAND, 740, 0);
+    SendMessageA(g_frameWindow, WM_COMMAND, CMD_OPEN_ATTACHMENT, 0);
     EXPECT_EQ(std::vector<std::string>({"Shell: open www.example.net"}), prompts_->shown());
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "documents/settings.h"
 #include "editing/edit_operation.h"
 #include "editing/group_ungroup.h"
@@ -115,13 +116,13 @@ TEST_F(EditOperations, ShowLengthPassesTheCheckMark)
 {
     const int line = Line(1000, 1000, 3000, 1000);
     Select({line});
-    DoDrawCommand(503, 0);
+    DoDrawCommand(CMD_SHOW_LENGTH, 0);
     EXPECT_TRUE(Object(line).classFlags & 0x40);
     EXPECT_EQ(64, state_->undoLabel);
-    DoDrawCommand(503, 1);
+    DoDrawCommand(CMD_SHOW_LENGTH, 1);
     EXPECT_FALSE(Object(line).classFlags & 0x40);
     Select({});
-    DoDrawCommand(503, 0);
+    DoDrawCommand(CMD_SHOW_LENGTH, 0);
     EXPECT_TRUE(Contains(Prompts(), "INFO_DIM"));
 }
 
@@ -132,7 +133,7 @@ TEST_F(EditOperations, ShowLengthLabelsEverySelectedLine)
     std::vector<int> lines;
     for (int i = 0; i < 12; ++i) lines.push_back(Line(1000, 1000 + 400 * i, 3000 + 100 * i, 1000 + 400 * i));
     Select(lines);
-    DoDrawCommand(503, 0);
+    DoDrawCommand(CMD_SHOW_LENGTH, 0);
     EXPECT_EQ(24, Count());
     for (int line : lines) {
         EXPECT_TRUE(Object(line).classFlags & 0x40) << line;
@@ -409,8 +410,8 @@ TEST_F(Grouping, ObjectsHookedOutsideTheGroupAreLeftOut)
 TEST_F(EditOperations, DuplicateCommandOfTheFrame)
 {
     Select({Shape(1000, 1000)});
-    SendMessageA(g_frameWindow, WM_COMMAND, 206, 0);
-    SendMessageA(g_frameWindow, WM_COMMAND, 206, 0);
+    SendMessageA(g_frameWindow, WM_COMMAND, CMD_DUPLICATE, 0);
+    SendMessageA(g_frameWindow, WM_COMMAND, CMD_DUPLICATE, 0);
     ASSERT_EQ(3, Count());
     EXPECT_EQ(1300, Object(1).frame.left);
     EXPECT_EQ(1600, Object(2).frame.left);

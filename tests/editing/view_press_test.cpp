@@ -23,6 +23,7 @@
 #include "model/move_set.h"
 #include "model/objects.h"
 #include "model/undo.h"
+#include "resource.h"
 #include "support/drawing_fixture.h"
 #include "support/press_support.h"
 #include "support/shown_view.h"
@@ -446,7 +447,7 @@ TEST_F(ViewPress, ALineEndDraggedOntoAShapeBorderSnapsToItsNearestHookPoint)
         Locked<ObjectList> objects(d->objectList);
         ASSERT_NE(0u, (*objects)[line].hookMask & (*objects)[shape].acceptMask);
     }
-    SetCursorByIndex(6);
+    SetCursorByIndex(CursorSizeNWSE);
     POINT p = {1990, 1480};   // on the right border, near its middle
     ASSERT_EQ(1, FindHookTarget(d.get(), &p, FALSE));
     EXPECT_EQ(shape, s.hookTarget);

@@ -24,6 +24,7 @@
 #include "model/device_units.h"
 #include "model/drawing.h"
 #include "model/objects.h"
+#include "resource.h"
 #include "support/frame_support.h"
 #include "support/prompt_answerer.h"
 #include "support/temp_folder.h"
@@ -151,7 +152,7 @@ TEST_F(FrameStartTest, AHandOverOpensItsFile)
     std::string path = SavedDrawing("handed.vxr");
     ATOM atom = GlobalAddAtomA(path.c_str());
     ASSERT_NE(0, atom);
-    EXPECT_EQ(0, SendMessageA(g_frameWindow, WM_USER + 204, 0, atom));
+    EXPECT_EQ(0, SendMessageA(g_frameWindow, VXM_HANDOVER, 0, atom));
     GlobalDeleteAtom(atom);
     ASSERT_EQ(1u, Documents().size());
 }

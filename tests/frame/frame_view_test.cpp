@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "documents/document_life.h"
 #include "documents/document_open.h"
 #include "documents/document_state.h"
@@ -404,7 +405,7 @@ TEST_F(FrameViewTest, AMenuHintWaitsForItsMenuToClose)
         SendMessageA(g_frameWindow, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
         MSG msg;
         bool posted = false;
-        while (PeekMessageA(&msg, g_frameWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) posted = posted || msg.wParam == 997;
+        while (PeekMessageA(&msg, g_frameWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) posted = posted || msg.wParam == CMD_MENU_HINT;
         EXPECT_EQ(c.hint, posted) << c.highlighted.size() << " " << c.highlighted.back();
     }
     g_pendingHintMenu = nullptr;
@@ -428,13 +429,13 @@ TEST_F(FrameViewTest, DocumentMenusFollowTheActiveDocument)
     EXPECT_EQ(8, documentMenusGreyed());
     EXPECT_FALSE(greyed(file, 101, MF_BYCOMMAND));
     EXPECT_FALSE(greyed(file, 102, MF_BYCOMMAND));
-    EXPECT_TRUE(greyed(file, 104, MF_BYCOMMAND));
+    EXPECT_TRUE(greyed(file, CMD_SAVE, MF_BYCOMMAND));
     // A document activated; a maximised one puts its system menu in front of the bar.
     SendMessageA(g_mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(document_), 0);
     UpdateMenusOnActivate(document_, 1);
     EXPECT_EQ(0, documentMenusGreyed());
     SendMessageA(g_frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-    EXPECT_FALSE(greyed(file, 104, MF_BYCOMMAND));
+    EXPECT_FALSE(greyed(file, CMD_SAVE, MF_BYCOMMAND));
     char text[64] = {};
     GetMenuStringA(file, 104, text, sizeof(text), MF_BYCOMMAND);
     EXPECT_STREQ("&Save\tCtrl+S", text);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "documents/document_life.h"
 #include "documents/document_save.h"
 #include "documents/document_window.h"
@@ -118,7 +119,7 @@ TEST_F(FullStartTest, AFileOpensMaximisedInTheFrame)
     }
     // With a document the File menu offers Save; the document menus are enabled.
     SendMessageA(g_frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(g_topMenus[0]), 0);
-    EXPECT_EQ(0u, GetMenuState(g_topMenus[0], 104, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(0u, GetMenuState(g_topMenus[0], CMD_SAVE, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(prompts_->shown().empty());
 }
 

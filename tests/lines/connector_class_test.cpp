@@ -144,7 +144,7 @@ TEST_F(NewConnector, AStraightLineBecomesAConnectorWithTheChosenSides)
 {
     const int row = AddLine(1000, 2000, 2000, 2000);
     INT32 request[2] = {0, 0x15};   // square, top to top
-    ASSERT_EQ(0, Send(row, OM_REROUTE, 0, 0, request));
+    ASSERT_EQ(0, Send(row, OM_SETLINETYPE, 0, 0, request));
     const DrawObject o = Object(row);
     EXPECT_EQ(ClassConnector, o.objClass);
     EXPECT_EQ(ConnectorSquare, o.objType);

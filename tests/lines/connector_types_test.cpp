@@ -61,7 +61,7 @@ protected:
     LONG LineType(int row, int code)
     {
         INT32 values[2] = {0, code};
-        return SendConnector(row, OM_REROUTE, 0, 0, values);
+        return SendConnector(row, OM_SETLINETYPE, 0, 0, values);
     }
     void Arrowheads(int row, INT32 start, INT32 end, INT32 size = 1)
     {
@@ -191,7 +191,7 @@ TEST_F(ConnectorTypes, StraightLineTypeTurnsTheConnectorIntoALineBetweenItsEnds)
             break;
         default:
             EXPECT_EQ(c.inner, o.frame);
-            EXPECT_EQ(c.rising, (o.state & kLineRising) != 0);
+            EXPECT_EQ(c.rising, (o.state & StateRising) != 0);
             break;
         }
     }

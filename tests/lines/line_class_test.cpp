@@ -91,7 +91,7 @@ TEST_F(LineBounds, AnArcReachesItsApexAndAStrangeBulgeReadsAsTheDefault)
 {
     const int row = AddLine(1000, 2000, 2000, 2000);
     int32_t request[2] = {0, LineArc + 1};
-    ASSERT_EQ(0, Send(row, OM_REROUTE, 0, 0, request));
+    ASSERT_EQ(0, Send(row, OM_SETLINETYPE, 0, 0, request));
     const DrawObject arc = Object(row);
     EXPECT_EQ(180.0, arc.param);
     // Apex 180 above the line, pushed out by the margin width + 24.
@@ -118,7 +118,7 @@ TEST_F(LineBounds, RefreshingALoadedDrawingRecomputesShapedLinesOnly)
     const int plain = AddLine(100, 500, 700, 500);
     const int zigzag = AddLine(100, 900, 1100, 900);
     int32_t request[2] = {0, LineZigzag + 1};
-    ASSERT_EQ(0, Send(zigzag, OM_REROUTE, 0, 0, request));
+    ASSERT_EQ(0, Send(zigzag, OM_SETLINETYPE, 0, 0, request));
     const RECT shaped = Object(zigzag).updateRect;
     const RECT stale = {1, 2, 3, 4};
     for (int row : {plain, zigzag}) Change(row, [&stale](DrawObject& o, Drawing&) { o.updateRect = stale; });

@@ -116,14 +116,14 @@ TEST_F(LineHooks, ZeroLengthLineGivesTheStartWithoutDividing)
 {
     const int row = AddLine(100, 500, 700, 500);
     for (int orientation : {0, 1, 2}) {
-        for (DWORD rising : {DWORD(0), kLineRising}) {
+        for (DWORD rising : {DWORD(0), DWORD(StateRising)}) {
             for (bool snap : {false, true}) {
                 SetSnap(snap);
                 Change(row, [=](DrawObject& o, Drawing&) {
                     o.frame = RECT{300, 300, 300, 300};
                     o.axisCoord = 300;
                     o.objType = orientation;
-                    o.state = (o.state & ~kLineRising) | rising;
+                    o.state = (o.state & ~StateRising) | rising;
                 });
                 const DrawObject line = Object(row);
                 const POINT end1 = LineEndPosition(&line, 1);

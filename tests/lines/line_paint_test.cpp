@@ -312,7 +312,7 @@ TEST(LineMarker, SquareAroundTheMiddleKeptInsideTheUpdateRectAtTopAndLeft)
         DrawObject line = {};
         line.objClass = ClassLine;
         line.objType = c.orientation;
-        line.state = c.rising ? kLineRising : 0;
+        line.state = c.rising ? DWORD(StateRising) : 0u;
         line.frame = c.frame;
         line.axisCoord = c.c0;
         line.updateRect = c.update;

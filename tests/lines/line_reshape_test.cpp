@@ -143,7 +143,7 @@ TEST_F(LineReshape, NewFrameKeepsTheLineCoordinateAndTheEnds)
 {
     const int row = AddLine(100, 500, 500, 500);
     Arrowheads(row, 0, 1);
-    Change(row, [](DrawObject& o, Drawing&) { o.state |= kLineRising; });
+    Change(row, [](DrawObject& o, Drawing&) { o.state |= StateRising; });
     RECT rect{200, 300, 800, 700};
     Send(row, OM_SETFRAME, 0, 0, &rect);
     const DrawObject line = Object(row);
@@ -153,7 +153,7 @@ TEST_F(LineReshape, NewFrameKeepsTheLineCoordinateAndTheEnds)
     // The left end moved, but a new frame never exchanges the ends nor sets the rising flag.
     EXPECT_EQ(0, line.arrowStart);
     EXPECT_EQ(1, line.arrowEnd);
-    EXPECT_EQ(kLineRising, line.state & kLineRising);
+    EXPECT_EQ(StateRising, line.state & StateRising);
 }
 
 TEST_F(LineReshape, ExchangedEndsTakeTheAttachedLabelAlong)
@@ -213,19 +213,19 @@ TEST_F(LineReshape, FlipOfASlantedLineTogglesTheRisingFlag)
 {
     const int row = AddLine(100, 100, 500, 400);
     Arrowheads(row, 1, 0);
-    const DWORD saved = Object(row).savedState & kLineRising;
+    const DWORD saved = Object(row).savedState & StateRising;
     // Upside down the falling line rises; its left end stays end 1.
     Send(row, OM_FLIP, 0x10);
     DrawObject line = Object(row);
-    EXPECT_EQ(kLineRising, line.state & kLineRising);
-    EXPECT_EQ(saved ^ kLineRising, line.savedState & kLineRising);
+    EXPECT_EQ(StateRising, line.state & StateRising);
+    EXPECT_EQ(saved ^ StateRising, line.savedState & StateRising);
     EXPECT_EQ(1, line.arrowStart);
     EXPECT_EQ(0, line.arrowEnd);
     // Mirrored it falls again and its ends trade places.
     Send(row, OM_FLIP, 8);
     line = Object(row);
-    EXPECT_EQ(0u, line.state & kLineRising);
-    EXPECT_EQ(saved, line.savedState & kLineRising);
+    EXPECT_EQ(0u, line.state & StateRising);
+    EXPECT_EQ(saved, line.savedState & StateRising);
     EXPECT_EQ(0, line.arrowStart);
     EXPECT_EQ(1, line.arrowEnd);
 }
@@ -448,7 +448,7 @@ TEST_F(LineReshape, LineTypeChoosesTheShapeAndItsFirstParameter)
         const int row = AddLine(0, 500, 1000, 500);
         Shape(row, c.shape, c.param);
         INT32 values[2] = {0, c.code};
-        EXPECT_EQ(0, Send(row, OM_REROUTE, 0, 0, values));
+        EXPECT_EQ(0, Send(row, OM_SETLINETYPE, 0, 0, values));
         const DrawObject line = Object(row);
         EXPECT_EQ(c.newShape, line.lineShape);
         EXPECT_DOUBLE_EQ(c.newParam, line.param);

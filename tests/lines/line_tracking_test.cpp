@@ -465,7 +465,7 @@ TEST_F(LineTracking, ZeroLengthHookedLineDividesByNothing)
     Select(row);
     EXPECT_EQ(24, Hit(row, 1000, 1000));
 
-    Change(row, [](DrawObject& o, Drawing&) { o.state |= kLineRising; });
+    Change(row, [](DrawObject& o, Drawing&) { o.state |= StateRising; });
     EXPECT_EQ(144, RotationHandle(row, 2, &rect, &centre));
     EXPECT_EQ((RECT{946, 1000, 1000, 1054}), rect);
 

@@ -8,6 +8,7 @@
 #include "model/edit_ops.h"
 #include "model/invalidate.h"
 #include "model/move_set.h"
+#include "resource.h"
 #include "support/model_fixture.h"
 
 namespace {
@@ -188,7 +189,7 @@ TEST(Invalidation, AMessageBoxFindsTheGatheredRectsAlreadyInvalid)
         InvalidateLogicalRect(view, &r);
         RECT update;
         EXPECT_FALSE(GetUpdateRect(view, &update, FALSE));
-        ShowWarningById(29);
+        ShowWarningById(IDS_OUTSIDE_DRAWING);
     }
     EXPECT_EQ((RECT{96, 96, 192, 144}), g_updateAtBox);
     g_messageBoxPrompt = savedPrompt;

@@ -8,6 +8,7 @@
 #include "model/groups.h"
 #include "model/links.h"
 #include "model/objects.h"
+#include "resource.h"
 #include "text/object_text.h"
 #include "support/model_fixture.h"
 #include "store/block_store.h"
@@ -312,7 +313,7 @@ std::vector<std::pair<UINT, LPARAM>> g_paletteMessages;
 
 LRESULT CALLBACK RecordingPalette(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_USER + 129 || message == WM_USER + 138) g_paletteMessages.push_back({message, lParam});
+    if (message == VXM_TEXTSTYLEFLAGS || message == VXM_TEXTSCRIPT) g_paletteMessages.push_back({message, lParam});
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -356,12 +357,12 @@ TEST_F(ModelTest, AddingTellsThePaletteTheStyleOfWhatIsSelectedAfterwards)
     using Sent = std::vector<std::pair<UINT, LPARAM>>;
     g_paletteMessages.clear();
     EXPECT_EQ(0, AddRect(view_, 300, 300, FALSE, TRUE));
-    EXPECT_EQ((Sent{{WM_USER + 129, 1}, {WM_USER + 138, 1 << 24}}), g_paletteMessages);
+    EXPECT_EQ((Sent{{VXM_TEXTSTYLEFLAGS, 1}, {VXM_TEXTSCRIPT, 1 << 24}}), g_paletteMessages);
 
     g_paletteMessages.clear();
     EXPECT_EQ(0, AddRect(view_, 300, 300, TRUE, FALSE));
     EXPECT_FALSE(Object(texted).state & StateSelected);
-    EXPECT_EQ((Sent{{WM_USER + 129, 0}, {WM_USER + 138, 0}}), g_paletteMessages);
+    EXPECT_EQ((Sent{{VXM_TEXTSTYLEFLAGS, 0}, {VXM_TEXTSCRIPT, 0}}), g_paletteMessages);
 
     g_paletteWindow = savedPalette;
     DestroyWindow(palette);

@@ -6,6 +6,7 @@
 
 #include "model/resource_strings.h"
 #include "model/window_utils.h"
+#include "resource.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(LoadResString, LongTextArrivesAsItsFirst260Characters)
 TEST(LoadResString, ProgramTextLoads)
 {
     char buffer[262];
-    ASSERT_EQ(LoadResString(518, buffer), 0);
+    ASSERT_EQ(LoadResString(IDS_OPTIONS_FILE, buffer), 0);
     EXPECT_STREQ(buffer, "VEXLRK3.OPT");
 }
 

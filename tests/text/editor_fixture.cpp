@@ -6,6 +6,7 @@
 #include "frame/frame_ui.h"
 #include "text/font_cache.h"
 #include "text/font_list.h"
+#include "text/ten_messages.h"
 #include "text/ten_window.h"
 #include "text/text_engine.h"
 #include "text/text_paint.h"
@@ -19,7 +20,7 @@ std::vector<Notice> g_notices;
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const bool notice = (message >= WM_USER + 100 && message <= WM_USER + 171) || message == WM_HSCROLL ||
+    const bool notice = (message >= TEN_UPDATEPOSITION && message <= VXM_PAGETEXTDEFAULT) || message == WM_HSCROLL ||
                         message == WM_VSCROLL || message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR;
     if (notice) g_notices.push_back({message, wParam, lParam});
     if (message == TenNoticeResize) return g_resizeAnswer;

@@ -1,5 +1,5 @@
 // Text editors under a parent window that records the notices it gets and answers the resize
-// request (WM_USER+109) and the visible-area request (WM_USER+161) as a test sets.
+// request (TenNoticeResize) and the visible-area request (TenNoticeViewRect) as a test sets.
 #pragma once
 
 #include <windows.h>

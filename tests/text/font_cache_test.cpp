@@ -118,9 +118,9 @@ protected:
     {
         std::pair<int, int> counts = {0, 0};
         MSG msg;
-        while (PeekMessageA(&msg, frame_, WM_FLUSHFONTCACHE, WM_TOOMANYFONTS, PM_REMOVE)) {
-            if (msg.message == WM_FLUSHFONTCACHE) ++counts.first;
-            if (msg.message == WM_TOOMANYFONTS) ++counts.second;
+        while (PeekMessageA(&msg, frame_, VXM_FLUSHFONTS, VXM_TOOMANYFONTS, PM_REMOVE)) {
+            if (msg.message == VXM_FLUSHFONTS) ++counts.first;
+            if (msg.message == VXM_TOOMANYFONTS) ++counts.second;
         }
         return counts;
     }
@@ -382,14 +382,14 @@ TEST_F(FontCacheTest, FrameFlushesTheCacheAndWarnsWithStringThirteen)
 {
     ASSERT_NE(nullptr, NewFont());
     ASSERT_EQ(1, CachedFaceCount());
-    EXPECT_TRUE(HandleFontCacheMessage(frame_, WM_FLUSHFONTCACHE));
+    EXPECT_TRUE(HandleFontCacheMessage(frame_, VXM_FLUSHFONTS));
     EXPECT_EQ(0, CachedFaceCount());
     EXPECT_EQ(0, g_createdFontCount);
     EXPECT_FALSE(HandleFontCacheMessage(frame_, WM_USER));
 
     PromptAnswerer answerer;
     ShowWindow(frame_, SW_SHOWNA);
-    EXPECT_TRUE(HandleFontCacheMessage(frame_, WM_TOOMANYFONTS));
+    EXPECT_TRUE(HandleFontCacheMessage(frame_, VXM_TOOMANYFONTS));
     ASSERT_EQ(1u, answerer.shown().size());
     EXPECT_NE(std::string::npos, answerer.shown()[0].find(
         "There are too many different fonts in use. Close your documents and exit the program."));

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "text/ten_messages.h"
 #include "text/text_layout.h"
 #include "text/text_measure.h"
 
@@ -12,7 +13,7 @@ std::vector<std::pair<UINT, WPARAM>> g_notices;
 
 LRESULT CALLBACK RecordingParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message >= WM_USER + 100 && message <= WM_USER + 170) {
+    if (message >= TEN_UPDATEPOSITION && message <= TEN_FRAMERECT) {
         g_notices.emplace_back(message, wParam);
         return 0;
     }

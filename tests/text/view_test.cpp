@@ -246,7 +246,7 @@ TEST_F(EditorTest, FontCacheFlushRemakesTheEditorsFonts)
     ASSERT_NE(nullptr, Create(&p));
     HFONT before = reinterpret_cast<HFONT>(static_cast<INT_PTR>(Runs()[0].font));
     ASSERT_NE(nullptr, before);
-    ASSERT_TRUE(HandleFontCacheMessage(parent_, WM_FLUSHFONTCACHE));
+    ASSERT_TRUE(HandleFontCacheMessage(parent_, VXM_FLUSHFONTS));
     HFONT after = reinterpret_cast<HFONT>(static_cast<INT_PTR>(Runs()[0].font));
     ASSERT_NE(nullptr, after);
     LOGFONTA logFont;
