@@ -69,6 +69,12 @@
 #define IDS_DRIVE_REMOVED 62
 #define IDS_READ_ONLY_SAVE 63
 #define IDS_READ_ONLY_OPEN 64
+// A damaged drawing opened as far as it could be read, and a line for each kind of loss.
+#define IDS_DAMAGED_FILE 65
+#define IDS_LOST_OBJECTS 69
+#define IDS_LOST_LINKS 70
+#define IDS_LOST_GROUPS 71
+#define IDS_LOST_TEXTS 72
 #define IDS_HOOKED_FLIP 66
 #define IDS_NOTHING_TO_CENTER 68
 #define IDS_NO_BROWSER 73

@@ -16,6 +16,7 @@
 
 #include "documents/document_life.h"
 #include "documents/drawing_file.h"
+#include "documents/record_stream.h"
 #include "exchange/ole_document.h"
 #include "frame/frame_services.h"
 #include "frame/frame_windows.h"
@@ -167,9 +168,37 @@ void MakeRulerFonts(HWND window, HWND view)
     }
 }
 
-// Steps 8-13 of a new document: its file, content and view.
-int FillDocument(HWND window, HWND view, LPCSTR path, int mode, int number, int* zoomToApply)
+// One warning for a drawing that lost something while it was read: that it is damaged, and
+// a line for each kind of thing lost.
+void ShowReadDamage(const ReadDamage& damage)
 {
+    char text[1024];
+    char line[262];
+    if (LoadResString(IDS_DAMAGED_FILE, line)) return;
+    lstrcpynA(text, line, sizeof(text));
+    const struct {
+        UINT id;
+        int count, of;
+    } lost[] = {
+        {IDS_LOST_OBJECTS, damage.objectsLost, damage.objectsNamed},
+        {IDS_LOST_LINKS, damage.linksLost, 0},
+        {IDS_LOST_GROUPS, damage.groupsLost, 0},
+        {IDS_LOST_TEXTS, damage.textsLost, 0},
+    };
+    for (const auto& l : lost) {
+        if (l.count <= 0 || LoadResString(l.id, line)) continue;
+        char piece[300];
+        wsprintfA(piece, line, l.count, l.of);
+        std::strncat(text, piece, sizeof(text) - std::strlen(text) - 1);
+    }
+    ShowWarningText(text);
+}
+
+// Steps 8-13 of a new document: its file, content and view. `damage` tells what a read of a
+// damaged drawing file lost.
+int FillDocument(HWND window, HWND view, LPCSTR path, int mode, int number, int* zoomToApply, ReadDamage* damage)
+{
+    *damage = ReadDamage{};
     bool readsNothing = mode == DocModeOleBlank || mode == DocModeBlank;
     BOOL currentFormat = FALSE;
     if (!readsNothing) currentFormat = ProbeDrawingFile(path, nullptr) == 1;
@@ -189,6 +218,7 @@ int FillDocument(HWND window, HWND view, LPCSTR path, int mode, int number, int*
             Locked<DocumentState> state(stateBlock);
             err = ReadDrawingFile(static_cast<HFILE>(fileHandle), path, nullptr, 0, view, state.get(), &older,
                                   mode == DocModeFromTemplate);
+            if (!err) *damage = g_readDamage;
             state->flags &= ~static_cast<DWORD>(DocModified);
         }
         Locked<DocumentFile> file(fileBlock);
@@ -286,7 +316,10 @@ UINT OpenFailureWarning(int result)
 {
     switch (result) {
     case StoreDirectoryFull: return 0;
-    case StoreNotAStore: return 5;
+    case StoreNotAStore:
+    // A file that begins like a drawing but whose header cannot be read is no drawing either.
+    case ErrStreamShortRead:
+    case ErrStreamBadHeader: return 5;
     case ErrFilePosition: return 6;
     case ErrFileNotOpened: return 7;
     case ErrLaterVersion: return 4;
@@ -469,8 +502,9 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     }
     HWND view = nullptr;
     int zoom = 0;
+    ReadDamage damage = {};
     int err = MakeChildren(window, &view);
-    if (!err) err = FillDocument(window, view, path, mode, number, &zoom);
+    if (!err) err = FillDocument(window, view, path, mode, number, &zoom, &damage);
     if (err) {
         SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
         UINT warning = OpenFailureWarning(err);
@@ -483,6 +517,8 @@ HWND CreateDocumentWindow(LPCSTR path, int mode)
     ShowWindow(view, SW_SHOW);
     UpdateMenusOnActivate(window, 1);
     DockLibraries(window, view, mode);
+    // The document is there, with what could be read; the user learns what could not.
+    if (!ole && ReadLostSomething(damage)) ShowReadDamage(damage);
     return window;
 }
 

@@ -11,6 +11,7 @@
 #include "documents/document_state.h"
 #include "documents/document_window.h"
 #include "documents/drawing_file.h"
+#include "documents/record_stream.h"
 #include "exchange/exchange_standins.h"
 #include "exchange/ole_document.h"
 #include "exchange/picture_render.h"
@@ -321,6 +322,9 @@ int ReloadFromDrawingData(HWND window, HGLOBAL image, LPCSTR path)
         Locked<DocumentState> state(GetDocumentStateHandle(target.view));
         BOOL older = FALSE;
         err = ReadDrawingFile(HFILE_ERROR, path, image, length, target.view, state.get(), &older, FALSE);
+        // Only the opening of a document tells the user what a damaged drawing lost; an image
+        // handed over cut short is refused as before.
+        if (!err && g_readDamage.cut) err = ErrStreamShortRead;
         state->flags &= ~static_cast<DWORD>(DocModified);
         Locked<DocumentFile> locked(GetDocumentFileHandle(window));
         if (locked) locked->olderVersion = older;

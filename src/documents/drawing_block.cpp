@@ -8,6 +8,9 @@
 //     entries are dropped.
 //  2. Object row i is the object at paint position i and has id i + 1.
 //  3. The tables are unlocked and released on every path out.
+//  4. A block whose framing breaks ends early, keeping what was read, and is settled like a
+//     whole one. What the tables do not hold of what the file announces or holds (objects,
+//     links, groups) goes into g_readDamage, for the opening to tell.
 #include "documents/drawing_block.h"
 
 #include <algorithm>
@@ -157,14 +160,24 @@ int SizeTable(HGLOBAL* table, LONG size)
     return ResizeRecord(table, static_cast<DWORD>(size));
 }
 
+// What a read found of the drawing, beside what its tables hold, for the damage it reports.
+struct ReadCounts {
+    int objectBlocks = 0;    // object blocks met, kept or not
+    int linksNamed = -1;     // entries the link table says it holds; -1 without a table
+    int groupsDropped = 0;   // group records of a new id that found no room
+};
+
 // Reads the link table into the index: entries inserted in target-id order, those of one target
-// each before the ones read earlier; at most `room` entries.
-void ReadLinkTable(LinkIndex* index, int room)
+// each before the ones read earlier; at most `room` entries. `named` is the count the table
+// gives (all of it when its entries cannot be read).
+void ReadLinkTable(LinkIndex* index, int room, int* named)
 {
     index->count = 0;
+    *named = 0;
     if (RecordLength() < sizeof(LinkTableHead)) return;
     LinkTableHead head;
     std::memcpy(&head, RecordData(), sizeof(head));
+    *named = head.count;
     if (head.entrySize < sizeof(LinkRecordEntry)) return;
     DWORD fit = (RecordLength() - sizeof(head)) / head.entrySize;
     int count = static_cast<int>(std::min<DWORD>(head.count, fit));
@@ -188,8 +201,8 @@ void ReadLinkTable(LinkIndex* index, int room)
 // Adds the group a 0x8021 record describes when the header's count leaves room, and makes it
 // the reader's current group. A group split by paint order is written as one group record per
 // run: a later run's record names an entry already read, which becomes current again, so that
-// the group keeps all its members.
-void ReadGroupRecord(GroupTable* table, int room)
+// the group keeps all its members. False when a new group found no room.
+bool ReadGroupRecord(GroupTable* table, int room)
 {
     GroupRecord r = {};
     std::memcpy(&r, RecordData(), std::min<DWORD>(RecordLength(), sizeof(r)));
@@ -197,10 +210,10 @@ void ReadGroupRecord(GroupTable* table, int room)
         if ((*table)[i].groupId == r.groupId) {
             g_currentGroupId = r.groupId;
             g_currentGroupRow = i;
-            return;
+            return true;
         }
     }
-    if (table->count >= room) return;
+    if (table->count >= room) return false;
     GroupEntry& g = (*table)[table->count];
     std::memset(&g, 0, sizeof(g));
     g.groupId = r.groupId;
@@ -221,6 +234,7 @@ void ReadGroupRecord(GroupTable* table, int room)
     g_currentGroupId = r.groupId;
     g_currentGroupRow = table->count;
     ++table->count;
+    return true;
 }
 
 void DecodeDefaultFormats(WORD opcode)
@@ -236,50 +250,68 @@ void DecodeDefaultFormats(WORD opcode)
     }
 }
 
-// Records of the block until 0x4020.
+// One record of the block and what it opens. 1 at 0x4020.
+int ReadBlockRecord(HFILE file, HWND view, DocumentState* state, Drawing* d, const ReadTables& t, int objectRoom,
+                    int linkRoom, int groupRoom, ReadCounts* counts)
+{
+    WORD opcode = 0;
+    DWORD length = 0;
+    if (int err = ReadRecord(file, &opcode, &length)) return err;
+    switch (opcode) {
+    case BlockEndOpcode(kOpDrawingBlock):
+        return 1;
+    case kOpRuler:
+        ReadRulerRecord(&d->rulerSettings);
+        return 0;
+    case kOpLinkTable:
+        ReadLinkTable(t.links, linkRoom, &counts->linksNamed);
+        return 0;
+    case kOpCharFormats:
+    case kOpParaFormats:
+        DecodeDefaultFormats(opcode);
+        return 0;
+    case kOpGroup:
+        if (!ReadGroupRecord(t.groups, groupRoom)) ++counts->groupsDropped;
+        return 0;
+    case BlockEndOpcode(kOpGroup):
+        g_currentGroupId = 0;
+        g_currentGroupRow = -1;
+        return 0;
+    case kOpObject:
+        ++counts->objectBlocks;
+        if (t.objects->count >= objectRoom) return SkipBlock(file, BlockEndOpcode(kOpObject));
+        // The object takes the current group and its paint position's id.
+        return ReadObjectBlock(file, view, state, d, t.objects, t.order, length);
+    default:
+        return (opcode & kRecordBlock) ? SkipBlock(file, BlockEndOpcode(opcode)) : 0;
+    }
+}
+
+// Records of the block until 0x4020. Where the framing breaks the block ends, cut.
 int ReadBlockRecords(HFILE file, HWND view, DocumentState* state, Drawing* d, const ReadTables& t, int objectRoom,
-                     int linkRoom, int groupRoom)
+                     int linkRoom, int groupRoom, ReadCounts* counts)
 {
     for (;;) {
-        WORD opcode = 0;
-        DWORD length = 0;
-        if (int err = ReadRecord(file, &opcode, &length)) return err;
-        switch (opcode) {
-        case BlockEndOpcode(kOpDrawingBlock):
+        int result = ReadBlockRecord(file, view, state, d, t, objectRoom, linkRoom, groupRoom, counts);
+        if (result == 1) return 0;
+        if (result == ErrStreamShortRead) {
+            g_readDamage.cut = TRUE;
             return 0;
-        case kOpRuler:
-            ReadRulerRecord(&d->rulerSettings);
-            break;
-        case kOpLinkTable:
-            ReadLinkTable(t.links, linkRoom);
-            break;
-        case kOpCharFormats:
-        case kOpParaFormats:
-            DecodeDefaultFormats(opcode);
-            break;
-        case kOpGroup:
-            ReadGroupRecord(t.groups, groupRoom);
-            break;
-        case BlockEndOpcode(kOpGroup):
-            g_currentGroupId = 0;
-            g_currentGroupRow = -1;
-            break;
-        case kOpObject: {
-            if (t.objects->count >= objectRoom) {
-                if (int err = SkipBlock(file, BlockEndOpcode(kOpObject))) return err;
-                break;
-            }
-            // The object takes the current group and its paint position's id.
-            if (int err = ReadObjectBlock(file, view, state, d, t.objects, t.order, length)) return err;
-            break;
         }
-        default:
-            if (opcode & kRecordBlock) {
-                if (int err = SkipBlock(file, BlockEndOpcode(opcode))) return err;
-            }
-            break;
-        }
+        if (result) return result;
     }
+}
+
+// Entries whose target and holder both name an object of the file (0xFFFF names none).
+int LinksNamingObjects(LinkIndex* index)
+{
+    constexpr INT32 kNoObject = 0xFFFF;
+    int n = 0;
+    for (int i = 0; i < index->count; ++i) {
+        const LinkEntry& e = (*index)[i];
+        if (e.targetId != kNoObject && e.holderId != kNoObject) ++n;
+    }
+    return n;
 }
 
 // After the records: links re-indexed, text laid out or objects recalculated, label partners
@@ -386,10 +418,33 @@ int ReadDrawingBlock(HFILE file, HWND view, DocumentState* state, DWORD length)
         ApplyDefaultAttributes(d, state);
         g_currentGroupId = 0;
         g_currentGroupRow = -1;
-        result = ReadBlockRecords(file, view, state, d, t, objectCount, linkCount, groupCount);
+        ReadCounts counts;
+        result = ReadBlockRecords(file, view, state, d, t, objectCount, linkCount, groupCount, &counts);
         g_currentGroupId = 0;
         g_currentGroupRow = -1;
+        const int linksStored = t.links->count;
+        const int linksLive = LinksNamingObjects(t.links);
+        const int groupsSeen = t.groups->count + counts.groupsDropped;
         if (!result) result = SettleDrawing(d, t.objects);
+        // Settling may have moved the tables: they are locked afresh to be counted.
+        Locked<ObjectList> objects(d->objectList);
+        Locked<LinkIndex> links(d->linkIndex);
+        Locked<GroupTable> groups(d->groupTable);
+        if (!result && (!objects || !links || !groups)) result = ErrOutOfMemory;
+        if (!result) {
+            // Links that named no object were dead when written; the others dropped here were
+            // lost with their objects.
+            ReadDamage& damage = g_readDamage;
+            damage.objectsNamed = std::max(objectCount, counts.objectBlocks);
+            damage.objectsLost = damage.objectsNamed - objects->count;
+            // A symbol stream carries no link table: its header's count is a loss only when the
+            // block was cut before a table could come.
+            const int linksNamed = counts.linksNamed >= 0 ? std::max(linkCount, counts.linksNamed)
+                                   : damage.cut            ? linkCount
+                                                           : linksStored;
+            damage.linksLost = linksNamed - linksStored + std::max(0, linksLive - links->count);
+            damage.groupsLost = std::max(0, std::max(groupCount, groupsSeen) - groups->count);
+        }
     }
     ReleaseTable(d->objectList, t.objects);
     ReleaseTable(d->zOrderList, t.order);

@@ -338,6 +338,8 @@ int ReadDrawingContent(HFILE file, HWND view, DocumentState* state, BOOL fromTem
             break;
         case kOpDrawingBlock:
             result = ReadDrawingBlock(file, view, state, length);
+            // A drawing block cut short leaves nothing readable behind it.
+            if (!result && g_readDamage.cut) return 0;
             break;
         default:
             if (opcode & kRecordBlock) result = SkipBlock(file, BlockEndOpcode(opcode));
@@ -559,6 +561,7 @@ int ReadDrawingFile(HFILE file, const char* path, HGLOBAL image, DWORD imageLeng
                     DocumentState* state, BOOL* older, BOOL fromTemplate)
 {
     if (older) *older = FALSE;
+    g_readDamage = ReadDamage{};
     if (int err = BeginRecordBuffer()) return err;
     HFILE source = HFILE_ERROR, opened = HFILE_ERROR;
     int result = BeginStreamSource(file, path, image, imageLength, 0, &source, &opened);

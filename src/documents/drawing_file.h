@@ -62,7 +62,8 @@ constexpr int kMaxColors = 256;
 
 // Reads a drawing from `image` (total length `imageLength`) when given, else from `file`, else
 // (file -1) from the file at `path`. `older` is set for a file of an older generation;
-// `fromTemplate` binds the printer as for a new document from a template.
+// `fromTemplate` binds the printer as for a new document from a template. A drawing block cut
+// short or holding damaged objects still reads to 0: what it lost is in g_readDamage.
 int ReadDrawingFile(HFILE file, const char* path, HGLOBAL image, DWORD imageLength, HWND view,
                     DocumentState* state, BOOL* older, BOOL fromTemplate);
 // Writes the drawing to a memory image when `image` is given (handle and total length handed

@@ -212,6 +212,8 @@ int ReadPictureData(DocumentState* state, DWORD length, WORD opcode, DrawObject*
     object->dataId = firstId;
     object->dataCount = count;
     header->pending = FALSE;
+    // A picture without data has no chunk to keep its connection points in.
+    if (count == 0) return 0;
 
     HGLOBAL first = nullptr;
     if (int err = LoadRecord(state->storeSlot, type, firstId, &first)) return err;

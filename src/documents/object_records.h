@@ -8,8 +8,9 @@
 //     every reference read is mapped the same way (MapReadObjectId). 0xFFFF stays "none".
 //  2. Attribute records (0x23, 0x24, 0x25) are written only when they differ from the
 //     drawing's defaults (g_attributeDefaults); an absent record reads as the default.
-//  3. Data records of a read object (text, path, outline, layout, pictures) are added to the
-//     store under fresh ids of their type; ids in the file only name them inside the file.
+//  3. Data records of a read object (path, outline, layout, pictures) are added to the store
+//     under fresh ids of their type; ids in the file only name them inside the file. A text
+//     keeps the id its text block gives (text_stream.h).
 //  4. An object is appended only at its 0x4022, when its class and kind are known, no picture
 //     header waits for its data and the tables have room; otherwise all its records are read
 //     and it is dropped.

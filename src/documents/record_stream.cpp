@@ -9,6 +9,12 @@
 
 int g_fileResolution = kFileUnitsPerInch;
 BOOL g_olderFile = FALSE;
+ReadDamage g_readDamage = {};
+
+bool ReadLostSomething(const ReadDamage& damage)
+{
+    return damage.objectsLost > 0 || damage.linksLost > 0 || damage.groupsLost > 0 || damage.textsLost > 0;
+}
 
 namespace {
 

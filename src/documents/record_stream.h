@@ -83,3 +83,19 @@ INT32 ScaleFromFileUnits(INT32 value, int fileResolution, int targetResolution =
 // Units per inch of the stream last read (the header's sixth value) and the older-file flag.
 extern int g_fileResolution;
 extern BOOL g_olderFile;
+
+// What the read of a damaged drawing block had to leave out. The drawing-file and symbol-stream
+// readers clear it when they begin; the drawing block's readers fill it; the document opening
+// tells the user of it. A block whose framing breaks (the file ends inside it, or a record runs
+// past its end) ends there with `cut` set: what was read so far stays.
+struct ReadDamage {
+    int objectsNamed;   // object blocks the header announces, or more when more were found
+    int objectsLost;    // of these, the ones the drawing does not hold
+    int linksLost;      // links of the table that were not stored or named a lost object
+    int groupsLost;     // groups announced or found that the drawing does not hold
+    int textsLost;      // object texts dropped while their objects were kept
+    BOOL cut;
+};
+extern ReadDamage g_readDamage;
+// True when the last read lost anything.
+bool ReadLostSomething(const ReadDamage& damage);

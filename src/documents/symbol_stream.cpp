@@ -40,8 +40,10 @@ int ReadSymbolContent(HFILE file, HWND view, DocumentState* state)
         if (opcode == BlockEndOpcode(kOpHeader)) return 0;
         if (opcode == kOpFontTable)
             result = ReadFontTable(file, view, state);
-        else if (opcode == kOpDrawingBlock)
+        else if (opcode == kOpDrawingBlock) {
             result = ReadDrawingBlock(file, view, state, length);
+            if (!result && g_readDamage.cut) return 0;
+        }
         else if (opcode & kRecordBlock)
             result = SkipBlock(file, BlockEndOpcode(opcode));
         if (result) return result;
@@ -61,6 +63,7 @@ int WriteSymbolStream(const char* path, HGLOBAL* image, DWORD* imageLength, Docu
 
 int ReadSymbolStream(HFILE file, const char* path, HGLOBAL recordBlock, DWORD imageLength, DocumentState* state)
 {
+    g_readDamage = ReadDamage{};
     if (int err = BeginRecordBuffer()) return err;
     // The image starts behind the record's block header, and so does its limit.
     DWORD limit = imageLength > 0xFFFFFFFFu - kBlockHeaderSize ? 0xFFFFFFFFu : imageLength + kBlockHeaderSize;
@@ -68,6 +71,8 @@ int ReadSymbolStream(HFILE file, const char* path, HGLOBAL recordBlock, DWORD im
     int result = BeginStreamSource(file, path, recordBlock, limit, kBlockHeaderSize, &source, &opened);
     if (!result) result = ReadStreamHeader(source, nullptr);
     if (!result) result = ReadSymbolContent(source, DrawingView(state->drawing), state);
+    // No one reads a library item's damage to the user: a stream cut short fails as it did.
+    if (!result && g_readDamage.cut) result = ErrStreamShortRead;
     EndStreamSource(opened);
     return result;
 }

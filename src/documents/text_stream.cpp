@@ -24,6 +24,8 @@ ParagraphFormat StandardParagraphFormat()
 
 namespace {
 
+constexpr INT32 kLargestRecordId = 32767;
+
 // The run fields in code order (0 face .. 8 nominal size).
 INT32* RunField(TextRun* run, int code)
 {
@@ -303,6 +305,8 @@ int ReadTextRecords(HFILE file, TextBlock* block)
 int ReadTextBlock(HFILE file, HWND, DocumentState* state, DrawObject* object)
 {
     RecordFields f = RecordFields::Current();
+    INT32 id = -1;
+    f.U16(0, &id);
     TextBlock header = {};
     f.U16(2, &header.runCount);
     f.U16(4, &header.formatCount);
@@ -326,13 +330,20 @@ int ReadTextBlock(HFILE file, HWND, DocumentState* state, DrawObject* object)
     header.segmentCount = 1;
     header.layoutWidth = -1;
     long long size = TextBlockSize(&header);
-    if (size > kLargestTextBlock) return ErrStreamBadHeader;
 
+    // The record keeps the id the file gives it. A text whose counts pass the limit, or whose
+    // id is missing, out of range or taken by another text, is a damaged one: it costs this
+    // text only, and the object is read on without it.
     const int slot = state->storeSlot;
-    int id = 0;
-    if (int err = NextFreeRecordId(slot, RecTextBlock, &id)) return err;
     HGLOBAL record = nullptr;
-    if (int err = AddRecord(slot, RecTextBlock, id, static_cast<DWORD>(kBlockHeaderSize + size), &record)) return err;
+    int added = StoreKeyMissing;
+    if (size <= kLargestTextBlock && id >= 0 && id <= kLargestRecordId)
+        added = AddRecord(slot, RecTextBlock, id, static_cast<DWORD>(kBlockHeaderSize + size), &record);
+    if (added == StoreKeyMissing || added == StoreKeyExists) {
+        ++g_readDamage.textsLost;
+        return SkipBlock(file, BlockEndOpcode(kOpText));
+    }
+    if (added) return added;
     object->textId = id;
 
     int result = 0;

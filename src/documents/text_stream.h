@@ -7,8 +7,9 @@
 // line and one segment and is not laid out (layoutWidth -1).
 //
 // Invariants of a block read (whatever the file holds):
-//  1. at least one run, one to 500 paragraph formats, and no more than 0x7FFF bytes in all
-//     (1003);
+//  1. at least one run, one to 500 paragraph formats, and no more than 0x7FFF bytes in all;
+//     a block past that, or whose record id is out of range or taken, is skipped whole and
+//     counted as a lost text;
 //  2. runs cover the text in order: starts never fall and lie within the text, every count
 //     reaches the next start (the last one the text's end);
 //  3. unknown change codes are ignored; surplus entries, formats and text bytes are not stored.
@@ -43,7 +44,8 @@ ParagraphFormat StandardParagraphFormat();
 // `textRecordId`. A payload shorter than its counts say is StoreMemoryTooSmall.
 int WriteTextBlock(HFILE file, const TextBlock* block, LONG payloadSize, int textRecordId);
 // Reads through 0x4040 with the 0x8040 record in the record buffer and leaves a new record 114
-// under a fresh id in the store, named by the object's textId.
+// under the id the header gives, named by the object's textId; a damaged block (see 1 above)
+// leaves the object without text.
 int ReadTextBlock(HFILE file, HWND view, DocumentState* state, DrawObject* object);
 
 // Builds one run entry of `run` against `carried` (which takes the changes) into `entry` (room

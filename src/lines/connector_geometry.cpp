@@ -298,7 +298,9 @@ double ConnectorLength(Drawing* drawing, const DrawObject* connector)
     const int count = SoundCount(&path);
     const POINT f = ConnectorEndPoint(&path, 0), g = ConnectorEndPoint(&path, count);
     const double dx = g.x - f.x, dy = g.y - f.y;
-    if (count % 2 == 0)
+    // A straight connector is its one segment, however short: across a short one only its
+    // label turns.
+    if (count % 2 == 0 || count == 1)
         return std::sqrt(dx * dx + dy * dy);
     // An odd path's label sits on its middle segment: across a short segment, along a long one.
     const ConnectorSegment& s = path.segments[count / 2];

@@ -14,13 +14,16 @@
 //  4. A move by (0, 0) is no move: nothing is moved and nothing flagged, so holders that have
 //     reached their targets stop flagging each other.
 //  5. Passes end when one settles nothing, and after at most (entries + 2) passes: hooks that
-//     pull each other round in a ring can never settle, and must not hang the program. Entries
-//     still flagged then are cleared.
+//     pull each other round in a ring can never settle, and must not hang the program. A ring
+//     still flagged then ends the propagation with 10009 (left alone, it would climb off the
+//     drawing), and the caller rolls the edit back.
 //  6. A holder moves with its group only when its group (by id) is another than its target's.
 //  7. The pull-back moves objects after the passes, flagging their links again; passes of their
-//     own (bounded as in 5) settle those. An object these push off the page once more is not
-//     pulled back again: its mark goes. No entry leaves a propagation flagged 0x10, or every
-//     later edit, and every Undo back to it, would chase it again.
+//     own (bounded as in 5) settle those. When these push an object off the page once more it
+//     is pulled back again, a bounded number of times; one still off the page then is 10009.
+//     So a propagation that succeeds leaves every object on the drawing. No entry leaves a
+//     propagation flagged 0x10, or every later edit, and every Undo back to it, would chase it
+//     again.
 #include "model/link_propagation.h"
 
 #include <set>
@@ -41,6 +44,8 @@
 namespace {
 
 constexpr LONG kFarDistance = 32767;
+// Pull-backs of one propagation: each is followed by passes that may push something off again.
+constexpr int kMaxPullBacks = 3;
 
 // The flagged positions of the running propagation; propagations nest (a class may propagate
 // inside a reshape), each with its own list.
@@ -284,13 +289,12 @@ int Propagation::Passes(int* passes)
         if (result == ErrOutOfMemory) break;
     }
     g_work = work.outer;
-    if (again && *passes >= bound) {
-        // A ring of hooks that never settles: its flags go, or every later edit would chase it.
+    if (again && *passes >= bound && !result) {
+        // Entries still flagged after the last pass: a ring of hooks that never settles.
         Locked<LinkIndex> index(drawing_->linkIndex);
-        if (index) {
-            for (int pos : work.positions) {
-                if (pos < index->count) (*index)[pos].flags &= ~static_cast<DWORD>(LinkChanged);
-            }
+        if (!index) return ErrOutOfMemory;
+        for (int i = 0; i < index->count; ++i) {
+            if ((*index)[i].flags & LinkChanged) return ErrOutsideDrawing;
         }
     }
     return result;
@@ -447,7 +451,11 @@ int PropagateLinksCounted(Drawing* drawing, int* passes)
         if (!objects) return ErrOutOfMemory;
         Propagation propagation(drawing, objects.get());
         result = propagation.Passes(passes);
-        if (!result && propagation.pullBackDue) {
+        for (int round = 0; !result && propagation.pullBackDue; ++round) {
+            if (round == kMaxPullBacks) {
+                result = ErrOutsideDrawing;
+                break;
+            }
             propagation.pullBackDue = false;
             result = propagation.PullBack();
             int settling = 0;

@@ -82,8 +82,8 @@ RECT Normalized(const RECT& r)
     return n;
 }
 
-// Where the picture may draw: its own box, turned with the object when rotated, joined with
-// the object's update rectangle.
+// Where the picture may draw: its own box with its edges, turned with the object when rotated,
+// joined with the object's update rectangle.
 RECT PictureClipRect(const PictureDrawState* s, const RECT& dest)
 {
     RECT box = Normalized(dest);
@@ -99,6 +99,9 @@ RECT PictureClipRect(const PictureDrawState* s, const RECT& dest)
             box.bottom = c.y > box.bottom ? c.y : box.bottom;
         }
     }
+    // A clip rectangle leaves out its right and bottom edges; the box's own edges are drawn on.
+    ++box.right;
+    ++box.bottom;
     if (!IsRectEmpty(&s->updateRect))
         UnionRect(&box, &box, &s->updateRect);
     return box;

@@ -128,10 +128,10 @@ int LoadPictureChunks(int slot, int type, int firstId, int count, HGLOBAL* data,
     *data = nullptr;
     *dataSize = 0;
     // The run comes from a stored object: ids are 0..32767, so a run that leaves that range
-    // (or has no chunk) cannot exist.
-    if (count < 1 || firstId < 0 || firstId > 32767 || count > 32768 - firstId)
+    // cannot exist. A picture without data has a run of no chunks and joins to no bytes.
+    if (count < 0 || (count > 0 && (firstId < 0 || firstId > 32767 || count > 32768 - firstId)))
         return StoreKeyMissing;
-    HGLOBAL joined = GlobalAlloc(GMEM_MOVEABLE, static_cast<DWORD>(count) * kJoinRoomPerChunk);
+    HGLOBAL joined = GlobalAlloc(GMEM_MOVEABLE, std::max<DWORD>(static_cast<DWORD>(count) * kJoinRoomPerChunk, 1));
     if (!joined)
         return 1;
     int result = 0;

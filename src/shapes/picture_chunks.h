@@ -71,6 +71,7 @@ int StorePictureChunks(int slot, int type, HGLOBAL data, DWORD dataSize, const R
 // Joins the run back into a new block (the caller's), without the colour table, which goes
 // into `colors` when given (room for 256). 0; 1 when the block cannot be allocated; the error
 // of LoadRecord; 3 for a damaged chunk and 11 for a run that cannot exist. Nothing partial is
-// returned: on an error `data` is null.
+// returned: on an error `data` is null. A run of no chunks (a picture without data) gives a
+// block of no data and leaves the frame, colours and flags as they were.
 int LoadPictureChunks(int slot, int type, int firstId, int count, HGLOBAL* data, RECT* frame,
                       int* colorCount, COLORREF* colors, int* flags, DWORD* dataSize);

@@ -87,7 +87,14 @@ int OpenStore(LPCSTR path, HFILE file, int* slot, LONG base, int* versionMark, B
     StoreDescriptor image;
     int result = SeekTo(file, base);
     if (!result) {
-        result = ReadPieces(file, reinterpret_cast<BYTE*>(&image), kDescriptorSize);
+        // A file that ends before a whole descriptor (an empty file, a short text) is not a
+        // store; only a read the system refuses is a failure of the file.
+        const UINT got = g_storeFileCalls.read(file, &image, kDescriptorSize);
+        if (got == static_cast<UINT>(HFILE_ERROR)) {
+            result = ErrFileIO;
+        } else if (got != static_cast<UINT>(kDescriptorSize)) {
+            result = StoreNotAStore;
+        }
     }
     if (!result) {
         if (image.formatMark != kFormatMark) {

@@ -2,6 +2,7 @@
 // the helpers for record blocks.
 #include "store/store_records.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/results.h"
@@ -376,7 +377,8 @@ int NextFreeRecordIdRun(int slot, int type, int count, int* firstId)
     if (int result = LockTypePage(slot, type, &ref)) {
         return result;
     }
-    if (count < 1) {
+    // A run of no ids is a picture without data: valid, it takes no id.
+    if (count < 0) {
         return StoreNoRoom;
     }
     BlockLock lock(ref.page);
@@ -393,7 +395,8 @@ int NextFreeRecordIdRun(int slot, int type, int count, int* firstId)
         return 0;
     }
     int highest = entries[used - 1].key;
-    if (highest + count <= 32767) {
+    // An empty run still names an id in range, so it never starts past 32767.
+    if (highest + std::max(count, 1) <= 32767) {
         *firstId = highest + 1;
         return 0;
     }

@@ -28,6 +28,8 @@ int MarkBlockDirty(HGLOBAL block);
 int ResizeRecord(HGLOBAL* block, DWORD newSize);
 int UnloadRecord(HGLOBAL block);
 int NextFreeRecordId(int slot, int type, int* id);
+// The first of `count` consecutive free ids, or 24; a count of 0 is the empty run of a picture
+// without data, answered with an id in range that no record needs to hold.
 int NextFreeRecordIdRun(int slot, int type, int count, int* firstId);
 
 int CountRecordTypes(int slot, int* count);

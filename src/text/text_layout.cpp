@@ -442,6 +442,13 @@ void LineLayout::RunBoundary()
 {
     if (pos_ > segStart_) {
         if (text_[pos_ - 1] == ' ') {
+            // The spaces stepped over before the boundary are this run's and are drawn in its
+            // font: measured here, they place the next segment behind them, so that the next
+            // run's word is neither drawn over them nor stretched across them.
+            if (measStart_ < pos_) {
+                pending_ += Measure(measStart_, pos_);
+                measStart_ = pos_;
+            }
             // Keeps the drawn count and width of its last break; the mark lets justification
             // give the trailing space its share.
             seg_.extraWidth = 1;

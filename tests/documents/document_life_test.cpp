@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "documents/document_life.h"
 #include "documents/document_save.h"
 #include "documents/document_window.h"
+#include "documents/drawing_block.h"
 #include "documents/drawing_file.h"
 #include "documents/options.h"
 #include "exchange/printer_setup.h"
@@ -440,7 +442,7 @@ TEST_F(DocumentTest, OpeningKeepsTheFileAndFindsItAgain)
 TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
 {
     struct Case { int result; UINT warning; } map[] = {
-        {7, 5}, {10008, 4}, {10006, 6}, {10007, 7}, {2, 0}, {10003, 8}, {10004, 8}, {1003, 8}};
+        {7, 5}, {10008, 4}, {10006, 6}, {10007, 7}, {2, 0}, {10003, 8}, {10004, 8}, {1003, 5}, {1001, 5}};
     for (auto c : map) EXPECT_EQ(c.warning, OpenFailureWarning(c.result)) << c.result;
 
     folder_ = std::make_unique<TempFolder>();
@@ -452,6 +454,79 @@ TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
     EXPECT_EQ((std::vector<std::string>{Message(5), Message(8)}), Shown());
     EXPECT_TRUE(Documents().empty());
     EXPECT_EQ(0, UntitledCounter);
+
+    // Too short for the signature, without it, or cut inside the header record: not a drawing.
+    const std::string headerStart = std::string("VEXLORFM") + std::string("\x01\x80\x0C\0\0\0\x02\0\x2C\x01\x01\0", 12);
+    ASSERT_EQ(20u, headerStart.size());
+    const struct { const char* name; std::string bytes; } foreign[] = {
+        {"empty.VXR", ""}, {"text.VXR", "Just a note.\r\n"}, {"cut.VXR", headerStart}, {"sig.VXR", "VEXLOR"}};
+    for (const auto& f : foreign) {
+        prompts_->Clear();
+        const std::string path = folder_->File(f.name);
+        WriteAll(path, f.bytes);
+        EXPECT_FALSE(CreateDocumentWindow(path.c_str(), DocModeOpen)) << f.name;
+        EXPECT_EQ((std::vector<std::string>{Message(5)}), Shown()) << f.name;
+    }
+    EXPECT_TRUE(Documents().empty());
+}
+
+// A drawing file whose drawing block names three objects and holds one: the blocks of the
+// other two were lost.
+std::string DrawingMissingTwoObjects()
+{
+    std::string out = "VEXLORFM";
+    auto record = [&out](WORD opcode, const std::string& data) {
+        out.append(reinterpret_cast<const char*>(&opcode), 2);
+        if (opcode & 0x4000) return;
+        const DWORD n = static_cast<DWORD>(data.size());
+        out.append(reinterpret_cast<const char*>(&n), 4);
+        out += data;
+    };
+    const StreamHeader header = {2, 300, 1, 2, 100, 600};
+    record(0x8001, std::string(reinterpret_cast<const char*>(&header), sizeof header));
+    DrawingBlockHeader block = {};
+    block.objectCount = 3;
+    block.pageWidth = 5100;
+    block.pageHeight = 6600;
+    block.currentRow = -1;
+    block.defaultBorderWidth = 1;
+    block.defaultLineWidth = 1;
+    block.defaultTextSize = 12;
+    std::strcpy(block.defaultFace, "Arial");
+    record(0x8020, std::string(reinterpret_cast<const char*>(&block), sizeof block));
+    // A rectangle at (600, 600)-(900, 900), no label partner.
+    std::vector<INT16> shape(36, 0);
+    for (int r = 0; r < 3; ++r)
+        for (int i = 0; i < 4; ++i) shape[1 + 4 * r + i] = i < 2 ? 600 : 900;
+    shape[13] = 1;
+    shape[27] = static_cast<INT16>(0xFFFF);
+    shape[28] = -1;
+    record(0x8022, std::string(reinterpret_cast<const char*>(shape.data()), 72));
+    record(0x4022, {});
+    record(0x4020, {});
+    record(0x4001, {});
+    return out;
+}
+
+TEST_F(DocumentTest, ADamagedDrawingOpensWithOneWarningOfWhatWasLost)
+{
+    folder_ = std::make_unique<TempFolder>();
+    const std::string path = folder_->File("damaged.VXR");
+    WriteAll(path, DrawingMissingTwoObjects());
+    prompts_->Clear();
+    HWND window = Open(path);
+    ASSERT_TRUE(window);
+    {
+        Locked<Drawing> drawing(StateOf(window).drawing);
+        Locked<ObjectList> objects(drawing->objectList);
+        EXPECT_EQ(1, objects->count);
+    }
+    char objectsLine[262] = {};
+    LoadStringA(GetModuleHandleA(nullptr), 69, objectsLine, sizeof objectsLine);
+    char lost[300];
+    wsprintfA(lost, objectsLine, 2, 3);
+    EXPECT_EQ((std::vector<std::string>{Message(65) + lost}), Shown());
+    EXPECT_FALSE(Modified(window));
 }
 
 TEST_F(DocumentTest, AFileInUseOpensReadOnlyAndIsNotSavedInPlace)

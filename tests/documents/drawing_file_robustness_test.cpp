@@ -198,6 +198,87 @@ protected:
     }
 };
 
+// A damaged drawing reads to 0 as far as it can be read, and tells what it lost: cut inside an
+// object block, its drawing block record one byte short, a text past its limit, a link table
+// naming more links than it holds.
+TEST_F(DrawingFileCorpus, DamagedDrawingsReadAsFarAsTheyCanAndTellWhatWasLost)
+{
+    // Paint order a, b, c, d, line: the line hooked to a and b, c and d grouped, d with text.
+    const int a = AddAt(ClassShape, RECT{100, 100, 700, 500}, 1);
+    const int b = AddAt(ClassShape, RECT{1000, 100, 1600, 500}, 1);
+    const int c = AddAt(ClassShape, RECT{100, 1000, 700, 1500}, 1);
+    const int d = AddAt(ClassShape, RECT{1000, 1000, 1600, 1500}, 1);
+    const int line = AddAt(ClassLine, RECT{700, 300, 1000, 300}, 1);
+    {
+        Locked<Drawing> drawing = LockDrawing();
+        ASSERT_EQ(0, AttachHook(drawing.get(), line, -1, a, 1, 600, 300));
+        ASSERT_EQ(0, AttachHook(drawing.get(), line, -1, b, 2, 0, 300));
+    }
+    AddGroup(5, {c, d}, true);
+    const int text = AddText("box text");
+    Change(d, [text](DrawObject& o, Drawing&) { o.textId = text; });
+    const std::string stream = WriteImage();
+    ASSERT_FALSE(stream.empty());
+
+    const std::vector<RecordPlace> places = RecordPlaces(stream);
+    auto place = [&](WORD opcode, int nth) {
+        for (const RecordPlace& p : places) {
+            WORD op;
+            std::memcpy(&op, stream.data() + p.start, 2);
+            if (op == opcode && nth-- == 0) return p;
+        }
+        ADD_FAILURE() << "no record " << opcode;
+        return RecordPlace{};
+    };
+    auto patched = [&](size_t at, const void* value, size_t n) {
+        std::string copy = stream;
+        std::memcpy(&copy[at], value, n);
+        return copy;
+    };
+    const WORD hugeText = 0x7F00;
+    const DWORD shortHeader = sizeof(DrawingBlockHeader) - 1;
+    WORD links = 0;
+    std::memcpy(&links, stream.data() + place(0x29, 0).dataAt, 2);
+    const WORD moreLinks = static_cast<WORD>(links + 2);
+    ASSERT_EQ(2, links);
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int objects;
+        ReadDamage damage;
+    } cases[] = {
+        {"whole", stream, 5, {5, 0, 0, 0, 0, FALSE}},
+        // a, b and c are read; c's group loses d, and the line's links go with the line.
+        {"cut inside d", stream.substr(0, place(kOpObject, 3).dataAt + 10), 3, {5, 2, 2, 1, 0, TRUE}},
+        {"text past its limit", patched(place(kOpText, 0).dataAt + 6, &hugeText, 2), 5, {5, 0, 0, 0, 1, FALSE}},
+        {"link table naming two more", patched(place(0x29, 0).dataAt, &moreLinks, 2), 5, {5, 0, 2, 0, 0, FALSE}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TearDown();
+        SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_EQ(0, ReadImage(k.bytes));
+        EXPECT_EQ(k.objects, Count());
+        EXPECT_EQ(k.damage.objectsNamed, g_readDamage.objectsNamed);
+        EXPECT_EQ(k.damage.objectsLost, g_readDamage.objectsLost);
+        EXPECT_EQ(k.damage.linksLost, g_readDamage.linksLost);
+        EXPECT_EQ(k.damage.groupsLost, g_readDamage.groupsLost);
+        EXPECT_EQ(k.damage.textsLost, g_readDamage.textsLost);
+        EXPECT_EQ(k.damage.cut, g_readDamage.cut);
+        EXPECT_EQ(0, CheckStore(slot_));
+    }
+
+    // The drawing block's record one byte short: what follows no longer lines up with records.
+    TearDown();
+    SetUp();
+    ASSERT_EQ(0, ReadImage(patched(place(kOpDrawingBlock, 0).lengthAt, &shortHeader, 4)));
+    EXPECT_EQ(5, g_readDamage.objectsNamed);
+    EXPECT_EQ(5 - Count(), g_readDamage.objectsLost);
+    EXPECT_TRUE(ReadLostSomething(g_readDamage));
+}
+
 TEST_F(DrawingFileCorpus, WriterMakesTheCorpus)
 {
     struct Sample {

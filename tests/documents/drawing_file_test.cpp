@@ -625,7 +625,13 @@ TEST_F(DrawingFileTest, ReopenedDrawingKeepsReferencesGroupsAndText)
     for (WORD op : Opcodes(ParseRecords(stream)))
         if (op == 0x8021 || op == 0x4021) groupRecords.push_back(op);
     EXPECT_EQ(std::vector<WORD>({0x8021, 0x4021, 0x8021, 0x4021}), groupRecords);
+    // Read as into a new document, which holds no text before.
+    HGLOBAL original = nullptr;
+    ASSERT_EQ(0, LoadRecord(slot_, RecTextBlock, textId, &original));
+    ASSERT_EQ(0, DeleteRecord(original));
+    GlobalFree(original);
     ASSERT_EQ(0, ReadImage(stream));
+    EXPECT_FALSE(ReadLostSomething(g_readDamage));
     // Paint order c, a, b, line, array, member: ids 1..6.
     ASSERT_EQ(6, Count());
     EXPECT_EQ(6, LockDrawing()->lastId);
@@ -679,9 +685,9 @@ TEST_F(DrawingFileTest, ReopenedDrawingKeepsReferencesGroupsAndText)
     EXPECT_EQ(0, Object(arrayRow).groupId);
     EXPECT_EQ(0, Object(memberRow).groupId);
 
-    // The text keeps its runs and its format.
+    // The text keeps its record id, its runs and its format.
     const DrawObject textHolder = Object(b);
-    ASSERT_GE(textHolder.textId, 0);
+    ASSERT_EQ(textId, textHolder.textId);
     std::string bytes = RecordBytes(RecTextBlock, textHolder.textId);
     TextBlockView view = ViewTextBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<LONG>(bytes.size()));
     ASSERT_GE(view.runCount, 2);

@@ -103,6 +103,7 @@ protected:
         g_olderFile = FALSE;
         g_currentGroupId = 0;
         g_currentGroupRow = -1;
+        g_readDamage = ReadDamage{};
         Locked<Drawing> d = LockDrawing();
         SetAttributeDefaults(d.get());
         g_defaultCharFormat = TextRun{};
@@ -115,6 +116,7 @@ protected:
         g_olderFile = FALSE;
         g_currentGroupId = 0;
         g_currentGroupRow = -1;
+        g_readDamage = ReadDamage{};
         EndMemoryStream();
         EndRecordBuffer();
         for (HGLOBAL image : images_) GlobalFree(image);
@@ -209,6 +211,16 @@ protected:
         MarkBlockDirty(block);
         ReleaseBlock(block);
         return id;
+    }
+
+    // Deletes a stored text before its written block is read back, as a new document holds
+    // no text yet: the text read keeps the written id.
+    void DropText(int id)
+    {
+        HGLOBAL block = nullptr;
+        ASSERT_EQ(0, LoadRecord(slot_, RecTextBlock, id, &block));
+        ASSERT_EQ(0, DeleteRecord(block));
+        GlobalFree(block);
     }
 
     // The stored text block of a read object: header, runs, formats and text.
@@ -726,6 +738,23 @@ TEST_F(ObjectRecordsTest, PictureRoundTrip)
     EXPECT_EQ(78u, headers[0].data.size());
 }
 
+// A picture record without data makes a picture of no chunks, which writes nothing back.
+TEST_F(ObjectRecordsTest, APictureWithoutDataIsRead)
+{
+    RecordBuilder header;
+    header.Rect({0, 0, 8, 8}).I16(1).I16(300).I16(300);
+    ImageBuilder image;
+    image.Add(kOpObject, ObjectRecord(ClassShape, 1)).Add(kOpPictureHeader, header);
+    image.Add(kOpMetafileData).End(kOpObject).Add(kEndOfTest);
+    const int row = Count();
+    ASSERT_EQ(0, Read(image.Make(), row + 1));
+    ASSERT_EQ(row + 1, Count());
+    const DrawObject o = Object(row);
+    EXPECT_EQ(kMetafileChunkType, o.dataType);
+    EXPECT_EQ(0, o.dataCount);
+    EXPECT_TRUE(Only(RecordsOf(Write({o})), kOpPictureHeader).empty());
+}
+
 // Colour and connection point counts are bounded by the header; data without a header is
 // dropped and the object kept.
 TEST_F(ObjectRecordsTest, PictureCountsAreBounded)
@@ -801,9 +830,10 @@ TEST_F(ObjectRecordsTest, TextRunsAndFormatsRoundTrip)
     EXPECT_EQ(kTextHeaderRecordSize, Only(records, kOpText)[0].data.size());
 
     const int row = Count();
+    DropText(o.textId);
     ASSERT_EQ(0, Read(image, row + 1));
     DrawObject read = Object(row);
-    ASSERT_GE(read.textId, 0);
+    ASSERT_EQ(o.textId, read.textId);
     StoredText t = TextOf(read.textId);
     EXPECT_EQ("hello bold world", t.text);
     EXPECT_EQ(1, t.header.lineCount);
@@ -848,6 +878,7 @@ TEST_F(ObjectRecordsTest, DefaultTextAndRescaling)
     EXPECT_TRUE(Only(RecordsOf(image), kOpRuns).empty());
     g_fileResolution = 300;
     const int row = Count();
+    DropText(o.textId);
     ASSERT_EQ(0, Read(image, row + 1));
     g_fileResolution = 600;
     StoredText t = TextOf(Object(row).textId);
@@ -879,10 +910,10 @@ TEST_F(ObjectRecordsTest, TextBlockLimits)
     image.Add(kOpTextBytes, RecordBuilder().Bytes("wxyz", 4)).Add(kOpRuns, runs);
     image.End(kOpText).End(kOpObject);
     image.Add(kOpObject, ObjectRecord(ClassShape, 1));
-    image.Add(kOpText, RecordBuilder().I16(5).U16(0).U16(0).U16(2));
+    image.Add(kOpText, RecordBuilder().I16(6).U16(0).U16(0).U16(2));
     image.Add(kOpTextBytes, RecordBuilder().Bytes("ok", 2)).End(kOpText).End(kOpObject);
     image.Add(kOpObject, ObjectRecord(ClassShape, 1));
-    image.Add(kOpText, RecordBuilder().I16(5).U16(1).U16(600).U16(0));
+    image.Add(kOpText, RecordBuilder().I16(7).U16(1).U16(600).U16(0));
     image.Add(kOpParagraphFormat, RecordBuilder().U16(550).U16(1).U16(100).I16(2)).End(kOpText).End(kOpObject);
     image.Add(kEndOfTest);
     const int row = Count();
@@ -913,10 +944,48 @@ TEST_F(ObjectRecordsTest, TextBlockLimits)
     EXPECT_EQ(1u, bare.formats.size());
     EXPECT_EQ(2, bare.runs[0].charCount);
 
+    EXPECT_EQ(0, g_readDamage.textsLost);
+
+    // A text too large for its record costs that text only: the object and the next one stay.
     ImageBuilder huge;
     huge.Add(kOpObject, ObjectRecord(ClassShape, 1));
-    huge.Add(kOpText, RecordBuilder().I16(5).U16(1).U16(1).U16(0x7F00)).End(kOpText).End(kOpObject).Add(kEndOfTest);
-    EXPECT_EQ(ErrStreamBadHeader, Read(huge.Make(), Count() + 1));
+    huge.Add(kOpText, RecordBuilder().I16(8).U16(1).U16(1).U16(0x7F00));
+    huge.Add(kOpTextBytes, RecordBuilder().Bytes("abc", 3)).End(kOpText).End(kOpObject);
+    huge.Add(kOpObject, ObjectRecord(ClassShape, 2)).End(kOpObject).Add(kEndOfTest);
+    const int before = Count();
+    ASSERT_EQ(0, Read(huge.Make(), before + 2));
+    ASSERT_EQ(before + 2, Count());
+    EXPECT_EQ(-1, Object(before).textId);
+    EXPECT_EQ(2, Object(before + 1).objType);
+    EXPECT_EQ(1, g_readDamage.textsLost);
+    EXPECT_TRUE(RecordBytes(RecTextBlock, 8).empty());
+}
+
+// A text keeps the record id its block gives; an id taken by another text, or out of range,
+// costs that text only.
+TEST_F(ObjectRecordsTest, TextRecordsKeepTheirIdsFromTheFile)
+{
+    ImageBuilder image;
+    const struct {
+        int id;
+        const char* text;
+    } texts[] = {{31, "first"}, {1, "second"}, {31, "taken"}, {40000, "beyond"}, {2, "last"}};
+    for (const auto& t : texts) {
+        const WORD length = static_cast<WORD>(std::strlen(t.text));
+        image.Add(kOpObject, ObjectRecord(ClassShape, 1));
+        image.Add(kOpText, RecordBuilder().U16(static_cast<WORD>(t.id)).U16(1).U16(1).U16(length));
+        image.Add(kOpTextBytes, RecordBuilder().Bytes(t.text, length)).End(kOpText).End(kOpObject);
+    }
+    image.Add(kEndOfTest);
+    const int row = Count();
+    ASSERT_EQ(0, Read(image.Make(), row + 5));
+    ASSERT_EQ(row + 5, Count());
+    const int expected[] = {31, 1, -1, -1, 2};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], Object(row + i).textId) << i;
+    EXPECT_EQ("first", TextOf(31).text);
+    EXPECT_EQ("second", TextOf(1).text);
+    EXPECT_EQ("last", TextOf(2).text);
+    EXPECT_EQ(2, g_readDamage.textsLost);
 }
 
 // The drawing-level decoders: a first entry at 0 sets the default run, one at 5 does not; a

@@ -413,6 +413,10 @@ TEST_F(ConnectorGeometryInDrawing, LengthIsTheChordOrTheSpanAlongTheLabel)
          MakePath(SideNone, SideNone, {{0, 0, 0, 500}, {0, 500, 150, 500}, {150, 500, 150, 1000}}), 1000.0},
         {"long horizontal middle",
          MakePath(SideNone, SideNone, {{0, 0, 0, 500}, {0, 500, 1500, 500}, {1500, 500, 1500, 1000}}), 1500.0},
+        // One segment: its own length, also under 200.
+        {"short straight", MakePath(SideNone, SideNone, {{0, 0, 150, 0}}), 150.0},
+        {"short straight down", MakePath(SideNone, SideNone, {{0, 0, 0, 120}}), 120.0},
+        {"long straight", MakePath(SideNone, SideNone, {{0, 0, 900, 0}}), 900.0},
         // Even counts: the distance between the ends.
         {"two segments", CurvedLayout(), std::sqrt(1000.0 * 1000.0 + 400.0 * 400.0)},
     };

@@ -118,6 +118,13 @@ protected:
         Locked<Drawing> d(state_->drawing);
         return PropagateLinksCounted(d.get(), passes);
     }
+    // Hooks attached by hand leave their links flagged; an edit would settle them first.
+    void ClearChangedFlags()
+    {
+        Locked<Drawing> d(state_->drawing);
+        Locked<LinkIndex> index(d->linkIndex);
+        for (int i = 0; i < index->count; ++i) (*index)[i].flags &= ~static_cast<DWORD>(LinkChanged);
+    }
     std::string Records()
     {
         std::string all;
@@ -653,11 +660,32 @@ TEST_F(HookPoints, RingsOfHooksEnd)
     ASSERT_EQ(0, Hook(a, b, 15, 600, 300));
     ASSERT_EQ(0, MoveAlone(a, 60, 0));
     int passes = 0;
-    Propagate(&passes);
+    // A ring that would climb off the drawing without end is refused once its passes are spent.
+    EXPECT_EQ(10009, Propagate(&passes));
     EXPECT_LE(passes, 2 + 2);
     Locked<Drawing> d(state_->drawing);
     Locked<LinkIndex> index(d->linkIndex);
     for (int i = 0; i < index->count; ++i) EXPECT_EQ(0u, (*index)[i].flags & LinkChanged);
+}
+
+TEST_F(HookPoints, AMoveThatLeavesARingUnsettledIsRolledBack)
+{
+    // Three shapes, each hooked to the right of the next: a ring that cannot settle.
+    int rows[3];
+    for (int i = 0; i < 3; ++i) rows[i] = Add(ShapeRectangle, RECT{3000, 3000 + 1000 * i, 3600, 3600 + 1000 * i});
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(0, Hook(rows[i], rows[(i + 1) % 3], 15, 600, 300));
+    ClearChangedFlags();
+    const std::string before = Records();
+    ObjectVector* set = NewObjectVector(4);
+    set->rows[set->count++] = rows[0];
+    EXPECT_EQ(10009, MoveObjects(view_, 0, 30, set, FALSE));
+    FreeObjectVector(&set, nullptr);
+    EXPECT_EQ(before, Records());
+    for (int row : rows) {
+        const RECT f = Object(row).frame;
+        EXPECT_GE(f.left, 0);
+        EXPECT_GE(f.top, 0);
+    }
 }
 
 TEST_F(HookPoints, ASetAsWideAsThePageCannotBePulledBack)

@@ -166,7 +166,7 @@ TEST(MetafilePlayback, ClipsFontsAndPolygonSetsFollowTheTransform)
     const RECT box = {0, 0, 100, 100};
     auto plain = Play(bits, box, box);
     // The first clip is playback's own, to the picture's box; the file's clips follow.
-    EXPECT_EQ((Shorts{{0, 0, 100, 100}, {10, 20, 60, 80}}), Rects(plain, MetaIntersectClipRect));
+    EXPECT_EQ((Shorts{{0, 0, 101, 101}, {10, 20, 60, 80}}), Rects(plain, MetaIntersectClipRect));
     EXPECT_EQ(1u, OfFunction(plain, MetaExcludeClipRect).size());
     // The polygons and their points are drawn in reverse order.
     const auto sets = OfFunction(plain, MetaPolyPolygon);
@@ -278,12 +278,27 @@ TEST(MetafilePlayback, PlaybackIsClippedToThePicturesBox)
         PlayPictureInRect(canvas.dc(), &dest, BitsBlock(bits), &frame, &state, 0);
         EXPECT_EQ(white, canvas.Pixel(29, 29));
         EXPECT_EQ(white, canvas.Pixel(75, 75));
-        EXPECT_EQ(white, canvas.Pixel(70, 50));
+        EXPECT_EQ(white, canvas.Pixel(71, 50));
+        EXPECT_EQ(white, canvas.Pixel(50, 71));
         EXPECT_EQ(ink, canvas.Pixel(69, 69));
+        // The box's own right and bottom edges are inside it.
+        EXPECT_EQ(ink, canvas.Pixel(70, 50));
+        EXPECT_EQ(ink, canvas.Pixel(50, 70));
         // The clip is the playback's own: the caller's device is as it was.
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         EXPECT_EQ(0, GetClipRgn(canvas.dc(), region));
         DeleteObject(region);
+    }
+
+    // A stroke along the frame's right and bottom edges lands on the box's last column and row.
+    {
+        const std::vector<WORD> edges = {10, 0, MetaPolyline, 3, 100, 0, 100, 100, 0, 100};
+        Canvas canvas(100, 100);
+        SetMapMode(canvas.dc(), MM_TEXT);
+        PictureDrawState state = {};
+        PlayPictureInRect(canvas.dc(), &dest, BitsBlock(Handmade({edges})), &frame, &state, 0);
+        EXPECT_EQ(ink, canvas.Pixel(70, 50));
+        EXPECT_EQ(ink, canvas.Pixel(50, 70));
     }
 
     // An object's picture may draw over the whole of its update rectangle, and no further.

@@ -192,6 +192,24 @@ TEST_F(PictureChunks, OnlyTheFirstChunkGivesFrameColoursAndFlags)
     GlobalFree(data);
 }
 
+TEST_F(PictureChunks, APictureWithoutDataIsARunOfNoChunks)
+{
+    for (int type : {kBitmapChunkType, kMetafileChunkType}) {
+        int first = -1, count = -1;
+        ASSERT_EQ(0, Store(type, 0, 0, &first, &count)) << type;
+        EXPECT_EQ(0, count);
+        EXPECT_GE(first, 0);
+        EXPECT_LE(first, 32767);
+        HGLOBAL data = nullptr;
+        frame_ = RECT{1, 2, 3, 4};
+        ASSERT_EQ(0, Load(type, first, count, &data)) << type;
+        ASSERT_NE(nullptr, data);
+        EXPECT_EQ(0u, size_);
+        EXPECT_EQ(3, frame_.right);   // no chunk gives a frame
+        GlobalFree(data);
+    }
+}
+
 TEST_F(PictureChunks, DamagedOrMissingRunsFailWithNothingReturned)
 {
     int first, count;
@@ -232,7 +250,6 @@ TEST_F(PictureChunks, DamagedOrMissingRunsFailWithNothingReturned)
     GlobalFree(middle);
     EXPECT_EQ(11, Load(kMetafileChunkType, first, count, &data));
     EXPECT_EQ(nullptr, data);
-    EXPECT_EQ(11, Load(kMetafileChunkType, first, 0, &data));
     EXPECT_EQ(11, Load(kMetafileChunkType, -1, 2, &data));
     EXPECT_EQ(11, Load(kMetafileChunkType, 32767, 2, &data));
     EXPECT_EQ(11, Load(kMetafileChunkType, 0, 0x7FFFFFFF, &data));

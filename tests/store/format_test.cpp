@@ -86,6 +86,13 @@ TEST_F(FormatTest, OpeningRefusesWhatIsNotThisStore)
     }
     int slot = -1, version = 0;
     EXPECT_EQ(OpenStoreFile(Path("missing").c_str(), &slot, 0, &version, FALSE), ErrFileIO);
+
+    // A file too short to hold a descriptor is no store either, not a failed read.
+    for (const std::string& contents : {std::string(), std::string("hello\r\n"), std::string(201, '\2')}) {
+        std::ofstream(Path("short"), std::ios::binary | std::ios::trunc) << contents;
+        EXPECT_EQ(OpenStoreFile(Path("short").c_str(), &slot, 0, &version, FALSE), StoreNotAStore) << contents.size();
+        EXPECT_EQ(CheckStoreSlot(slot), StoreSlotNotOpen);
+    }
 }
 
 TEST_F(FormatTest, StoreAtABaseOffsetAndOneMovedThere)

@@ -228,7 +228,10 @@ TEST_F(RecordTest, NextFreeIds)
         {{0, 3, 8, 32765}, 4, 0, 4},     // the gap 1-2 is too short
         {{0, 32767}, 32767, StoreNoRoom, 0},
         {{0, 2, 4, 32767}, 2, 0, 5},
-        {{5}, 0, StoreNoRoom, 0},
+        // A picture without data takes a run of no ids.
+        {{}, 0, 0, 0},
+        {{5}, 0, 0, 6},
+        {{0, 32767}, 0, 0, 0},
     };
     for (const RunCase& r : runs) {
         ASSERT_EQ(AddRecordType(slot, ++type), 0);

@@ -395,6 +395,39 @@ TEST_F(LayoutTest, MixedRunsTakeTheTallestAndCloseSegmentsAtBoundaries)
     EXPECT_EQ(80, lines[0].breakWidth);
 }
 
+// A space that ends a run is drawn in that run: the next run's segment starts behind it and is
+// as wide as its own characters, so nothing is drawn over the space or stretched across it.
+TEST_F(LayoutTest, ASpaceBeforeARunBoundaryPlacesTheNextSegmentBehindIt)
+{
+    struct Case {
+        const char* text;
+        std::vector<RunShape> runs;
+    } cases[] = {
+        {"Hello world", {{0}, {6}}},
+        {"Hello   world", {{0}, {8}}},
+        {"Second line", {{0}, {7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Make(c.text, c.runs, {PlainFormat()}, 2000);
+        ASSERT_EQ(0, Layout());
+        const std::vector<TextSegment> segments = SegmentsOf(Lines()[0]);
+        ASSERT_EQ(2u, segments.size());
+        const std::string text = c.text;
+        const int boundary = c.runs[1].firstChar;
+        const int length = static_cast<int>(text.size());
+        auto width = [&text](int from, int to) {
+            int w = 0;
+            for (int i = from; i < to; ++i) w += FakeTextDevice::Width(text[i]);
+            return w;
+        };
+        EXPECT_EQ(width(0, boundary), segments[1].x);
+        EXPECT_EQ(width(boundary, length), segments[1].width);
+        EXPECT_EQ(length - boundary, segments[1].drawnChars);
+        EXPECT_EQ(width(0, length), Lines()[0].breakWidth);
+    }
+}
+
 namespace {
 
 // The production device with fonts made here, since no document font list is loaded.
