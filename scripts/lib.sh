@@ -1,8 +1,11 @@
 # Shared steps of the run and test commands: packages, builds and Wine prefixes.
 # Sourced by scripts/run.sh and scripts/test.sh; expects ROOT and BUILD to be set.
 
+# The picture tests judge written files with ImageMagick, netpbm and libtiff's tools; the
+# platform's image codecs under Wine use the 32-bit JPEG, TIFF and PNG libraries.
 PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix xvfb xauth fonts-wine fonts-liberation
-          cmake ninja-build python3 googletest g++ clang-14 libclang-rt-14-dev libsqlite3-dev imagemagick)
+          cmake ninja-build python3 googletest g++ clang-14 libclang-rt-14-dev libsqlite3-dev imagemagick
+          netpbm libtiff-tools libjpeg62-turbo:i386 libtiff6:i386 libpng16-16:i386)
 # Only on machines whose kernel runs no 32-bit programs (see ensure_i386_exec).
 EMULATOR_PACKAGES=(qemu-user-static)
 

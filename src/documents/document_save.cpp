@@ -11,6 +11,7 @@
 #include "documents/drawing_file.h"
 #include "documents/options.h"
 #include "exchange/ole_document.h"
+#include "exchange/picture_render.h"
 #include "frame/frame_services.h"
 #include "frame/frame_windows.h"
 #include "model/drawing.h"

@@ -14,6 +14,7 @@
 #include "documents/record_stream.h"
 #include "exchange/exchange_standins.h"
 #include "exchange/ole_document.h"
+#include "exchange/picture_render.h"
 #include "frame/frame_services.h"
 #include "frame/frame_startup.h"
 #include "frame/frame_windows.h"
@@ -241,12 +242,12 @@ int RenderDrawingData(HWND view, DocumentState* state, HGLOBAL* out, int format)
         BuildDocumentPalette(hidden, hiddenState.get());
         Locked<Drawing> drawing(hiddenState->drawing);
         if (format == RenderBitmap) {
-            HBITMAP bitmap = RenderDrawingBitmap(hidden, 1);
+            HBITMAP bitmap = RenderDrawingBitmap(hidden, TRUE);
             *out = reinterpret_cast<HGLOBAL>(bitmap);
             if (!bitmap) err = 1;
         } else if (format == RenderMetafilePicture) {
-            *out = GetPictureMetafilePict(drawing.get(), 0);
-            if (!*out) *out = GetDrawingMetafilePict(drawing.get(), hiddenState->palette, 0, 1, 1);
+            *out = GetPictureMetafilePict(hiddenState->drawing, FALSE);
+            if (!*out) *out = GetDrawingMetafilePict(hiddenState->drawing, hiddenState->palette, FALSE, TRUE, TRUE);
             if (!*out) err = 1;
         } else {
             drawing.Unlock();

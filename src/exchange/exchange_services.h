@@ -18,5 +18,6 @@ void NotifyOleDataChanged(DocumentState* state);
 
 // A new zero-filled movable block holding the bitmap as a packed DIB: BITMAPINFOHEADER, a
 // colour table for 1, 4 and 8 bits per pixel (other depths become 24 bits), the rows. The
-// palette, when given, is selected and realised first. 0, or 10004 without memory.
+// palette, when given, is selected and realised first; the busy cursor is shown. 0, 10004
+// without memory, or 1 when the rows cannot be read (the block is returned all the same).
 int BitmapToPackedDib(HDC dc, HBITMAP bitmap, HPALETTE palette, HGLOBAL* block);

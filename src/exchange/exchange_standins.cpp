@@ -35,6 +35,3 @@ void SetOleClipboard()
     ++g_oleClipboardCalls;
 }
 
-HBITMAP RenderDrawingBitmap(HWND, int) { return nullptr; }
-HGLOBAL GetPictureMetafilePict(Drawing*, int) { return nullptr; }
-HGLOBAL GetDrawingMetafilePict(Drawing*, HPALETTE, int, int, int) { return nullptr; }

@@ -18,8 +18,6 @@ int DefaultPrinterChanged(int remember);
 int StartOleServer(BOOL embedded);
 void StopOleServer();
 
-struct Drawing;
-
 // The data object's link source and the OLE clipboard: the calls are counted and the last
 // link-source state kept, so that the copy commands can be followed.
 void SetClipboardLinkSource(HWND view, BOOL on);
@@ -27,7 +25,4 @@ void SetOleClipboard();
 extern int g_linkSourceCalls;
 extern BOOL g_linkSourceOn;
 extern int g_oleClipboardCalls;
-// Pictures of a drawing: none until the exporting side renders them.
-HBITMAP RenderDrawingBitmap(HWND view, int flag);
-HGLOBAL GetPictureMetafilePict(Drawing* drawing, int flag);
-HGLOBAL GetDrawingMetafilePict(Drawing* drawing, HPALETTE palette, int flag1, int flag2, int flag3);
+

@@ -1,5 +1,5 @@
 // The OLE side of a document window as the documents use it: its link record and object table,
-// the state of its first OLE object, the notices after a save, and a template's preview.
+// the state of its first OLE object and the notices after a save.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +25,3 @@ void CloseOleDocument(HGLOBAL stateBlock);
 void NotifyOleSaved(HWND view);
 // After a save under a new name re-registers the file name.
 void ReregisterOleDocument(HWND view, BOOL wasUntitled);
-// The preview of a template: the drawing fitted into `rect`, stored as the packed-DIB record
-// (100, 107).
-int BuildPreviewPicture(HWND view, DocumentState* state, const RECT* rect);

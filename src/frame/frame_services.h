@@ -19,6 +19,8 @@ extern BOOL g_warningsSuppressed;  // set while saving and during OLE calls
 extern BOOL g_noDecorations;       // rendering for output without screen decorations
 extern HBRUSH g_handlePatternBrush; // the pattern brush of locked objects' handles, made at start-up
 extern HDC g_backBufferDC;          // the off-screen memory DC shared by all views, or none
+extern HBITMAP g_backBitmap;        // the bitmap selected into it
+extern HBITMAP g_backFirstBitmap;   // the bitmap it was made with
 extern POINT PendingPastePoint;    // screen point of a context-menu paste; x above 0 means set
 
 // Every message box and hint dialog of the program is shown through these two pointers, so

@@ -20,13 +20,13 @@ int g_horizontalScrollHeight = 0;
 BOOL g_toolbarShown = TRUE;
 int g_paletteHeight = 0;
 HBRUSH g_patternBrushes[6] = {};
+HBITMAP g_backBitmap = nullptr;
+HBITMAP g_backFirstBitmap = nullptr;
 
 namespace {
 
 constexpr int kRulerBand = 26;
 constexpr int kNarrowMargin = 5;
-HBITMAP g_backBitmap = nullptr;
-HBITMAP g_backFirstBitmap = nullptr;
 HHOOK g_helpHook = nullptr;
 HHOOK g_menuHelpHook = nullptr;
 

@@ -354,11 +354,28 @@ TEST_F(ClipboardStore, RenderDrawingDataOfTheDocumentOrTheStore)
     struct Case {
         int format, result;
     };
-    for (const Case& c : {Case{RenderBitmap, 1}, Case{RenderMetafilePicture, 1}, Case{0, 0}}) {
+    // The pictures of the store's drawing: a bitmap, and a METAFILEPICT of the copied shape.
+    for (const Case& c : {Case{RenderBitmap, 0}, Case{RenderMetafilePicture, 0}, Case{0, 0}}) {
         HGLOBAL out = nullptr;
         EXPECT_EQ(c.result, RenderDrawingData(nullptr, nullptr, &out, c.format)) << c.format;
         EXPECT_EQ(c.result == 0, out != nullptr) << c.format;
-        if (out && c.format == 0) GlobalFree(out);
+        if (!out) continue;
+        if (c.format == RenderBitmap) {
+            BITMAP bitmap = {};
+            EXPECT_NE(0, GetObjectA(reinterpret_cast<HBITMAP>(out), sizeof(bitmap), &bitmap));
+            EXPECT_GT(bitmap.bmWidth, 0);
+            DeleteObject(reinterpret_cast<HBITMAP>(out));
+        } else if (c.format == RenderMetafilePicture) {
+            METAFILEPICT pict = {};
+            std::memcpy(&pict, GlobalLock(out), sizeof(pict));
+            GlobalUnlock(out);
+            EXPECT_EQ(MM_ANISOTROPIC, pict.mm);
+            EXPECT_GE(pict.xExt, 600 * 2540 / 600) << "at least the shape's inch";
+            DeleteMetaFile(pict.hMF);
+            GlobalFree(out);
+        } else {
+            GlobalFree(out);
+        }
     }
     EXPECT_EQ(1, StoredObjectCount());
 }
