@@ -219,6 +219,9 @@ int FillDocument(HWND window, HWND view, LPCSTR path, int mode, int number, int*
             err = ReadDrawingFile(static_cast<HFILE>(fileHandle), path, nullptr, 0, view, state.get(), &older,
                                   mode == DocModeFromTemplate);
             if (!err) *damage = g_readDamage;
+            // A file that begins like a drawing but ends or breaks before its drawing is no
+            // drawing either: it is refused as a foreign file, not for want of memory.
+            if (err == ErrStreamShortRead || err == ErrStreamBadHeader) err = StoreNotAStore;
             state->flags &= ~static_cast<DWORD>(DocModified);
         }
         Locked<DocumentFile> file(fileBlock);
@@ -316,10 +319,7 @@ UINT OpenFailureWarning(int result)
 {
     switch (result) {
     case StoreDirectoryFull: return 0;
-    case StoreNotAStore:
-    // A file that begins like a drawing but whose header cannot be read is no drawing either.
-    case ErrStreamShortRead:
-    case ErrStreamBadHeader: return 5;
+    case StoreNotAStore: return 5;
     case ErrFilePosition: return 6;
     case ErrFileNotOpened: return 7;
     case ErrLaterVersion: return 4;

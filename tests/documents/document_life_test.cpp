@@ -17,8 +17,8 @@
 #include "documents/document_life.h"
 #include "documents/document_save.h"
 #include "documents/document_window.h"
-#include "documents/drawing_block.h"
 #include "documents/drawing_file.h"
+#include "documents/object_records.h"
 #include "documents/options.h"
 #include "exchange/printer_setup.h"
 #include "frame/frame_services.h"
@@ -29,6 +29,7 @@
 #include "support/frame_support.h"
 #include "support/prompt_answerer.h"
 #include "support/temp_folder.h"
+#include "drawing_file_fixture.h"
 
 namespace {
 
@@ -442,7 +443,7 @@ TEST_F(DocumentTest, OpeningKeepsTheFileAndFindsItAgain)
 TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
 {
     struct Case { int result; UINT warning; } map[] = {
-        {7, 5}, {10008, 4}, {10006, 6}, {10007, 7}, {2, 0}, {10003, 8}, {10004, 8}, {1003, 5}, {1001, 5}};
+        {7, 5}, {10008, 4}, {10006, 6}, {10007, 7}, {2, 0}, {10003, 8}, {10004, 8}, {1003, 8}};
     for (auto c : map) EXPECT_EQ(c.warning, OpenFailureWarning(c.result)) << c.result;
 
     folder_ = std::make_unique<TempFolder>();
@@ -474,26 +475,8 @@ TEST_F(DocumentTest, OpeningFailuresShowTheirWarnings)
 // other two were lost.
 std::string DrawingMissingTwoObjects()
 {
-    std::string out = "VEXLORFM";
-    auto record = [&out](WORD opcode, const std::string& data) {
-        out.append(reinterpret_cast<const char*>(&opcode), 2);
-        if (opcode & 0x4000) return;
-        const DWORD n = static_cast<DWORD>(data.size());
-        out.append(reinterpret_cast<const char*>(&n), 4);
-        out += data;
-    };
-    const StreamHeader header = {2, 300, 1, 2, 100, 600};
-    record(0x8001, std::string(reinterpret_cast<const char*>(&header), sizeof header));
-    DrawingBlockHeader block = {};
+    DrawingBlockHeader block = EmptyHeader();
     block.objectCount = 3;
-    block.pageWidth = 5100;
-    block.pageHeight = 6600;
-    block.currentRow = -1;
-    block.defaultBorderWidth = 1;
-    block.defaultLineWidth = 1;
-    block.defaultTextSize = 12;
-    std::strcpy(block.defaultFace, "Arial");
-    record(0x8020, std::string(reinterpret_cast<const char*>(&block), sizeof block));
     // A rectangle at (600, 600)-(900, 900), no label partner.
     std::vector<INT16> shape(36, 0);
     for (int r = 0; r < 3; ++r)
@@ -501,11 +484,11 @@ std::string DrawingMissingTwoObjects()
     shape[13] = 1;
     shape[27] = static_cast<INT16>(0xFFFF);
     shape[28] = -1;
-    record(0x8022, std::string(reinterpret_cast<const char*>(shape.data()), 72));
-    record(0x4022, {});
-    record(0x4020, {});
-    record(0x4001, {});
-    return out;
+    StreamBytes s;
+    s.Signature().Header().Record(kOpDrawingBlock, StreamBytes::Pod(block));
+    s.Record(kOpObject, std::string(reinterpret_cast<const char*>(shape.data()), 72));
+    s.Bare(0x4022).Bare(0x4020).Bare(0x4001);
+    return s.bytes;
 }
 
 TEST_F(DocumentTest, ADamagedDrawingOpensWithOneWarningOfWhatWasLost)
