@@ -511,8 +511,11 @@ void SelectObjectsInRect(HWND view, const RECT* rect)
         } else {
             SetSelectedBit(o, true);
             ++drawing->selectedCount;
-            ToggleRowHandles(dc.get(), drawing.get(), objects.get(), visible, r);
+            // The current row is taken before the handles are drawn, so that they are drawn in the
+            // current object's style: erasing draws them in that style, and XOR marks of two
+            // styles leave their difference on the paper.
             if (drawing->currentRow < 0) drawing->currentRow = r;
+            ToggleRowHandles(dc.get(), drawing.get(), objects.get(), visible, r);
         }
     }
     // A group handled inside is never deselected by a member that lies outside it.
@@ -526,11 +529,15 @@ void SelectObjectsInRect(HWND view, const RECT* rect)
     if (drawing->currentRow < 0) {
         for (size_t g = 0; g < change.size(); ++g) {
             if (change[g] != 1) continue;
-            for (int i = order->count - 1; i >= 0 && drawing->currentRow < 0; --i) {
+            int member = -1;
+            for (int i = order->count - 1; i >= 0 && member < 0; --i) {
                 const int r = (*order)[i];
                 if (r >= 0 && r < objects->count && GroupOfObject(groups.get(), (*objects)[r]) == static_cast<int>(g))
-                    drawing->currentRow = r;
+                    member = r;
             }
+            // The group's marks were drawn as another group's: they become the current group's.
+            if (member >= 0)
+                SetCurrentObjectMarks(dc.get(), drawing.get(), objects.get(), groups.get(), &visible, member, TRUE);
             break;
         }
     }

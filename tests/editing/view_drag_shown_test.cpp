@@ -21,6 +21,7 @@
 #include "model/groups.h"
 #include "model/undo.h"
 #include "model/window_utils.h"
+#include "support/canvas.h"
 #include "support/shown_view.h"
 
 // In view_drag_test.cpp: gives the object an attachment record; `mark` gets its mark's place.
@@ -188,6 +189,43 @@ protected:
         int flagged = 0;
         for (const LinkEntry& link : LinkEntries()) flagged += (link.flags & LinkChanged) != 0;
         return flagged;
+    }
+    // Every client pixel round a drawing rectangle and `margin` pixels beyond it, copied at once
+    // through a mapping of the test's own.
+    std::vector<COLORREF> Area(const RECT& r, int margin) const
+    {
+        const POINT a = ClientPoint(r.left, r.top), b = ClientPoint(r.right, r.bottom);
+        const int width = b.x - a.x + 2 * margin + 1, height = b.y - a.y + 2 * margin + 1;
+        Canvas copy(width, height);
+        SetMapMode(copy.dc(), MM_TEXT);
+        HDC dc = GetDC(view_);
+        const int saved = SaveDC(dc);
+        SetMapMode(dc, MM_TEXT);
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        BitBlt(copy.dc(), 0, 0, width, height, dc, a.x - margin, a.y - margin, SRCCOPY);
+        RestoreDC(dc, saved);
+        ReleaseDC(view_, dc);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(copy.Pixel(x, y));
+        return pixels;
+    }
+    // The same area after the whole view was painted afresh from the drawing's state.
+    std::vector<COLORREF> RepaintedArea(const RECT& r, int margin) const
+    {
+        InvalidateRect(view_, nullptr, TRUE);
+        UpdateWindow(view_);
+        return Area(r, margin);
+    }
+    // A click on the drawing point (x, y), the release already waiting.
+    void Click(int x, int y)
+    {
+        PressClock::now = PressClock::pressTime;
+        QueueRelease(x, y);
+        Press(x, y);
+        MSG msg;
+        while (PeekMessageA(&msg, view_, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) DispatchMessageA(&msg);
     }
     int ChangedPixels(int x, int y, const std::vector<COLORREF>& before) const
     {
@@ -573,6 +611,49 @@ TEST_F(ShownDrag, ARubberBandDrawnInStepsSelectsWhatItEnclosesAndLeavesTheMappin
     DPtoLP(dc, &p, 1);
     ReleaseDC(view_, dc);
     EXPECT_EQ(Landed(6300, 1500), p);
+}
+
+TEST_F(ShownDrag, TheMarksABandDrawsAreTheOnesARepaintDrawsAndAClickElsewhereErasesThemWhole)
+{
+    // A shape alone and a group of two, each taken by a band while nothing is selected: the one
+    // that becomes current must show the current object's marks, or erasing them later leaves
+    // the difference on the paper.
+    const int alone = Shape(1200, 1200);
+    const int first = Shape(1200, 3000);
+    const int second = Shape(2400, 3000);
+    const int other = Shape(6000, 1200);
+    Select({first, second});
+    ASSERT_EQ(0, Run(EditGroup));
+    ASSERT_EQ(1u, Groups().size());
+    const RECT groupFrame = Groups()[0].frame;
+    struct Case {
+        const char* what;
+        RECT marked;   // the frame whose marks the band shows
+        RECT band;
+    } cases[] = {{"a shape", Object(alone).frame, {900, 900, 2100, 2100}},
+                 {"a group", groupFrame, {900, 2700, 3300, 3900}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Select({});
+        SetGroupSelected(LockDrawing().get(), 0, FALSE, FALSE);
+        const std::vector<COLORREF> paper = RepaintedArea(c.marked, 12);
+        Drag(c.band.left, c.band.top, c.band.right, c.band.bottom);
+        ASSERT_GT(LockDrawing()->selectedCount, 0);
+        const std::vector<COLORREF> shown = Area(c.marked, 12);
+        EXPECT_TRUE(shown != paper);
+        Click(6300, 1500);
+        EXPECT_EQ(std::vector<int>{other}, SelectedRows());
+        EXPECT_TRUE(paper == Area(c.marked, 12));
+        // The same band again: its marks are those a repaint draws from the selection.
+        Drag(c.band.left, c.band.top, c.band.right, c.band.bottom);
+        EXPECT_TRUE(shown == Area(c.marked, 12));
+        EXPECT_TRUE(shown == RepaintedArea(c.marked, 12));
+    }
+    // Select All beside a current object: the marks shown are again those a repaint draws.
+    SelectObjectsInRect(view_, nullptr);
+    const RECT all = {1200, 1200, 6600, 3600};
+    const std::vector<COLORREF> shown = Area(all, 12);
+    EXPECT_TRUE(shown == RepaintedArea(all, 12));
 }
 
 TEST_F(ShownDrag, AGroupDraggedByAMembersBodyTakesItsFrameAlongAndUndoOfUngroupKeepsIt)
